@@ -1,0 +1,32 @@
+#pragma once
+// The one context every procedure works on: the capture state and the
+// outside world it talks to (window surface, serial port, burst timer,
+// clock, program host).
+
+#include "capture/capture_state.h"
+#include "common/burst_timer.h"
+#include "common/clock.h"
+#include "common/program_host.h"
+#include "common/serial_port.h"
+#include "common/window_surface.h"
+
+namespace tally {
+
+struct CaptureContext {
+  CaptureContext(WindowSurface& surface_, SerialPort& port_, BurstTimer& timer_,
+                 const Clock& clock_, ProgramHost& program_)
+      : surface(surface_), port(port_), timer(timer_), clock(clock_), program(program_) {}
+
+  CaptureState state;
+  WindowSurface& surface;
+  SerialPort& port;
+  BurstTimer& timer;
+  const Clock& clock;
+  ProgramHost& program;
+
+  // Set by EndRun when it ends the program; every event handler returns at
+  // once afterwards, so no further event is handled.
+  bool ended = false;
+};
+
+}  // namespace tally

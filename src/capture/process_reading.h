@@ -1,0 +1,17 @@
+#pragma once
+// Observation set assembly and run end.
+
+#include "capture/capture_context.h"
+
+namespace tally {
+
+// Takes one burst from the port as the next line of the observation set in
+// progress; completes the set at its 16th line; ends the run when no sets
+// remain; checks the line's alarms last.
+void ProcessReading(CaptureContext& context);
+
+// Sends the end command with the count from Text3, sets Text3 to "0", and
+// ends the program when obsRemaining is below 1.
+void EndRun(CaptureContext& context);
+
+}  // namespace tally

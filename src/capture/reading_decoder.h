@@ -1,0 +1,33 @@
+#pragma once
+// The reading decoder: a burst of processor text becomes one ReadingLine,
+// through the scratch file "cp.txt" of the data directory.
+
+#include <string>
+
+#include "capture/capture_context.h"
+#include "capture/reading_line.h"
+#include "common/outcome.h"
+
+namespace tally {
+
+// dateStamp and timeStamp from the clock, read once per processed burst.
+Stamps MakeStamps(const CaptureContext& context);
+
+// Reads all received text from the port, writes it twice to "cp.txt",
+// updates processorType and the Label3 caption, reads the fields back and
+// returns the line. A burst that cannot give a line (scratch file not
+// writable or readable, too few items, an empty item, an item that is not a
+// number) gives a Failure whose message says why; no exception escapes and
+// the raw burst stays in "cp.txt" whenever it could be written.
+Outcome<ReadingLine> DecodeBurst(CaptureContext& context);
+
+// The same decoding for a burst already taken from the port (DecodeBurst
+// reads the port, then calls this).
+Outcome<ReadingLine> DecodeBurstText(CaptureContext& context, const std::string& burst);
+
+// The text form of a field value: decimal text without the sign, plain
+// digits for integers, a plain decimal form that reads back to the same
+// value otherwise; then padded with zeros to width.
+std::string FieldText(double value, int width);
+
+}  // namespace tally

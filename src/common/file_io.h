@@ -1,0 +1,29 @@
+#pragma once
+// Whole-file writes in binary mode. Every call opens and closes its file;
+// nothing stays open between calls. Messages name the file and the reason.
+
+#include <string>
+
+#include "common/outcome.h"
+
+namespace tally {
+
+enum class Durability {
+  Plain,    // written and closed
+  Flushed,  // also flushed to the storage device before returning
+};
+
+// Appends bytes with one write (the file is created when missing).
+Status AppendToFile(const std::string& path, const std::string& bytes,
+                    Durability durability = Durability::Flushed);
+
+// Replaces the file's content with bytes. The new content is written to a
+// temporary file in the same directory and renamed over the old file, so the
+// file is never seen half written.
+Status ReplaceFile(const std::string& path, const std::string& bytes,
+                   Durability durability = Durability::Plain);
+
+// The whole content of a file.
+Outcome<std::string> ReadWholeFile(const std::string& path);
+
+}  // namespace tally

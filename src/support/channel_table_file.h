@@ -1,0 +1,16 @@
+#pragma once
+// The channel table file "ct.dat": 16 fixed-column lines.
+
+#include <string>
+
+#include "capture/capture_context.h"
+
+namespace tally {
+
+void LoadChannelTable(CaptureContext& context);
+void WriteDefaultChannelTable(CaptureContext& context);
+
+// The 16 default lines, each 71 characters followed by CR LF (1,168 bytes).
+std::string DefaultChannelTable();
+
+}  // namespace tally

@@ -1,0 +1,20 @@
+#pragma once
+// The data directory and the processor marker, from the drive and directory
+// lists of the window.
+
+#include "capture/capture_context.h"
+
+namespace tally {
+
+// dataPath from the directory list (ending in the path separator), the
+// marker into Text1, processorType back to fLI.
+void SelectDataDirectory(CaptureContext& context);
+
+// Drive1 change: the directory list follows the chosen drive; a drive that
+// cannot be read leaves both lists on a readable directory.
+void OnDriveChange(CaptureContext& context);
+
+// Dir1 change: enables Command1 to Command4.
+void OnDirectoryChange(CaptureContext& context);
+
+}  // namespace tally

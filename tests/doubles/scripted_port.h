@@ -1,0 +1,47 @@
+#pragma once
+// A serial port whose received text the test supplies and whose every
+// operation is recorded in order.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "common/serial_port.h"
+
+namespace tally::testing {
+
+class ScriptedPort : public SerialPort {
+ public:
+  void SetPortNumber(int number) override;
+  Status SetSettings(const std::string& settings) override;
+  bool IsOpen() const override { return open; }
+  Status Open() override;
+  void Close() override;
+  Status Output(const std::string& bytes) override;
+  std::string Input() override;
+  void SetReceiveHandler(std::function<void()> handler) override { onReceive_ = std::move(handler); }
+  void SetLinkHandler(std::function<void(bool, const std::string&)> handler) override {
+    onLink_ = std::move(handler);
+  }
+
+  // Characters arrive from the processor: they wait in the receive buffer
+  // and the receive event is raised (also for empty text).
+  void Receive(const std::string& text);
+  // The link goes down or comes back, as the backend would report it.
+  void ReportLink(bool up, const std::string& why);
+
+  bool open = false;
+  int portNumber = 0;
+  std::string settings;
+  std::string pending;                 // received, not yet read by Input
+  std::string written;                 // every byte written by Output
+  std::vector<std::string> log;        // "settings ...", "port n", "open", "close", "output ..."
+  bool refuseOpen = false;             // Open fails
+  std::string openFailure = "Com port cannot be opened";
+
+ private:
+  std::function<void()> onReceive_;
+  std::function<void(bool, const std::string&)> onLink_;
+};
+
+}  // namespace tally::testing

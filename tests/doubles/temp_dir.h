@@ -1,0 +1,28 @@
+#pragma once
+// A fresh data directory for one test, removed afterwards.
+
+#include <string>
+
+namespace tally::testing {
+
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  // The directory with no separator at the end, as the directory list gives it.
+  const std::string& path() const { return path_; }
+  // The directory followed by the separator, as dataPath holds it.
+  std::string dataPath() const;
+  // The whole content of a file in it ("" when missing), and whether it exists.
+  std::string Read(const std::string& name) const;
+  bool Exists(const std::string& name) const;
+  void Write(const std::string& name, const std::string& bytes) const;
+
+ private:
+  std::string path_;
+};
+
+}  // namespace tally::testing
