@@ -1,0 +1,11 @@
+#pragma once
+// Connects the serial port's receive and link events and the burst timer's
+// tick to the procedures that handle them.
+
+#include "capture/capture_context.h"
+
+namespace tally {
+
+void ConnectCaptureEvents(CaptureContext& context);
+
+}  // namespace tally
