@@ -3,6 +3,9 @@
 // outside world it talks to (window surface, serial port, burst timer,
 // clock, program host).
 
+#include <optional>
+#include <string>
+
 #include "capture/capture_state.h"
 #include "common/burst_timer.h"
 #include "common/clock.h"
@@ -27,6 +30,14 @@ struct CaptureContext {
   // Set by EndRun when it ends the program; every event handler returns at
   // once afterwards, so no further event is handled.
   bool ended = false;
+
+  // The Text4 text whose unusable burst interval List2 has last named, so
+  // that it is named once and not at every comm event.
+  std::optional<std::string> intervalNotedFor;
+
+  // The alarm log could not be written at the last alarm. Its failure is
+  // shown once in List2 and again only after a write has worked in between.
+  bool alarmLogFailing = false;
 };
 
 }  // namespace tally

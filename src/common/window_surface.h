@@ -37,7 +37,8 @@ class WindowSurface {
   virtual void EnablePortButton(int number) = 0;
 
   // Drive1: the drive (mounted volume) now selected; selecting one from the
-  // program does not raise the drive change event.
+  // program does not raise the drive change event. SelectDrive may also be
+  // given a directory path: the drive holding that directory is selected.
   virtual std::string SelectedDrive() const = 0;
   virtual void SelectDrive(const std::string& drive) = 0;
 

@@ -10,8 +10,10 @@ namespace tally {
 // marker into Text1, processorType back to fLI.
 void SelectDataDirectory(CaptureContext& context);
 
-// Drive1 change: the directory list follows the chosen drive; a drive that
-// cannot be read leaves both lists on a readable directory.
+// Drive1 change: the directory list follows the chosen drive. A drive that
+// cannot be read is named in List2, the directory list stays where it was
+// and the drive list is handed that directory's path, so that it selects
+// the drive holding it again.
 void OnDriveChange(CaptureContext& context);
 
 // Dir1 change: enables Command1 to Command4.

@@ -1,0 +1,78 @@
+#include "capture/alarm_checks.h"
+
+#include <string>
+
+#include "common/file_io.h"
+#include "common/number_text.h"
+
+namespace tally {
+
+namespace {
+
+constexpr const char* kAlarmLogName = "alarmlog.txt";
+// A low limit at or above this switches the low test off.
+constexpr double kLowTestOff = 254;
+
+struct AlarmKind {
+  const char* message;  // sent to the processor, followed by the channel
+  const char* keyword;  // between the channel and the stamps
+};
+
+constexpr AlarmKind kHighAlarm{"AT TALLY77 Channel High:", " high "};
+constexpr AlarmKind kLowAlarm{"AT TALLY77 Channel Low :", " low  "};
+
+bool HasChannelRow(std::int64_t channel) { return channel >= 0 && channel < kChannelRows; }
+
+bool IsTooHigh(const ChannelEntry& entry, double value) {
+  return entry.highLimit > 0 && value > entry.highLimit;
+}
+
+// The single-precision low limit takes part in both comparisons as it is
+// stored, widened exactly to double.
+bool IsTooLow(const ChannelEntry& entry, double value) {
+  const double lowLimit = entry.lowLimit;
+  return lowLimit < kLowTestOff && value < lowLimit;
+}
+
+// The log line is appended on its own; a log that cannot be written is
+// shown once in List2 while it keeps failing, and again after it has worked.
+void LogAlarm(CaptureContext& context, const std::string& alarmText) {
+  const Status failure = AppendToFile(context.state.dataPath + kAlarmLogName,
+                                      alarmText + "\r\n", Durability::Flushed);
+  if (!failure) {
+    context.alarmLogFailing = false;
+    return;
+  }
+  if (context.alarmLogFailing) return;
+  context.alarmLogFailing = true;
+  context.surface.AppendList2("Alarm log not written: " + failure->message);
+}
+
+// The three reports of one alarm, in order: processor, List2, alarm log.
+void RaiseAlarm(CaptureContext& context, const AlarmKind& kind, const std::string& channelText,
+                const Stamps& stamps) {
+  // A port that cannot take the message (closed, lost) must not stop the
+  // alarm from being listed and logged.
+  static_cast<void>(context.port.Output(kind.message + channelText + "\r\n"));
+  const std::string alarmText = channelText + kind.keyword + stamps.dateStamp + stamps.timeStamp;
+  context.surface.AppendList2(alarmText);
+  LogAlarm(context, alarmText);
+}
+
+}  // namespace
+
+void CheckAlarms(CaptureContext& context, const ReadingLine& line, const Stamps& stamps) {
+  const std::int64_t channel = NearestWhole(line.fieldValue[0]);
+  if (!HasChannelRow(channel)) {
+    context.surface.AppendList2("Channel " + std::to_string(channel) +
+                                " has no limits: no alarm check");
+    return;
+  }
+  const ChannelEntry& entry = context.state.channels[static_cast<std::size_t>(channel)];
+  const double value = line.fieldValue[1];
+  const std::string& channelText = line.fieldText[0];
+  if (IsTooHigh(entry, value)) RaiseAlarm(context, kHighAlarm, channelText, stamps);
+  if (IsTooLow(entry, value)) RaiseAlarm(context, kLowAlarm, channelText, stamps);
+}
+
+}  // namespace tally

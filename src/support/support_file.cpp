@@ -1,0 +1,24 @@
+#include "support/support_file.h"
+
+#include "common/file_io.h"
+
+namespace tally {
+
+std::string SupportFilePath(const CaptureState& state, const std::string& name) {
+  return state.dataPath + name;
+}
+
+void ShowReadProblem(CaptureContext& context, const std::string& name) {
+  context.surface.SetText(TextBox::Text2, "Problem with file " + name);
+}
+
+void WriteSupportFile(CaptureContext& context, const std::string& name,
+                      const std::string& content) {
+  // The new content replaces the old file in one step, so a failed write
+  // never leaves a half-written support file behind.
+  const Status written =
+      ReplaceFile(SupportFilePath(context.state, name), content, Durability::Flushed);
+  if (written) context.surface.SetText(TextBox::Text2, "Problem creating file " + name);
+}
+
+}  // namespace tally

@@ -1,0 +1,22 @@
+#pragma once
+// What the support-file readers and writers share: where a file lies, how a
+// problem with it is shown, and how a default copy is written.
+
+#include <string>
+
+#include "capture/capture_context.h"
+
+namespace tally {
+
+// dataPath followed directly by the file name.
+std::string SupportFilePath(const CaptureState& state, const std::string& name);
+
+// "Problem with file <name>" in Text2, replacing what it showed.
+void ShowReadProblem(CaptureContext& context, const std::string& name);
+
+// Replaces the file with content; on failure Text2 shows
+// "Problem creating file <name>". The caller is not told.
+void WriteSupportFile(CaptureContext& context, const std::string& name,
+                      const std::string& content);
+
+}  // namespace tally
