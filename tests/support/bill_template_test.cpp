@@ -1,0 +1,95 @@
+#include "support/bill_template.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "common/path_text.h"
+#include "doubles/test_rig.h"
+#include "support/channel_table_file.h"
+#include "support/rate_file.h"
+
+namespace tally {
+namespace {
+
+using testing::TestRig;
+
+std::string LineOf(const std::string& file, int line) {
+  return file.substr(static_cast<std::size_t>(line - 1) * 79, 77);
+}
+
+std::string Blanks(std::size_t count) { return std::string(count, ' '); }
+
+TEST(DefaultBillTemplate, IsSevenLinesOf77CharactersWithCrLf) {
+  const std::string file = DefaultBillTemplate();
+  ASSERT_EQ(file.size(), 553u);
+  for (int line = 1; line <= 7; ++line) {
+    EXPECT_EQ(file.substr(static_cast<std::size_t>(line) * 79 - 2, 2), "\r\n") << line;
+  }
+  EXPECT_EQ(LineOf(file, 1), Blanks(31) + "ferroLUMEN Corp." + Blanks(30));
+  EXPECT_EQ(LineOf(file, 2), Blanks(77));
+  EXPECT_EQ(LineOf(file, 3),
+            Blanks(9) + "Energy usage charges due and payable for the period ending." + Blanks(9));
+  EXPECT_EQ(LineOf(file, 4),
+            Blanks(9) + "Taxes and customer charges have been added proportionately." + Blanks(9));
+  EXPECT_EQ(LineOf(file, 5), Blanks(9) + "Thank you for your prompt payment." + Blanks(34));
+  EXPECT_EQ(LineOf(file, 6), Blanks(12) + "Customer" + Blanks(6) + "Billing Period" + Blanks(13) +
+                                 "Usage" + Blanks(6) + "Amount Due" + Blanks(3));
+  EXPECT_EQ(LineOf(file, 7), Blanks(1) + "Rate: Non-demand, Non-TOU - Customer chg incl." +
+                                 Blanks(6) + "@ xxxx" + Blanks(5) + "cts/kwh" + Blanks(6));
+}
+
+TEST(BillTemplate, CheckNeedsOneReadableLine) {
+  const std::vector<std::pair<std::string, bool>> cases = {
+      {"", false},
+      {"\r\n", true},
+      {"\n", true},
+      {"no line end", true},
+      {DefaultBillTemplate(), true},
+  };
+  for (const auto& [content, passes] : cases) {
+    SCOPED_TRACE("content of " + std::to_string(content.size()) + " bytes");
+    TestRig rig;
+    rig.dir.Write("ferro.txt", content);
+    CheckBillTemplate(rig.context);
+    EXPECT_EQ(rig.surface.Text(TextBox::Text2), passes ? "" : "Problem with file ferro.txt");
+  }
+}
+
+TEST(BillTemplate, MissingTemplateShowsProblem) {
+  TestRig rig;
+  CheckBillTemplate(rig.context);
+  EXPECT_EQ(rig.surface.Text(TextBox::Text2), "Problem with file ferro.txt");
+}
+
+TEST(BillTemplate, WriteReplacesAndWriteIntoMissingDirectoryShowsProblem) {
+  TestRig rig;
+  rig.dir.Write("ferro.txt", std::string(900, 'y'));
+  WriteDefaultBillTemplate(rig.context);
+  EXPECT_EQ(rig.dir.Read("ferro.txt"), DefaultBillTemplate());
+  EXPECT_EQ(rig.surface.Text(TextBox::Text2), "");
+
+  rig.context.state.dataPath = rig.dir.dataPath() + "missing" + kPathSeparator;
+  WriteDefaultBillTemplate(rig.context);
+  EXPECT_EQ(rig.surface.Text(TextBox::Text2), "Problem creating file ferro.txt");
+}
+
+// The loaders of a port choice in their order: only the last problem stays
+// visible, and a later success clears nothing.
+TEST(SupportFileMessages, LaterFailureReplacesEarlierAndSuccessClearsNothing) {
+  TestRig rig;
+  WriteDefaultChannelTable(rig.context);
+  LoadRateFile(rig.context);        // missing
+  EXPECT_EQ(rig.surface.Text(TextBox::Text2), "Problem with file ferro.dat");
+  LoadChannelTable(rig.context);    // fine
+  EXPECT_EQ(rig.surface.Text(TextBox::Text2), "Problem with file ferro.dat");
+  CheckBillTemplate(rig.context);   // missing
+  EXPECT_EQ(rig.surface.Text(TextBox::Text2), "Problem with file ferro.txt");
+  WriteDefaultBillTemplate(rig.context);
+  CheckBillTemplate(rig.context);   // fine now
+  EXPECT_EQ(rig.surface.Text(TextBox::Text2), "Problem with file ferro.txt");
+}
+
+}  // namespace
+}  // namespace tally
