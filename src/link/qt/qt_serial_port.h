@@ -1,0 +1,73 @@
+#pragma once
+// The serial port on QSerialPort. Reception is delivered on the event
+// thread; a port that is lost while open (adapter pulled, peer hung up) is
+// closed, reported, and reopened every 3 seconds until it answers or the
+// program closes or opens the port itself.
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QSerialPort>
+#include <QTimer>
+#include <functional>
+#include <string>
+
+#include "common/serial_port.h"
+#include "link/line_settings.h"
+
+namespace tally {
+
+class QtSerialPort : public QObject, public SerialPort {
+  Q_OBJECT
+
+ public:
+  explicit QtSerialPort(QObject* parent = nullptr);
+  ~QtSerialPort() override;
+
+  void SetPortNumber(int number) override;
+  Status SetSettings(const std::string& settings) override;
+  bool IsOpen() const override;
+  Status Open() override;
+  void Close() override;
+  Status Output(const std::string& bytes) override;
+  std::string Input() override;
+  void SetReceiveHandler(std::function<void()> handler) override;
+  void SetLinkHandler(std::function<void(bool up, const std::string& why)> handler) override;
+
+  // How often a lost port is tried again, and how often an open one is
+  // checked for a hang-up; tests shorten them.
+  void SetReopenInterval(int milliseconds);
+  void SetWatchInterval(int milliseconds);
+
+ private:
+  enum class LinkState { Closed, Open, Lost };
+
+  Status OpenDevice(bool clearStale);
+  Status ApplySettings();
+  void ReleaseDevice();
+  void DrainOutput();
+  void PullReceived();
+  void OnReadyRead();
+  void OnSerialError(QSerialPort::SerialPortError error);
+  void WatchLine();
+  void RestartStalledReception();
+  void MarkLost(const std::string& reason);
+  void TryReopen();
+  std::string Label() const;
+
+  QSerialPort serial_;
+  QTimer watchTimer_;
+  QTimer reopenTimer_;
+  int portNumber_ = 1;
+  LineSettings settings_;
+  std::string device_;
+  LinkState state_ = LinkState::Closed;
+  bool opening_ = false;
+  unsigned generation_ = 0;  // raised at every open and close
+  std::string received_;
+  bool receivedSinceWatch_ = false;
+  bool bytesWaitedAtWatch_ = false;
+  std::function<void()> onReceive_;
+  std::function<void(bool, const std::string&)> onLink_;
+};
+
+}  // namespace tally
