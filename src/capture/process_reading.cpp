@@ -1,0 +1,146 @@
+#include "capture/process_reading.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <utility>
+
+#include "capture/alarm_checks.h"
+#include "capture/reading_decoder.h"
+#include "capture/set_files.h"
+#include "capture/set_record.h"
+#include "common/number_text.h"
+#include "common/positional_text.h"
+#include "common/safe_text.h"
+
+namespace tally {
+
+namespace {
+
+constexpr std::int64_t kLinesPerSet = 16;
+constexpr std::int64_t kUpdatePendingLine = 15;
+constexpr std::size_t kShortLineLength = 18;
+constexpr const char* kLineEnd = "\r\n";
+constexpr const char* kEndCommand = "AT TALLY77:";
+constexpr double kLargestEndCount = 255;
+
+// "hh:mm:ss mm-dd-yyyy" and CR LF: the lineStamps entry of one line.
+std::string LineStampEntry(const LocalDateTime& now) {
+  char entry[64];
+  std::snprintf(entry, sizeof entry, "%02d:%02d:%02d %02d-%02d-%04d\r\n", now.hour, now.minute,
+                now.second, now.month, now.day, now.year);
+  return entry;
+}
+
+void ShowIndicator(WindowSurface& surface, const std::string& message) {
+  surface.SetIndicatorColour(kGreen);
+  surface.SetCaption(Caption::Label1, message);
+}
+
+// A burst that gave no line: the operator sees why, and it is not counted.
+void ReportRejectedReading(WindowSurface& surface, const Failure& failure, const std::string& burst) {
+  surface.AppendList2("Reading rejected: " + failure.message + "; burst \"" + SafeText(burst) + "\"");
+}
+
+// Steps 4 to 9 for a good line: listed, accumulated, counted on screen.
+// Gives the set record candidate of this line.
+std::string TakeLineIntoSet(CaptureContext& context, const ReadingLine& line, const Stamps& stamps) {
+  CaptureState& state = context.state;
+  context.surface.AppendList1(line.text);
+  state.setLines += "," + line.text;
+  std::string candidate = stamps.dateStamp + stamps.timeStamp + state.setLines;
+  context.surface.SetText(TextBox::Text2, std::to_string(state.lineCount));
+  state.shortLines += Left(line.text, kShortLineLength) + kLineEnd;
+  state.lineStamps += LineStampEntry(context.clock.Now());
+  if (state.lineCount == kUpdatePendingLine) ShowIndicator(context.surface, " Update pending ... ");
+  return candidate;
+}
+
+// Step 11: the sixteenth line completes the set.
+void CompleteSet(CaptureContext& context, std::string candidate) {
+  CaptureState& state = context.state;
+  state.setRecord = std::move(candidate);
+  BuildSetRecord(context);
+  const Status written = WriteSetFiles(context);
+  if (written) context.surface.AppendList2(written->message);
+  ShowIndicator(context.surface, "We have a good reading ");
+  state.lineCount = 0;
+  ++state.obsCount;
+  context.surface.SetCaption(Caption::Label4, std::to_string(state.obsCount));
+  state.setLines.clear();
+  state.shortLines.clear();
+  state.lineStamps.clear();
+  if (state.obsRemaining > 0) {
+    state.obsRemaining -= 1;
+    context.surface.SetText(TextBox::Text3, DecimalText(state.obsRemaining));
+  }
+  context.program.Beep();
+}
+
+// Text3 as the count of the end command: no number gives 0, values are
+// clamped to 0..255, fractions go to the nearest whole (a half to even).
+int EndCount(const std::string& text3) {
+  double count = NumberFromText(text3);
+  if (count < 0) count = 0;
+  if (count > kLargestEndCount) count = kLargestEndCount;
+  return static_cast<int>(NearestWhole(count));
+}
+
+std::string EndCommand(int count) {
+  std::string command = kEndCommand;
+  command.push_back(static_cast<char>(static_cast<unsigned char>(count)));
+  command += kLineEnd;
+  return command;
+}
+
+// The end command goes out only on an open port; a closed port is no fault
+// here (the run may end after the link was lost). A write that fails on an
+// open port is shown.
+void SendEndCommand(CaptureContext& context, int count) {
+  if (!context.port.IsOpen()) return;
+  const Status sent = context.port.Output(EndCommand(count));
+  if (sent) context.surface.AppendList2("End command not sent: " + sent->message);
+}
+
+void EndProgram(CaptureContext& context) {
+  context.ended = true;
+  context.timer.Disarm();
+  if (context.port.IsOpen()) context.port.Close();
+  context.program.EndProgram();
+}
+
+}  // namespace
+
+void ProcessReading(CaptureContext& context) {
+  if (context.ended) return;
+  CaptureState& state = context.state;
+
+  const Stamps stamps = MakeStamps(context);
+  const std::string burst = context.port.Input();
+  const Outcome<ReadingLine> decoded = DecodeBurstText(context, burst);
+  if (decoded) {
+    // The line is counted only once it is known to be good.
+    ++state.lineCount;
+    std::string candidate = TakeLineIntoSet(context, decoded.value(), stamps);
+    if (state.lineCount == kLinesPerSet) CompleteSet(context, std::move(candidate));
+  } else {
+    ReportRejectedReading(context.surface, decoded.failure(), burst);
+  }
+
+  // The run-end test applies to every processed burst; EndRun then ends
+  // the program, so nothing after it runs.
+  if (state.obsRemaining < 1) {
+    EndRun(context);
+    return;
+  }
+  if (decoded) CheckAlarms(context, decoded.value(), stamps);
+}
+
+void EndRun(CaptureContext& context) {
+  if (context.ended) return;
+  SendEndCommand(context, EndCount(context.surface.Text(TextBox::Text3)));
+  context.surface.SetText(TextBox::Text3, "0");
+  if (context.state.obsRemaining < 1) EndProgram(context);
+}
+
+}  // namespace tally

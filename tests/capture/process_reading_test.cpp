@@ -1,0 +1,408 @@
+// Set assembly and run end, driven line by line through ProcessReading on
+// the test doubles (the burst waits in the scripted port's buffer).
+
+#include "capture/process_reading.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "doubles/test_rig.h"
+
+namespace tally {
+namespace {
+
+using testing::TestRig;
+
+// A burst for channel n and the line the decoder makes of it.
+std::string BurstFor(int channel) { return std::to_string(channel) + ",5,20,300"; }
+std::string LineFor(int channel) {
+  return (channel < 10 ? "0" : "") + std::to_string(channel) + ",005,00020,00300";
+}
+
+class ProcessReadingTest : public ::testing::Test {
+ protected:
+  void SetObsRemaining(double sets) { rig.context.state.obsRemaining = sets; }
+
+  void Process(const std::string& burst) {
+    rig.port.pending = burst;
+    ProcessReading(rig.context);
+  }
+  // Lines for channels first..first+count-1 (channels wrap after 16).
+  void ProcessLines(int count, int first = 1) {
+    for (int i = 0; i < count; ++i) Process(BurstFor((first + i - 1) % 16 + 1));
+  }
+  // Channel 1 alarms high for every line of BurstFor(1): a way to see
+  // whether the alarm check ran.
+  void AlarmOnChannel1() { rig.context.state.channels[1].highLimit = 4; }
+  int HighAlarmsSent() const {
+    int alarms = 0;
+    for (std::size_t at = rig.port.written.find("Channel High:"); at != std::string::npos;
+         at = rig.port.written.find("Channel High:", at + 1)) {
+      ++alarms;
+    }
+    return alarms;
+  }
+
+  TestRig rig;
+  const CaptureState& state = rig.context.state;
+};
+
+TEST_F(ProcessReadingTest, LinesAreListedAccumulatedAndCounted) {
+  SetObsRemaining(1);
+  ProcessLines(3);
+
+  EXPECT_EQ(rig.surface.list1, (std::vector<std::string>{LineFor(1), LineFor(2), LineFor(3)}));
+  EXPECT_EQ(state.lineCount, 3);
+  EXPECT_EQ(rig.surface.Text(TextBox::Text2), "3");
+  EXPECT_EQ(state.setLines, "," + LineFor(1) + "," + LineFor(2) + "," + LineFor(3));
+  EXPECT_EQ(state.shortLines, LineFor(1) + "\r\n" + LineFor(2) + "\r\n" + LineFor(3) + "\r\n");
+  EXPECT_EQ(state.lineStamps, std::string("14:30:15 12-06-2026\r\n") + "14:30:15 12-06-2026\r\n" +
+                                  "14:30:15 12-06-2026\r\n");
+  EXPECT_FALSE(rig.surface.indicatorColour.has_value());
+}
+
+TEST_F(ProcessReadingTest, ShortLinesKeepTheFirst18CharactersOfALongLine) {
+  SetObsRemaining(1);
+  Process("3,120,12345,1,7,99999,0,12000");
+  EXPECT_EQ(state.shortLines, "03,120,12345,00001\r\n");
+  EXPECT_EQ(state.setLines, ",03,120,12345,00001,007,99999,00000,12000");
+}
+
+TEST_F(ProcessReadingTest, FifteenthLineShowsUpdatePendingBeforeTheSetIsWritten) {
+  SetObsRemaining(1);
+  ProcessLines(15);
+  EXPECT_EQ(rig.surface.indicatorColour, kGreen);
+  EXPECT_EQ(rig.surface.CaptionOf(Caption::Label1), " Update pending ... ");
+  EXPECT_FALSE(rig.dir.Exists("fl.db1"));
+  EXPECT_EQ(rig.program.beeps, 0);
+}
+
+TEST_F(ProcessReadingTest, SixteenthLineCompletesTheSet) {
+  SetObsRemaining(2);
+  ProcessLines(16);
+
+  std::string record = "fL0120261206143015";
+  std::string shortLines;
+  for (int channel = 1; channel <= 16; ++channel) {
+    record += "," + LineFor(channel);
+    shortLines += LineFor(channel) + "\r\n";
+  }
+  EXPECT_EQ(state.setRecord, record);
+  EXPECT_EQ(rig.dir.Read("ct.cap"), shortLines + "\r\n");
+  std::string stamps;
+  for (int line = 0; line < 16; ++line) stamps += "14:30:15 12-06-2026\r\n";
+  EXPECT_EQ(rig.dir.Read("ferro2.cap"), stamps + "\r\n");
+  EXPECT_TRUE(rig.dir.Exists("fl.db1"));
+  EXPECT_TRUE(rig.dir.Exists("usage.cap"));
+
+  EXPECT_EQ(rig.surface.Text(TextBox::Text2), "16");
+  EXPECT_EQ(rig.surface.indicatorColour, kGreen);
+  EXPECT_EQ(rig.surface.CaptionOf(Caption::Label1), "We have a good reading ");
+  EXPECT_EQ(rig.surface.CaptionOf(Caption::Label4), "1");
+  EXPECT_EQ(rig.surface.Text(TextBox::Text3), "1");
+  EXPECT_EQ(rig.program.beeps, 1);
+  EXPECT_EQ(state.lineCount, 0);
+  EXPECT_EQ(state.obsCount, 1);
+  EXPECT_TRUE(state.setLines.empty());
+  EXPECT_TRUE(state.shortLines.empty());
+  EXPECT_TRUE(state.lineStamps.empty());
+  EXPECT_EQ(rig.program.ends, 0);
+
+  Process(BurstFor(1));
+  EXPECT_EQ(rig.surface.Text(TextBox::Text2), "1");
+}
+
+// A clock that moves on one second at every reading, to tell the stamps of
+// the burst from the clock reading of its lineStamps entry.
+class SteppingClock : public Clock {
+ public:
+  LocalDateTime Now() const override {
+    LocalDateTime now{2026, 12, 6, 14, 30, 0};
+    now.second = readings_++;
+    return now;
+  }
+
+ private:
+  mutable int readings_ = 0;
+};
+
+TEST(ProcessReadingClockTest, LineStampsReadTheClockAgainAndTheRecordCarriesTheLastStamps) {
+  TestRig rig;
+  SteppingClock clock;
+  CaptureContext context{rig.surface, rig.port, rig.timer, clock, rig.program};
+  context.state.dataPath = rig.dir.dataPath();
+  context.state.obsRemaining = 2;
+  for (int channel = 1; channel <= 16; ++channel) {
+    rig.port.pending = BurstFor(channel);
+    ProcessReading(context);
+  }
+  // Two readings per line: the stamps (even seconds), then the entry (odd).
+  std::string entries;
+  for (int line = 0; line < 16; ++line) {
+    const int second = 2 * line + 1;
+    entries += "14:30:" + std::string(second < 10 ? "0" : "") + std::to_string(second) +
+               " 12-06-2026\r\n";
+  }
+  EXPECT_EQ(rig.dir.Read("ferro2.cap"), entries + "\r\n");
+  EXPECT_EQ(context.state.setRecord.substr(0, 18), "fL0120261206143030");
+}
+
+struct SetCountdownCase {
+  double obsRemaining;
+  std::string text3After;
+  bool runEnds;
+};
+
+void PrintTo(const SetCountdownCase& c, std::ostream* out) { *out << "obsRemaining " << c.obsRemaining; }
+
+class SetCountdownTest : public ProcessReadingTest,
+                         public ::testing::WithParamInterface<SetCountdownCase> {};
+
+TEST_P(SetCountdownTest, CompletedSetLowersObsRemainingAndEndsTheRunBelowOne) {
+  rig.port.open = true;
+  AlarmOnChannel1();
+  SetObsRemaining(GetParam().obsRemaining);
+  rig.surface.SetText(TextBox::Text3, "untouched");
+  ProcessLines(15, 2);  // channels 2..16
+  Process(BurstFor(1));  // the 16th line alarms unless the run ends at it
+
+  EXPECT_EQ(rig.program.beeps, 1);
+  EXPECT_EQ(rig.program.ends, GetParam().runEnds ? 1 : 0);
+  EXPECT_EQ(rig.context.ended, GetParam().runEnds);
+  EXPECT_EQ(HighAlarmsSent(), GetParam().runEnds ? 0 : 1);
+  if (GetParam().runEnds) {
+    EXPECT_EQ(rig.surface.Text(TextBox::Text3), "0");  // EndRun's "0"
+  } else {
+    EXPECT_EQ(rig.surface.Text(TextBox::Text3), GetParam().text3After);
+    EXPECT_DOUBLE_EQ(state.obsRemaining, GetParam().obsRemaining - 1);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(, SetCountdownTest,
+                         ::testing::Values(SetCountdownCase{2, "1", false},
+                                           SetCountdownCase{2.5, "1.5", false},
+                                           SetCountdownCase{3, "2", false},
+                                           SetCountdownCase{1, "0", true},
+                                           SetCountdownCase{1.5, "0.5", true}));
+
+TEST_F(ProcessReadingTest, CompletedSetWithNoSetsWantedIsWrittenBeepsAndEndsWithoutCountdown) {
+  rig.port.open = true;
+  rig.context.state.lineCount = 15;
+  SetObsRemaining(0);
+  rig.surface.SetText(TextBox::Text3, "0");
+  Process(BurstFor(16));
+  EXPECT_EQ(rig.program.beeps, 1);
+  EXPECT_TRUE(rig.dir.Exists("fl.db1"));
+  EXPECT_DOUBLE_EQ(state.obsRemaining, 0);
+  EXPECT_EQ(rig.program.ends, 1);
+}
+
+TEST_F(ProcessReadingTest, RunBelowOneSetEndsAtTheLineWithoutAlarmCheck) {
+  rig.port.open = true;
+  AlarmOnChannel1();
+  SetObsRemaining(0.5);
+  Process(BurstFor(1));
+
+  EXPECT_EQ(rig.surface.list1, std::vector<std::string>{LineFor(1)});
+  EXPECT_EQ(state.lineCount, 1);
+  EXPECT_EQ(HighAlarmsSent(), 0);
+  EXPECT_FALSE(rig.dir.Exists("fl.db1"));
+  EXPECT_EQ(rig.program.ends, 1);
+  EXPECT_FALSE(rig.port.open);
+}
+
+TEST_F(ProcessReadingTest, AlarmCheckRunsForEveryLineWhileSetsRemain) {
+  rig.port.open = true;
+  AlarmOnChannel1();
+  SetObsRemaining(1);
+  Process(BurstFor(1));
+  Process(BurstFor(2));
+  Process(BurstFor(1));
+  EXPECT_EQ(HighAlarmsSent(), 2);
+}
+
+TEST_F(ProcessReadingTest, SetFilesThatCannotBeWrittenAreReportedAndTheRunGoesOn) {
+  std::filesystem::create_directory(rig.dir.dataPath() + "fl.db1");  // no file can go there
+  SetObsRemaining(2);
+  ProcessLines(16);
+
+  ASSERT_EQ(rig.surface.list2.size(), 1u);
+  EXPECT_NE(rig.surface.list2[0].find("fl.db1"), std::string::npos);
+  EXPECT_TRUE(rig.dir.Exists("ct.cap"));
+  EXPECT_EQ(state.obsCount, 1);
+  EXPECT_EQ(rig.program.beeps, 1);
+  EXPECT_EQ(rig.program.ends, 0);
+}
+
+// Bursts the decoder cannot make a line of, and what List2 must show.
+struct RejectedBurstCase {
+  std::string burst;
+  std::string shown;  // the burst as List2 shows it
+};
+
+void PrintTo(const RejectedBurstCase& c, std::ostream* out) { *out << '"' << c.shown << '"'; }
+
+class RejectedBurstTest : public ProcessReadingTest,
+                          public ::testing::WithParamInterface<RejectedBurstCase> {};
+
+TEST_P(RejectedBurstTest, RejectedBurstIsReportedAndNotTaken) {
+  SetObsRemaining(1);
+  AlarmOnChannel1();
+  rig.port.open = true;
+  Process(BurstFor(1));
+  const std::string setBefore = state.setLines;
+
+  Process(GetParam().burst);
+
+  EXPECT_EQ(state.lineCount, 1);
+  EXPECT_EQ(rig.surface.Text(TextBox::Text2), "1");
+  EXPECT_EQ(state.setLines, setBefore);
+  EXPECT_EQ(rig.surface.list1.size(), 1u);
+  EXPECT_EQ(HighAlarmsSent(), 1);
+  EXPECT_TRUE(rig.port.pending.empty());
+  ASSERT_EQ(rig.surface.list2.size(), 2u);  // the alarm of line 1, then the rejection
+  const std::string& entry = rig.surface.list2.back();
+  EXPECT_EQ(entry.rfind("Reading rejected: ", 0), 0u) << entry;
+  EXPECT_NE(entry.find("burst \"" + GetParam().shown + "\""), std::string::npos) << entry;
+  for (const char c : entry) EXPECT_GE(static_cast<unsigned char>(c), 0x20) << entry;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , RejectedBurstTest,
+    ::testing::Values(RejectedBurstCase{"", ""}, RejectedBurstCase{"x,y", "x,y"},
+                      RejectedBurstCase{"1,,3", "1,,3"},
+                      RejectedBurstCase{"\x02" "a\r\n", "\\x02a\\r\\n"},
+                      RejectedBurstCase{std::string(70, 'z'), std::string(60, 'z') + "..."}));
+
+TEST_F(ProcessReadingTest, RejectedBurstStillEndsARunWithNoSetsLeft) {
+  rig.port.open = true;
+  SetObsRemaining(0);
+  Process("x,y");
+  EXPECT_EQ(state.lineCount, 0);
+  EXPECT_EQ(rig.program.ends, 1);
+}
+
+TEST(RejectedBurstRunTest, RejectedBurstLeavesTheSetAsIfItHadNeverCome) {
+  TestRig clean;
+  TestRig interrupted;
+  for (TestRig* rig : {&clean, &interrupted}) {
+    rig->context.state.obsRemaining = 3;
+    for (int channel = 1; channel <= 20; ++channel) {
+      if (rig == &interrupted && channel == 9) {
+        rig->port.pending = "not,a,reading";
+        ProcessReading(rig->context);
+      }
+      rig->port.pending = BurstFor((channel - 1) % 16 + 1);
+      ProcessReading(rig->context);
+    }
+  }
+  for (const char* name : {"fl.db1", "ct.cap", "usage.cap", "ferro2.cap"}) {
+    EXPECT_TRUE(clean.dir.Exists(name)) << name;
+    EXPECT_EQ(interrupted.dir.Read(name), clean.dir.Read(name)) << name;
+  }
+  const CaptureState& a = clean.context.state;
+  const CaptureState& b = interrupted.context.state;
+  EXPECT_EQ(b.lineCount, a.lineCount);
+  EXPECT_EQ(b.obsCount, a.obsCount);
+  EXPECT_EQ(b.obsRemaining, a.obsRemaining);
+  EXPECT_EQ(b.setLines, a.setLines);
+  EXPECT_EQ(b.shortLines, a.shortLines);
+  EXPECT_EQ(b.lineStamps, a.lineStamps);
+  EXPECT_EQ(interrupted.surface.list1, clean.surface.list1);
+}
+
+// End command counts from the text of Text3.
+struct EndCountCase {
+  std::string text3;
+  char count;
+};
+
+void PrintTo(const EndCountCase& c, std::ostream* out) { *out << "Text3 \"" << c.text3 << '"'; }
+
+class EndCountTest : public ::testing::TestWithParam<EndCountCase> {};
+
+TEST_P(EndCountTest, EndCommandCarriesTheClampedNearestCount) {
+  TestRig rig;
+  rig.port.open = true;
+  rig.surface.SetText(TextBox::Text3, GetParam().text3);
+  EndRun(rig.context);
+  std::string expected = "AT TALLY77:";
+  expected.push_back(GetParam().count);
+  expected += "\r\n";
+  EXPECT_EQ(rig.port.written, expected);
+  EXPECT_EQ(rig.surface.Text(TextBox::Text3), "0");
+}
+
+INSTANTIATE_TEST_SUITE_P(, EndCountTest,
+                         ::testing::Values(EndCountCase{"300", static_cast<char>(255)},
+                                           EndCountCase{"-4", 0}, EndCountCase{"abc", 0},
+                                           EndCountCase{"3.5", 4}, EndCountCase{"2.5", 2},
+                                           EndCountCase{"65", 'A'}, EndCountCase{"0.5", 0},
+                                           EndCountCase{"1e300", static_cast<char>(255)}));
+
+TEST(EndRunTest, BelowOneSetEndsTheProgramInOrder) {
+  TestRig rig;
+  rig.port.open = true;
+  rig.timer.interval = 2000;
+  rig.timer.Arm();
+  rig.surface.SetText(TextBox::Text3, "0");
+  EndRun(rig.context);
+
+  EXPECT_TRUE(rig.context.ended);
+  EXPECT_FALSE(rig.timer.armed);
+  EXPECT_FALSE(rig.port.open);
+  EXPECT_EQ(rig.program.ends, 1);
+  ASSERT_EQ(rig.port.log.size(), 2u);
+  EXPECT_EQ(rig.port.log[0].rfind("output AT TALLY77:", 0), 0u);
+  EXPECT_EQ(rig.port.log[1], "close");
+}
+
+TEST(EndRunTest, WithSetsRemainingSendsTheCountAndTheRunGoesOn) {
+  TestRig rig;
+  rig.port.open = true;
+  rig.context.state.obsRemaining = 3;
+  rig.surface.SetText(TextBox::Text3, "3");
+  EndRun(rig.context);
+
+  EXPECT_EQ(rig.port.written, std::string("AT TALLY77:\x03\r\n"));
+  EXPECT_EQ(rig.surface.Text(TextBox::Text3), "0");
+  EXPECT_FALSE(rig.context.ended);
+  EXPECT_TRUE(rig.port.open);
+  EXPECT_EQ(rig.program.ends, 0);
+  EXPECT_DOUBLE_EQ(rig.context.state.obsRemaining, 3);
+}
+
+TEST(EndRunTest, ClosedPortWritesNothingAndTheRunStillEnds) {
+  TestRig rig;
+  EndRun(rig.context);
+  EXPECT_TRUE(rig.port.written.empty());
+  EXPECT_EQ(rig.port.log, std::vector<std::string>{});
+  EXPECT_TRUE(rig.surface.list2.empty());
+  EXPECT_EQ(rig.surface.Text(TextBox::Text3), "0");
+  EXPECT_EQ(rig.program.ends, 1);
+}
+
+TEST(EndRunTest, NothingHappensOnceTheRunHasEnded) {
+  TestRig rig;
+  rig.port.open = true;
+  EndRun(rig.context);
+  const auto portLog = rig.port.log;
+  const auto surfaceLog = rig.surface.log;
+
+  rig.port.open = true;  // even a port that claims to be open again
+  rig.port.pending = BurstFor(1);
+  EndRun(rig.context);
+  ProcessReading(rig.context);
+
+  EXPECT_EQ(rig.port.log, portLog);
+  EXPECT_EQ(rig.surface.log, surfaceLog);
+  EXPECT_EQ(rig.program.ends, 1);
+  EXPECT_EQ(rig.port.pending, BurstFor(1));
+}
+
+}  // namespace
+}  // namespace tally
