@@ -2,9 +2,18 @@
 // Burst framing by quiet time: every comm event restarts the one-shot burst
 // timer; its tick takes what arrived as one burst.
 
+#include <climits>
+#include <string>
+
 #include "capture/capture_context.h"
 
 namespace tally {
+
+// The interval used when Text4 gives no whole number of at least 1 ms
+// (empty, not a number, 0 or negative): the window's initial "2000".
+inline constexpr int kDefaultBurstInterval = 2000;
+// The longest interval the burst timer takes, in milliseconds.
+inline constexpr int kLongestBurstInterval = INT_MAX;
 
 // OnComm: interval from Text4, timer (re)armed, obsRemaining from Text3.
 void OnCommEvent(CaptureContext& context);
@@ -13,7 +22,13 @@ void OnCommEvent(CaptureContext& context);
 // raised after either.
 void OnBurstTimer(CaptureContext& context);
 
-// The interval the burst timer is given for a Text4 text.
+// The interval the burst timer is given for a Text4 text: the nearest whole
+// number of milliseconds (a half to even); below 1 the default interval,
+// beyond the timer's range its longest interval.
 int BurstInterval(const std::string& text4);
+
+// Whether BurstInterval takes the Text4 text as typed (false when it falls
+// back to the default or to the longest interval).
+bool IsIntervalAsTyped(const std::string& text4);
 
 }  // namespace tally
