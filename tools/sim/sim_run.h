@@ -1,0 +1,15 @@
+#pragma once
+// The simulated processor's run: bursts out, commands in, until the end
+// command (or the end of the wait for it).
+
+#include <cstdio>
+
+#include "sim_options.h"
+
+namespace tally::sim {
+
+// Exit code: 0 after an end command, 1 when the line fails, 2 when no end
+// command came in time.
+int RunProcessor(const SimOptions& options, std::FILE* report);
+
+}  // namespace tally::sim
