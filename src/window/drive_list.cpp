@@ -20,8 +20,9 @@ void DriveList::AddDrive(const QString& root) {
   if (!clean.isEmpty() && findText(clean) < 0) addItem(clean);
 }
 
-void DriveList::SelectDrive(const QString& drive) {
-  const int index = findText(drive);
+void DriveList::SelectDrive(const QString& driveOrPath) {
+  int index = findText(QDir::cleanPath(driveOrPath));
+  if (index < 0) index = findText(DriveOf(driveOrPath));
   if (index < 0) return;
   const QSignalBlocker quiet(this);
   setCurrentIndex(index);

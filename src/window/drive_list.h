@@ -15,8 +15,9 @@ class DriveList : public QComboBox {
   explicit DriveList(QWidget* parent = nullptr);
 
   QString Drive() const { return currentText(); }
-  // Selects the drive if the list offers it; raises no change.
-  void SelectDrive(const QString& drive);
+  // Selects the drive, or the listed drive that holds the path given;
+  // raises no change.
+  void SelectDrive(const QString& driveOrPath);
   // The listed drive that holds path (the longest matching root).
   QString DriveOf(const QString& path) const;
 

@@ -1,0 +1,221 @@
+// The capture window as it opens: captions and texts, places, help texts,
+// tab order, stacking, the indicator colours and the 8-bit text mapping.
+
+#include <QListView>
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "window/control_layout.h"
+#include "window/entry_list_view.h"
+#include "window/indicator_shape.h"
+#include "window_helpers.h"
+
+namespace tally::testing {
+namespace {
+
+TEST(Form1Start, ControlsHoldTheirStartValues) {
+  WindowRig rig;
+  EXPECT_EQ(rig.window.windowTitle(), QStringLiteral("ferroLUMEN Tally 77 v1.10"));
+  for (int number = 1; number <= 4; ++number) {
+    SCOPED_TRACE(number);
+    EXPECT_FALSE(rig.Button(number)->isEnabled());
+    EXPECT_EQ(rig.Button(number)->text(), QStringLiteral("Com%1").arg(number));
+  }
+  EXPECT_TRUE(rig.Button(5)->isEnabled());
+  EXPECT_TRUE(rig.Button(6)->isEnabled());
+  EXPECT_EQ(rig.Button(5)->text(), QStringLiteral("End now"));
+  EXPECT_EQ(rig.Button(6)->text(), QStringLiteral("Init"));
+
+  EXPECT_EQ(rig.window.Text(TextBox::Text1), "fL01");
+  EXPECT_EQ(rig.window.Text(TextBox::Text2), "");
+  EXPECT_EQ(rig.window.Text(TextBox::Text3), "1");
+  EXPECT_EQ(rig.window.Text(TextBox::Text4), "2000");
+  for (int number : {1, 2, 3, 4}) EXPECT_TRUE(rig.Label(number)->text().isEmpty()) << number;
+  EXPECT_EQ(rig.Label(5)->text(), QStringLiteral("Interval"));
+  EXPECT_EQ(rig.Label(6)->text(), QStringLiteral("Obs #"));
+
+  EXPECT_EQ(rig.Find<EntryListView>("List1")->model()->rowCount(), 0);
+  EXPECT_EQ(rig.Find<EntryListView>("List2")->model()->rowCount(), 0);
+  EXPECT_FALSE(rig.Find<IndicatorShape>("Shape1")->colour().has_value());
+  EXPECT_FALSE(rig.port.open);
+  EXPECT_FALSE(rig.timer.armed);
+}
+
+TEST(Form1Start, FocusIsInList1WhenShown) {
+  WindowRig rig;
+  rig.window.show();
+  EXPECT_EQ(rig.window.focusWidget(), rig.Find<QWidget>("List1"));
+}
+
+TEST(Form1Start, TextBoxesHaveNoLengthLimit) {
+  WindowRig rig;
+  const std::string longText(100000, '7');
+  rig.window.SetText(TextBox::Text3, longText);
+  EXPECT_EQ(rig.window.Text(TextBox::Text3), longText);
+}
+
+struct PixelPlace {
+  const char* name;
+  QRect pixels;
+};
+
+// The places at 96 dots per inch, worked out by hand from the twips.
+const PixelPlace kPixelPlaces[] = {
+    {"List1", {224, 8, 281, 225}},     {"Command1", {160, 8, 57, 25}},
+    {"Command2", {160, 40, 57, 25}},   {"Command3", {160, 72, 57, 25}},
+    {"Command4", {160, 104, 57, 25}},  {"Label1", {24, 176, 137, 17}},
+    {"Drive1", {8, 8, 145, 21}},       {"Dir1", {8, 32, 145, 96}},
+    {"Label2", {160, 176, 41, 17}},    {"Text1", {8, 248, 41, 19}},
+    {"Text2", {56, 248, 41, 19}},      {"Label3", {112, 248, 41, 17}},
+    {"Label4", {152, 176, 49, 17}},    {"Command5", {224, 248, 57, 17}},
+    {"Text3", {344, 248, 41, 19}},     {"Text4", {456, 248, 41, 19}},
+    {"Label5", {408, 248, 41, 17}},    {"List2", {224, 280, 281, 56}},
+    {"Command6", {168, 248, 41, 17}},  {"Label6", {296, 248, 49, 17}},
+    {"Shape1", {8, 136, 209, 97}},
+};
+
+TEST(Form1Layout, EveryControlSitsAtItsPlaceAt96Dpi) {
+  WindowRig rig;
+  if (rig.window.logicalDpiY() != 96) GTEST_SKIP() << "screen is not at 96 dpi";
+  for (const PixelPlace& place : kPixelPlaces) {
+    auto* control = rig.Find<QWidget>(place.name);
+    ASSERT_NE(control, nullptr) << place.name;
+    EXPECT_EQ(control->geometry(), place.pixels) << place.name;
+  }
+  EXPECT_EQ(rig.window.size(), QSize(512, 353));
+  EXPECT_EQ(rig.window.minimumSize(), rig.window.maximumSize());
+  EXPECT_EQ(std::size(kPixelPlaces), ControlPlaces().size());
+}
+
+class TwipsScaleTest : public ::testing::TestWithParam<double> {};
+
+TEST_P(TwipsScaleTest, LayoutGrowsWithTheScreenAndStaysInsideTheWindow) {
+  const double dpi = GetParam();
+  const TwipsScale scale(dpi);
+  const QSize client = scale.ClientSize();
+  EXPECT_NEAR(client.width(), 512 * dpi / 96, 1);
+  EXPECT_NEAR(client.height(), 353 * dpi / 96, 1);
+  for (const ControlPlace& place : ControlPlaces()) {
+    const QRect pixels = scale.ToPixels(place.twips);
+    EXPECT_TRUE(QRect(QPoint(0, 0), client).contains(pixels)) << place.name;
+    EXPECT_NEAR(pixels.width(), place.twips.width * dpi / 1440, 1) << place.name;
+    EXPECT_NEAR(pixels.height(), place.twips.height * dpi / 1440, 1) << place.name;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(ScreenScales, TwipsScaleTest, ::testing::Values(96.0, 120.0, 144.0));
+
+TEST(Form1Help, EveryHelpTextIsATooltip) {
+  const std::pair<const char*, const char*> help[] = {
+      {"List1", "Processor data stream."},
+      {"Command1", "Com port to read processor."},
+      {"Command2", "Com port to read processor."},
+      {"Command3", "Com port to read processor."},
+      {"Command4", "Com port to read processor."},
+      {"Label1", "Progress template."},
+      {"Drive1", "Select drive for processor to be read."},
+      {"Dir1", "Select subdirectory for processor to be read with double click."},
+      {"Label2", ""},
+      {"Text1", "Processor subdirectory and file marker (4 char)."},
+      {"Text2", "Lines count."},
+      {"Label3", "Processor type."},
+      {"Label4", "Obs counter."},
+      {"Command5", "Stop processing without updating database."},
+      {"Text3", "Set number of complete observation sets (groups of 16)."},
+      {"Text4", "Timing interval."},
+      {"Label5", ""},
+      {"List2", "Alarm limits and status."},
+      {"Command6", "Initialize default support files when Obs # is cleared."},
+      {"Label6", ""},
+      {"Shape1", ""},
+  };
+  WindowRig rig;
+  for (const auto& [name, text] : help) {
+    EXPECT_EQ(rig.Find<QWidget>(name)->toolTip(), QString::fromLatin1(text)) << name;
+  }
+}
+
+TEST(Form1Focus, TabGoesThroughTheControlsInTheirOrder) {
+  WindowRig rig;
+  const QStringList expected{"List1", "Command1", "Command2", "Command3", "Command4",
+                             "Drive1", "Dir1",    "Text1",    "Text2",    "Command5",
+                             "Text3",  "Text4",   "List2",    "Command6"};
+  const std::set<QString> named(expected.begin(), expected.end());
+  QStringList chain;
+  QWidget* at = rig.Find<QWidget>("List1");
+  do {
+    if (named.count(at->objectName()) && at->focusPolicy() & Qt::TabFocus) chain << at->objectName();
+    at = at->nextInFocusChain();
+  } while (at != rig.Find<QWidget>("List1"));
+  EXPECT_EQ(chain, expected);
+}
+
+TEST(Form1Stacking, IndicatorLiesBeneathAndLabel4ShowsOverLabel1AndLabel2) {
+  WindowRig rig;
+  if (rig.window.logicalDpiY() != 96) GTEST_SKIP() << "screen is not at 96 dpi";
+  // Points in pixels at 96 dpi: inside Shape1 only; inside Label1; where
+  // Label4 overlaps Label1; where Label4 overlaps Label2; Label2 alone.
+  EXPECT_EQ(rig.window.childAt(12, 140)->objectName(), QStringLiteral("Shape1"));
+  EXPECT_EQ(rig.window.childAt(60, 180)->objectName(), QStringLiteral("Label1"));
+  EXPECT_EQ(rig.window.childAt(156, 180)->objectName(), QStringLiteral("Label4"));
+  EXPECT_EQ(rig.window.childAt(190, 180)->objectName(), QStringLiteral("Label4"));
+  EXPECT_TRUE(rig.Label(1)->autoFillBackground());
+  EXPECT_TRUE(rig.Label(2)->autoFillBackground());
+  EXPECT_TRUE(rig.Label(4)->autoFillBackground());
+}
+
+TEST(IndicatorColour, ValuesHoldRedInTheLowByte) {
+  const std::pair<std::uint32_t, QColor> cases[] = {
+      {kRed, QColor(255, 0, 0)},
+      {kYellow, QColor(255, 255, 0)},
+      {kGreen, QColor(0, 255, 0)},
+      {0x123456, QColor(0x56, 0x34, 0x12)},
+      {0, QColor(0, 0, 0)},
+  };
+  for (const auto& [value, colour] : cases) EXPECT_EQ(ColourFromValue(value), colour) << value;
+}
+
+TEST(Form1Text, BytesMapToCharactersOneToOne) {
+  WindowRig rig;
+  rig.window.SetText(TextBox::Text2, "25\xB0" "C");
+  EXPECT_EQ(rig.Box(2)->text(), QString::fromUtf8("25°C"));
+  EXPECT_EQ(rig.window.Text(TextBox::Text2), "25\xB0" "C");
+
+  rig.window.SetCaption(Caption::Label3, "fL\xC9");
+  EXPECT_EQ(rig.Label(3)->text(), QString::fromUtf8("fLÉ"));
+
+  rig.window.AppendList1("caf\xE9");
+  const auto* list1 = rig.Find<EntryListView>("List1");
+  EXPECT_EQ(list1->model()->index(0, 0).data().toString(), QString::fromUtf8("café"));
+
+  // A character the 8-bit text cannot hold, typed by the operator.
+  rig.Box(3)->setText(QString::fromUtf8("3€"));
+  EXPECT_EQ(rig.window.Text(TextBox::Text3), "3?");
+}
+
+TEST(Form1Text, CaptionsAreShownAsPlainText) {
+  WindowRig rig;
+  rig.window.SetCaption(Caption::Label1, "<b>x</b>");
+  EXPECT_EQ(rig.Label(1)->textFormat(), Qt::PlainText);
+  EXPECT_EQ(rig.Label(1)->text(), QStringLiteral("<b>x</b>"));
+}
+
+TEST(Form1Icon, IconHasBothSizesDrawnInSeveralColours) {
+  WindowRig rig;
+  const QIcon icon = rig.window.windowIcon();
+  for (int size : {16, 32}) {
+    SCOPED_TRACE(size);
+    EXPECT_TRUE(icon.availableSizes().contains(QSize(size, size)));
+    const QImage image = icon.pixmap(size, size).toImage();
+    std::set<QRgb> colours;
+    for (int y = 0; y < size; ++y) {
+      for (int x = 0; x < size; ++x) colours.insert(image.pixel(x, y));
+    }
+    EXPECT_GE(colours.size(), 4u);
+    EXPECT_LE(colours.size(), 16u);
+  }
+}
+
+}  // namespace
+}  // namespace tally::testing
