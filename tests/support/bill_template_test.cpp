@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "common/path_text.h"
 #include "doubles/test_rig.h"
 #include "support/channel_table_file.h"
 #include "support/rate_file.h"
@@ -57,23 +56,7 @@ TEST(BillTemplate, CheckNeedsOneReadableLine) {
   }
 }
 
-TEST(BillTemplate, MissingTemplateShowsProblem) {
-  TestRig rig;
-  CheckBillTemplate(rig.context);
-  EXPECT_EQ(rig.surface.Text(TextBox::Text2), "Problem with file ferro.txt");
-}
 
-TEST(BillTemplate, WriteReplacesAndWriteIntoMissingDirectoryShowsProblem) {
-  TestRig rig;
-  rig.dir.Write("ferro.txt", std::string(900, 'y'));
-  WriteDefaultBillTemplate(rig.context);
-  EXPECT_EQ(rig.dir.Read("ferro.txt"), DefaultBillTemplate());
-  EXPECT_EQ(rig.surface.Text(TextBox::Text2), "");
-
-  rig.context.state.dataPath = rig.dir.dataPath() + "missing" + kPathSeparator;
-  WriteDefaultBillTemplate(rig.context);
-  EXPECT_EQ(rig.surface.Text(TextBox::Text2), "Problem creating file ferro.txt");
-}
 
 // The loaders of a port choice in their order: only the last problem stays
 // visible, and a later success clears nothing.

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "common/path_text.h"
 #include "common/positional_text.h"
 #include "doubles/test_rig.h"
 
@@ -139,18 +138,6 @@ TEST(ChannelTableFile, ReadsEachFixedColumn) {
   }
 }
 
-TEST(ChannelTableFile, ReadsLinesEndedByCrOrLfAlone) {
-  TestRig rig;
-  std::string file;
-  for (int channel = 1; channel <= 16; ++channel) {
-    file += DefaultWith(41, channel % 2 == 0 ? "0100" : "0200") + (channel % 2 == 0 ? "\n" : "\r");
-  }
-  rig.dir.Write("ct.dat", file);
-  LoadChannelTable(rig.context);
-  EXPECT_EQ(rig.surface.Text(TextBox::Text2), "");
-  EXPECT_EQ(rig.context.state.channels[15].highLimit, 200);
-  EXPECT_EQ(rig.context.state.channels[16].highLimit, 100);
-}
 
 TEST(ChannelTableFile, TwentyLinesLoadTheFirstSixteenWithoutMessage) {
   TestRig rig;
@@ -196,21 +183,7 @@ TEST(ChannelTableFile, FailedLoadKeepsUnreachedRowsAndShowsProblem) {
   }
 }
 
-TEST(ChannelTableFile, WriteReplacesAnExistingTable) {
-  TestRig rig;
-  rig.dir.Write("ct.dat", std::string(5000, 'x'));
-  WriteDefaultChannelTable(rig.context);
-  EXPECT_EQ(rig.dir.Read("ct.dat"), DefaultChannelTable());
-  EXPECT_EQ(rig.surface.Text(TextBox::Text2), "");
-}
 
-TEST(ChannelTableFile, WriteIntoMissingDirectoryShowsProblemAndCreatesNothing) {
-  TestRig rig;
-  rig.context.state.dataPath = rig.dir.dataPath() + "missing" + kPathSeparator;
-  WriteDefaultChannelTable(rig.context);
-  EXPECT_EQ(rig.surface.Text(TextBox::Text2), "Problem creating file ct.dat");
-  EXPECT_FALSE(rig.dir.Exists("missing"));
-}
 
 }  // namespace
 }  // namespace tally

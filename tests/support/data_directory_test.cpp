@@ -40,16 +40,6 @@ TEST(SelectDataDirectory, DataPathEndsInOneSeparatorAndMarkerComesFromItsEnd) {
   }
 }
 
-TEST(SelectDataDirectory, SameDirectoryTwiceGivesSameResult) {
-  TestRig rig;
-  rig.surface.directory = "/meter/P017";
-  SelectDataDirectory(rig.context);
-  rig.context.state.processorType = ProcessorType::fLII;
-  SelectDataDirectory(rig.context);
-  EXPECT_EQ(rig.context.state.dataPath, "/meter/P017/");
-  EXPECT_EQ(rig.surface.Text(TextBox::Text1), "P017");
-  EXPECT_EQ(rig.context.state.processorType, ProcessorType::fLI);
-}
 
 TEST(DirectoryChange, EnablesTheFourPortButtonsInOrder) {
   TestRig rig;

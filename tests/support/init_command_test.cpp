@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
+#include "common/path_text.h"
 #include "doubles/test_rig.h"
 #include "support/bill_template.h"
 #include "support/channel_table_file.h"
@@ -77,7 +79,7 @@ TEST(InitCommand, FilesItWritesLoadWithoutMessage) {
 TEST(InitCommand, UnwritableDirectoryShowsLastProblemAndStillSaysFilesCreated) {
   TestRig rig;
   rig.surface.SetText(TextBox::Text3, "");
-  rig.surface.directory = rig.dir.path() + "/missing";
+  rig.surface.directory = rig.dir.path() + kPathSeparator + "missing";
   OnInitCommand(rig.context);
   EXPECT_EQ(rig.surface.Text(TextBox::Text2), "Problem creating file ferro.txt");
   EXPECT_EQ(rig.surface.list2, std::vector<std::string>{"files created"});

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "common/path_text.h"
 #include "doubles/test_rig.h"
 
 namespace tally {
@@ -94,23 +93,7 @@ TEST(RateFile, MissingFileShowsProblemAndKeepsRates) {
   EXPECT_EQ(rig.surface.Text(TextBox::Text2), "Problem with file ferro.dat");
 }
 
-TEST(RateFile, DefaultWrittenThenLoadedGivesDefaultRates) {
-  TestRig rig;
-  rig.dir.Write("ferro.dat", "old");
-  WriteDefaultRateFile(rig.context);
-  EXPECT_EQ(rig.dir.Read("ferro.dat"), DefaultRateFile());
-  LoadRateFile(rig.context);
-  EXPECT_EQ(rig.context.state.rateValues, kDefaultRates);
-  EXPECT_EQ(rig.surface.Text(TextBox::Text2), "");
-}
 
-TEST(RateFile, WriteIntoMissingDirectoryShowsProblem) {
-  TestRig rig;
-  rig.context.state.dataPath = rig.dir.dataPath() + "missing" + kPathSeparator;
-  WriteDefaultRateFile(rig.context);
-  EXPECT_EQ(rig.surface.Text(TextBox::Text2), "Problem creating file ferro.dat");
-  EXPECT_FALSE(rig.dir.Exists("missing"));
-}
 
 }  // namespace
 }  // namespace tally
