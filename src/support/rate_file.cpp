@@ -12,15 +12,13 @@ constexpr const char* kRateFileName = "ferro.dat";
 // The file holds 12 numbers: four rates, then four numbers of which the
 // first is the fifth rate, then four more; only the five rates are kept.
 constexpr int kRateNumbers = 12;
-constexpr int kFifthRateAt = 5;
 constexpr int kRateLineWidth = 45;
 
 // The rate kept for the n-th number read (1-based), or none when the number
 // is read and dropped.
 double* RateSlot(CaptureState& state, int number) {
-  if (number < kFifthRateAt) return &state.rateValues[number - 1];
-  if (number == kFifthRateAt) return &state.rateValues[4];
-  return nullptr;
+  const auto index = static_cast<std::size_t>(number - 1);
+  return index < state.rateValues.size() ? &state.rateValues[index] : nullptr;
 }
 
 std::string FourColumnLine(std::string_view a, std::string_view b, std::string_view c,
