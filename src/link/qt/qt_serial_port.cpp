@@ -115,18 +115,28 @@ Status QtSerialPort::ApplySettings() {
   static constexpr QSerialPort::Parity kParities[] = {
       QSerialPort::NoParity, QSerialPort::EvenParity, QSerialPort::OddParity,
       QSerialPort::SpaceParity, QSerialPort::MarkParity};
+  static constexpr const char* kParityLetters[] = {"N", "E", "O", "S", "M"};
   static constexpr QSerialPort::StopBits kStopBits[] = {
       QSerialPort::OneStop, QSerialPort::OneAndHalfStop, QSerialPort::TwoStop};
-  const bool applied =
-      serial_.setBaudRate(settings_.baud) &&
-      serial_.setParity(kParities[static_cast<int>(settings_.parity)]) &&
-      serial_.setDataBits(static_cast<QSerialPort::DataBits>(settings_.dataBits)) &&
-      serial_.setStopBits(kStopBits[static_cast<int>(settings_.stopBits)]) &&
-      serial_.setFlowControl(QSerialPort::NoFlowControl);
-  if (applied) return Ok();
-  return Fail(FailureCode::PortSettings,
-              Label() + ": the line settings cannot be applied: " +
-                  serial_.errorString().toStdString());
+  static constexpr const char* kStopBitsTexts[] = {"1", "1.5", "2"};
+  const int parity = static_cast<int>(settings_.parity);
+  const int stopBits = static_cast<int>(settings_.stopBits);
+  // Each setting on its own, so that the operator learns which one the
+  // device refused (a pseudo-terminal takes neither parity nor 7 bits).
+  const std::pair<bool, std::string> steps[] = {
+      {serial_.setBaudRate(settings_.baud), "the baud rate " + std::to_string(settings_.baud)},
+      {serial_.setParity(kParities[parity]), std::string("parity ") + kParityLetters[parity]},
+      {serial_.setDataBits(static_cast<QSerialPort::DataBits>(settings_.dataBits)),
+       std::to_string(settings_.dataBits) + " data bits"},
+      {serial_.setStopBits(kStopBits[stopBits]), std::string(kStopBitsTexts[stopBits]) + " stop bits"},
+      {serial_.setFlowControl(QSerialPort::NoFlowControl), "no flow control"},
+  };
+  for (const auto& [applied, what] : steps) {
+    if (!applied) {
+      return Fail(FailureCode::PortSettings, Label() + ": the device does not take " + what);
+    }
+  }
+  return Ok();
 }
 
 void QtSerialPort::Close() {

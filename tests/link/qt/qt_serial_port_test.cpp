@@ -1,0 +1,239 @@
+#include "link/qt/qt_serial_port.h"
+
+#include <gtest/gtest.h>
+#include <termios.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "doubles/temp_dir.h"
+#include "link/qt/pty_peer.h"
+
+namespace tally {
+namespace {
+
+using testing::PtyPeer;
+using testing::WaitFor;
+
+constexpr int kPatience = 5000;
+
+struct LinkEvent {
+  bool up;
+  std::string why;
+};
+
+// A QtSerialPort on Com1, whose device the test names, with its events
+// recorded.
+class QtSerialPortTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testing::EnsureApplication();
+    port.SetReceiveHandler([this] { ++receiveEvents; });
+    port.SetLinkHandler([this](bool up, const std::string& why) { links.push_back({up, why}); });
+    port.SetPortNumber(1);
+    ASSERT_FALSE(port.SetSettings("300,N,8,1"));
+  }
+  void TearDown() override { unsetenv("TALLY77_COM1"); }
+
+  void UseDevice(const std::string& device) { setenv("TALLY77_COM1", device.c_str(), 1); }
+
+  // Input until it holds this many bytes or the time is up.
+  std::string InputOf(std::size_t count) {
+    std::string got;
+    WaitFor([&] { got += port.Input(); return got.size() >= count; }, kPatience);
+    return got;
+  }
+
+  QtSerialPort port;
+  int receiveEvents = 0;
+  std::vector<LinkEvent> links;
+};
+
+TEST_F(QtSerialPortTest, ReceivedBytesRaiseTheEventAndInputTakesThemAll) {
+  PtyPeer peer;
+  UseDevice(peer.path());
+  ASSERT_FALSE(port.Open());
+  EXPECT_TRUE(port.IsOpen());
+
+  peer.Write("1,5,20,300");
+  ASSERT_TRUE(WaitFor([&] { return receiveEvents > 0; }, kPatience));
+  EXPECT_EQ(InputOf(10), "1,5,20,300");
+  EXPECT_EQ(port.Input(), "");  // the buffer is empty after a read
+}
+
+TEST_F(QtSerialPortTest, EveryByteValueTravelsBothWaysInOrder) {
+  PtyPeer peer;
+  UseDevice(peer.path());
+  ASSERT_FALSE(port.Open());
+  std::string all;
+  for (int code = 0; code < 256; ++code) all += static_cast<char>(code);
+
+  ASSERT_FALSE(port.Output(all));
+  ASSERT_TRUE(peer.WaitForBytes(all.size(), kPatience));
+  EXPECT_EQ(peer.Received(), all);
+
+  peer.Write(all);
+  EXPECT_EQ(InputOf(all.size()), all);
+}
+
+TEST_F(QtSerialPortTest, BytesWaitingBeforeTheOpenAreThrownAway) {
+  PtyPeer peer;
+  UseDevice(peer.path());
+  peer.Write("stale noise");
+  ASSERT_FALSE(port.Open());
+  peer.Write("2,7,1,300");
+  EXPECT_EQ(InputOf(9), "2,7,1,300");
+}
+
+TEST_F(QtSerialPortTest, CloseRightAfterAWriteDeliversEveryByte) {
+  PtyPeer peer;
+  UseDevice(peer.path());
+  ASSERT_FALSE(port.SetSettings("9600,N,8,1"));  // keeps the drain budget short
+  ASSERT_FALSE(port.Open());
+  const std::string end("AT TALLY77:\0\r\n", 14);
+  const std::string bulk(2000, 'x');
+  ASSERT_FALSE(port.Output(bulk));
+  ASSERT_FALSE(port.Output(end));
+  port.Close();  // no event loop ran in between: everything sat in Qt's buffer
+  EXPECT_FALSE(port.IsOpen());
+  ASSERT_TRUE(peer.WaitForBytes(bulk.size() + end.size(), kPatience));
+  EXPECT_EQ(peer.Received(), bulk + end);
+}
+
+TEST_F(QtSerialPortTest, WritesWhileClosedFailQuietly) {
+  PtyPeer peer;
+  UseDevice(peer.path());
+  const Status before = port.Output("AT TALLY77 Channel High:03\r\n");
+  ASSERT_TRUE(before);
+  EXPECT_EQ(before->code, FailureCode::PortWrite);
+  EXPECT_EQ(before->message, "Com1 (" + peer.path() + ") is not open; not sent");
+  ASSERT_FALSE(port.Open());
+  port.Close();
+  EXPECT_TRUE(port.Output("late"));
+  EXPECT_TRUE(links.empty());
+  EXPECT_EQ(peer.Received(), "");
+}
+
+TEST_F(QtSerialPortTest, SettingsAreAppliedAtTheNextOpen) {
+  PtyPeer peer;
+  UseDevice(peer.path());
+  ASSERT_FALSE(port.SetSettings("1200,N,8,2"));
+  termios before{};
+  ASSERT_EQ(tcgetattr(peer.handle(), &before), 0);
+  EXPECT_NE(cfgetospeed(&before), B1200);  // stored only, nothing applied yet
+
+  const Status opened = port.Open();
+  ASSERT_FALSE(opened) << opened->message;
+  termios line{};
+  ASSERT_EQ(tcgetattr(peer.handle(), &line), 0);
+  EXPECT_EQ(cfgetospeed(&line), B1200);
+  EXPECT_EQ(cfgetispeed(&line), B1200);
+  EXPECT_NE(line.c_cflag & CSTOPB, 0u);
+}
+
+TEST_F(QtSerialPortTest, SettingsTheDeviceRefusesFailTheOpenAndReleaseIt) {
+  // A pseudo-terminal always runs 8 data bits without parity.
+  PtyPeer peer;
+  UseDevice(peer.path());
+  ASSERT_FALSE(port.SetSettings("300,E,8,1"));
+  const Status refused = port.Open();
+  ASSERT_TRUE(refused);
+  EXPECT_EQ(refused->code, FailureCode::PortSettings);
+  EXPECT_EQ(refused->message, "Com1 (" + peer.path() + "): the device does not take parity E");
+  EXPECT_FALSE(port.IsOpen());
+
+  ASSERT_FALSE(port.SetSettings("300,N,8,1"));
+  EXPECT_FALSE(port.Open());  // the device was let go
+}
+
+TEST_F(QtSerialPortTest, UnparsableSettingsAreRefusedAndTheOldOnesKept) {
+  PtyPeer peer;
+  UseDevice(peer.path());
+  const Status refused = port.SetSettings("300,Q,8,1");
+  ASSERT_TRUE(refused);
+  EXPECT_EQ(refused->code, FailureCode::PortSettings);
+  ASSERT_FALSE(port.Open());
+  termios line{};
+  ASSERT_EQ(tcgetattr(peer.handle(), &line), 0);
+  EXPECT_EQ(cfgetospeed(&line), B300);
+  EXPECT_EQ(line.c_cflag & PARENB, 0u);
+}
+
+TEST_F(QtSerialPortTest, AMissingDeviceIsNamedWithItsPort) {
+  testing::TempDir dir;
+  UseDevice(dir.path() + "/ttyGone");
+  const Status failed = port.Open();
+  ASSERT_TRUE(failed);
+  EXPECT_EQ(failed->code, FailureCode::PortOpen);
+  EXPECT_EQ(failed->message, "Com1 (" + dir.path() +
+                                 "/ttyGone): no such device; plug in the adapter or set "
+                                 "TALLY77_COM1 to the device to use");
+  EXPECT_FALSE(port.IsOpen());
+}
+
+TEST_F(QtSerialPortTest, ADeviceHeldByAnotherPortIsReportedInUse) {
+  PtyPeer peer;
+  UseDevice(peer.path());
+  QtSerialPort holder;
+  holder.SetPortNumber(1);
+  ASSERT_FALSE(holder.Open());
+
+  const Status failed = port.Open();
+  ASSERT_TRUE(failed);
+  EXPECT_EQ(failed->message, "Com1 (" + peer.path() +
+                                 "): in use by another program; close it and press the port "
+                                 "button again");
+  EXPECT_FALSE(port.IsOpen());
+
+  holder.Close();
+  EXPECT_FALSE(port.Open());  // free again: the next press opens it
+}
+
+TEST_F(QtSerialPortTest, ALostDeviceIsReportedAndReopenedWhenItReturns) {
+  testing::TempDir dir;
+  const std::string link = dir.path() + "/com1";
+  UseDevice(link);
+  port.SetReopenInterval(200);
+  auto peer = std::make_unique<PtyPeer>(link);
+  ASSERT_FALSE(port.Open());
+  peer->Write("part one,");
+  EXPECT_EQ(InputOf(9), "part one,");
+
+  peer.reset();  // the far end goes away
+  ASSERT_TRUE(WaitFor([&] { return !links.empty(); }, kPatience));
+  EXPECT_FALSE(links[0].up);
+  EXPECT_EQ(links[0].why.rfind("Com1 (" + link + ") lost: ", 0), 0u) << links[0].why;
+  EXPECT_NE(links[0].why.find("; reopening every 200 ms"), std::string::npos) << links[0].why;
+  EXPECT_FALSE(port.IsOpen());
+  EXPECT_TRUE(port.Output("alarm while lost"));
+
+  peer = std::make_unique<PtyPeer>(link);  // back, on a new pseudo-terminal
+  ASSERT_TRUE(WaitFor([&] { return links.size() >= 2; }, kPatience));
+  EXPECT_TRUE(links[1].up);
+  EXPECT_EQ(links[1].why, "Com1 (" + link + ") open again");
+  EXPECT_TRUE(port.IsOpen());
+  peer->Write("part two");
+  EXPECT_EQ(InputOf(8), "part two");
+  EXPECT_EQ(links.size(), 2u);
+}
+
+TEST_F(QtSerialPortTest, ClosingALostPortStopsTheReopening) {
+  testing::TempDir dir;
+  const std::string link = dir.path() + "/com1";
+  UseDevice(link);
+  port.SetReopenInterval(100);
+  auto peer = std::make_unique<PtyPeer>(link);
+  ASSERT_FALSE(port.Open());
+  peer.reset();
+  ASSERT_TRUE(WaitFor([&] { return !links.empty(); }, kPatience));
+
+  port.Close();
+  peer = std::make_unique<PtyPeer>(link);
+  // Five reopen intervals pass without the port coming back.
+  EXPECT_FALSE(WaitFor([&] { return links.size() > 1 || port.IsOpen(); }, 500));
+  EXPECT_FALSE(port.IsOpen());
+}
+
+}  // namespace
+}  // namespace tally
