@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <climits>
 
+#include "window/caption_fit.h"
 #include "window/control_layout.h"
 #include "window/directory_list.h"
 #include "window/drive_list.h"
@@ -122,7 +123,8 @@ void Form1::CreateControls() {
 }
 
 void Form1::PlaceControls() {
-  const TwipsScale scale(logicalDpiY());
+  const double dotsPerInch = logicalDpiY();
+  const TwipsScale scale(dotsPerInch * CaptionFitFactor(fontMetrics(), dotsPerInch));
   for (const ControlPlace& place : ControlPlaces()) {
     if (auto* control = findChild<QWidget*>(QString::fromLatin1(place.name))) {
       control->setGeometry(scale.ToPixels(place.twips));

@@ -6,6 +6,9 @@
 
 #include <set>
 
+#include <QApplication>
+
+#include "window/caption_fit.h"
 #include "window/control_layout.h"
 #include "window/entry_list_view.h"
 #include "window/indicator_shape.h"
@@ -75,7 +78,20 @@ const PixelPlace kPixelPlaces[] = {
     {"Shape1", {8, 136, 209, 97}},
 };
 
-TEST(Form1Layout, EveryControlSitsAtItsPlaceAt96Dpi) {
+// A dialog font as small as the one the layout was drawn for, so that the
+// layout keeps its drawn size.
+class SmallFontTest : public ::testing::Test {
+ protected:
+  SmallFontTest() { QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 6)); }
+  ~SmallFontTest() override { QApplication::setFont(defaultFont_); }
+
+ private:
+  QFont defaultFont_ = QApplication::font();
+};
+
+using Form1Layout = SmallFontTest;
+
+TEST_F(Form1Layout, EveryControlSitsAtItsPlaceAt96Dpi) {
   WindowRig rig;
   if (rig.window.logicalDpiY() != 96) GTEST_SKIP() << "screen is not at 96 dpi";
   for (const PixelPlace& place : kPixelPlaces) {
@@ -86,6 +102,32 @@ TEST(Form1Layout, EveryControlSitsAtItsPlaceAt96Dpi) {
   EXPECT_EQ(rig.window.size(), QSize(512, 353));
   EXPECT_EQ(rig.window.minimumSize(), rig.window.maximumSize());
   EXPECT_EQ(std::size(kPixelPlaces), ControlPlaces().size());
+}
+
+TEST(Form1Fit, GrowsUntilEveryCaptionFitsTheDefaultFont) {
+  WindowRig rig;
+  const QFontMetrics metrics = rig.window.fontMetrics();
+  const int label1Shown = rig.Label(4)->x() - rig.Label(1)->x();
+  for (const char* status : {"Please wait 3 minutes", " Update pending ... ", "We have a good reading "}) {
+    EXPECT_LE(metrics.horizontalAdvance(QString::fromLatin1(status)), label1Shown) << status;
+  }
+  EXPECT_LE(metrics.horizontalAdvance(QStringLiteral("Interval")), rig.Label(5)->width());
+  EXPECT_LE(rig.Label(5)->geometry().right(), rig.Box(4)->x()) << "Label5 ends before Text4";
+
+  // The layout keeps its proportions: client area and Shape1 grow alike.
+  const double grown = rig.window.width() / 512.0;
+  EXPECT_NEAR(rig.window.height(), 353 * grown, 1.5);
+  EXPECT_NEAR(rig.Find<QWidget>("Shape1")->width(), 209 * grown, 1.5);
+}
+
+TEST(CaptionFit, SmallFontNeedsNoGrowthAndWiderFontsGrowTheLayout) {
+  const QFont small(QStringLiteral("DejaVu Sans"), 6);
+  EXPECT_EQ(CaptionFitFactor(QFontMetrics(small), 96), 1.0);
+  const QFont wide(QStringLiteral("DejaVu Sans"), 12);
+  const double factor = CaptionFitFactor(QFontMetrics(wide), 96);
+  EXPECT_GT(factor, 1.0);
+  const int room = TwipsScale(96 * factor).ToPixels(2280 - 360);
+  EXPECT_GE(room, QFontMetrics(wide).horizontalAdvance(QStringLiteral("We have a good reading ")));
 }
 
 class TwipsScaleTest : public ::testing::TestWithParam<double> {};
@@ -151,7 +193,9 @@ TEST(Form1Focus, TabGoesThroughTheControlsInTheirOrder) {
   EXPECT_EQ(chain, expected);
 }
 
-TEST(Form1Stacking, IndicatorLiesBeneathAndLabel4ShowsOverLabel1AndLabel2) {
+using Form1Stacking = SmallFontTest;
+
+TEST_F(Form1Stacking, IndicatorLiesBeneathAndLabel4ShowsOverLabel1AndLabel2) {
   WindowRig rig;
   if (rig.window.logicalDpiY() != 96) GTEST_SKIP() << "screen is not at 96 dpi";
   // Points in pixels at 96 dpi: inside Shape1 only; inside Label1; where
