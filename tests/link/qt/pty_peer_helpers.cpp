@@ -1,6 +1,7 @@
 #include "link/qt/pty_peer.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -13,15 +14,32 @@
 
 namespace tally::testing {
 
-void EnsureApplication() {
-  static int argc = 1;
-  static char name[] = "link_qt_test";
-  static char* argv[] = {name, nullptr};
-  static std::unique_ptr<QCoreApplication> application;
-  if (QCoreApplication::instance() == nullptr) {
-    application = std::make_unique<QCoreApplication>(argc, argv);
+namespace {
+
+// The application lives from the first test that needs it to the end of
+// the test program, and goes before the program's own statics do.
+class ApplicationEnvironment : public ::testing::Environment {
+ public:
+  void Ensure() {
+    if (QCoreApplication::instance() == nullptr) {
+      application_ = std::make_unique<QCoreApplication>(argc_, argv_);
+    }
   }
-}
+  void TearDown() override { application_.reset(); }
+
+ private:
+  int argc_ = 1;
+  char name_[16] = "link_qt_test";
+  char* argv_[2] = {name_, nullptr};
+  std::unique_ptr<QCoreApplication> application_;
+};
+
+ApplicationEnvironment* const kApplication = static_cast<ApplicationEnvironment*>(
+    ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment));
+
+}  // namespace
+
+void EnsureApplication() { kApplication->Ensure(); }
 
 bool WaitFor(const std::function<bool()>& done, int milliseconds) {
   // A steady beat keeps the wait for more events from blocking past the
