@@ -118,11 +118,32 @@ std::string DecimalText(double value) {
   if (!std::isfinite(value)) {
     value = std::isnan(value) ? 0.0 : std::copysign(std::numeric_limits<double>::max(), value);
   }
-  if (value == 0) return "0";
-  std::array<char, 400> buffer{};
+  // Fifteen significant digits, the precision a double holds for sure, so
+  // that 2.1 - 1 shows as 1.1 and not as 1.1000000000000001.
+  std::array<char, 64> buffer{};
   const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                    std::chars_format::fixed);
-  return std::string(buffer.data(), result.ptr);
+                                    std::chars_format::scientific, 14);
+  const std::string_view scientific(buffer.data(), static_cast<std::size_t>(result.ptr - buffer.data()));
+  const std::size_t exponentAt = scientific.find('e');
+  std::string digits;  // the significant digits, without the point
+  for (const char c : scientific.substr(0, exponentAt)) {
+    if (IsDigit(c)) digits.push_back(c);
+  }
+  const int exponent = std::stoi(std::string(scientific.substr(exponentAt + 1)));
+  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+  if (digits == "0") return "0";
+
+  std::string text = scientific.front() == '-' ? "-" : "";
+  const int pointAfter = exponent + 1;  // digits before the decimal point
+  if (pointAfter <= 0) {
+    text += "0." + std::string(static_cast<std::size_t>(-pointAfter), '0') + digits;
+  } else if (static_cast<std::size_t>(pointAfter) >= digits.size()) {
+    text += digits + std::string(static_cast<std::size_t>(pointAfter) - digits.size(), '0');
+  } else {
+    text += digits.substr(0, static_cast<std::size_t>(pointAfter)) + "." +
+            digits.substr(static_cast<std::size_t>(pointAfter));
+  }
+  return text;
 }
 
 }  // namespace tally

@@ -27,8 +27,7 @@ std::optional<double> ParseWholeNumber(std::string_view text);
 std::int64_t NearestWhole(double value);
 
 // Plain decimal text of a number as the window shows it: no leading blank,
-// no exponent, shortest text that reads back to the same value (16, 1.5,
-// -0.5).
+// no exponent, at most 15 significant digits (16, 1.5, -0.5, 0.1).
 std::string DecimalText(double value);
 
 }  // namespace tally
