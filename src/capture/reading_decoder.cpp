@@ -1,0 +1,178 @@
+#include "capture/reading_decoder.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <exception>
+#include <new>
+#include <string>
+#include <system_error>
+
+#include "common/file_io.h"
+#include "common/item_reader.h"
+
+namespace tally {
+
+namespace {
+
+constexpr const char* kScratchName = "cp.txt";
+constexpr const char* kLineEnd = "\r\n";
+// A burst longer than this (line-end characters included) marks an fLII
+// processor.
+constexpr std::size_t kShortBurstLength = 18;
+// fLII: a field 8 below this value shifts the fields one place to the left.
+constexpr double kShiftBelow = 10000;
+constexpr double kShiftFill = 11111;
+// Passes of the padding step; each puts at most one "0" in front.
+constexpr int kPaddingPasses = 5;
+
+std::string TwoDigits(int value) {
+  char buffer[16];
+  std::snprintf(buffer, sizeof buffer, "%02d", value);
+  return buffer;
+}
+
+std::string FourDigits(int value) {
+  char buffer[16];
+  std::snprintf(buffer, sizeof buffer, "%04d", value);
+  return buffer;
+}
+
+// The plain decimal text of a non-negative finite value without exponent:
+// the shortest fixed-notation text that reads back to the same double (of
+// texts equally short, the one nearest the value). A whole value gives its
+// digits and no point: exactly its digits up to 15 digits, the double's
+// exact integer value beyond (1e20 gives 1 and 20 zeros, 1e300 301 digits).
+std::string PlainDecimal(double magnitude) {
+  // The longest fixed text of a double is the smallest subnormal, "0." and
+  // 323 more digits; the largest finite value has 309 digits.
+  std::array<char, 512> buffer{};
+  const auto result =
+      std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude, std::chars_format::fixed);
+  if (result.ec != std::errc()) return "0";  // cannot happen with this buffer
+  return std::string(buffer.data(), result.ptr);
+}
+
+Failure ScratchFailure(FailureCode code, const std::string& what, const std::string& reason) {
+  return Failure{code, what + " " + kScratchName + ": " + reason};
+}
+
+// Steps 5 to 9: the items read back from the scratch file, shifted, given
+// their text form, padded and joined.
+Outcome<ReadingLine> ReadBack(const std::string& path, int fieldCount) {
+  Outcome<ItemReader> opened = ItemReader::Open(path);
+  if (!opened) return ScratchFailure(opened.failure().code, "cannot read", opened.failure().message);
+  ItemReader& reader = opened.value();
+
+  ReadingLine line;
+  line.fieldCount = fieldCount;
+  for (int field = 1; field <= fieldCount; ++field) {
+    const std::string item = "item " + std::to_string(field);
+    const Outcome<double> value = reader.NextNumber();
+    if (!value) {
+      const Failure& failure = value.failure();
+      switch (failure.code) {
+        case FailureCode::EndOfFile:
+          return Failure{failure.code, "too few items: " + std::to_string(field - 1) + " of " +
+                                           std::to_string(fieldCount) + " in " + kScratchName};
+        case FailureCode::EmptyItem:
+          return Failure{failure.code, item + " is empty"};
+        case FailureCode::NotANumber:  // the message shows the item: "\"abc\" is not a number"
+          return Failure{failure.code, item + " " + failure.message};
+        default:
+          return ScratchFailure(failure.code, "cannot read", failure.message);
+      }
+    }
+    // Out-of-range items saturate to the largest finite value; this only
+    // guards the text form against ever seeing infinity or not-a-number.
+    if (!std::isfinite(value.value())) {
+      return Failure{FailureCode::NotANumber, item + " is not a finite number"};
+    }
+    line.fieldValue[field - 1] = value.value();
+  }
+
+  // Shift rule (fLII only): field 8 below 10000 moves every field one place
+  // to the left, drops field 1 and sets field 8 to 11111.
+  if (fieldCount == kMaxFields && line.fieldValue[kMaxFields - 1] < kShiftBelow) {
+    for (int index = 0; index < kMaxFields - 1; ++index) {
+      line.fieldValue[index] = line.fieldValue[index + 1];
+    }
+    line.fieldValue[kMaxFields - 1] = kShiftFill;
+  }
+
+  for (int index = 0; index < fieldCount; ++index) {
+    line.fieldText[index] = FieldText(line.fieldValue[index], kFieldWidth[index]);
+    if (index > 0) line.text += ',';
+    line.text += line.fieldText[index];
+  }
+  return line;
+}
+
+}  // namespace
+
+Stamps MakeStamps(const CaptureContext& context) {
+  const LocalDateTime now = context.clock.Now();
+  Stamps stamps;
+  stamps.dateStamp = "fL01" + FourDigits(now.year) + TwoDigits(now.month) + TwoDigits(now.day);
+  stamps.timeStamp = TwoDigits(now.hour) + TwoDigits(now.minute) + TwoDigits(now.second);
+  return stamps;
+}
+
+std::string FieldText(double value, int width) {
+  // The sign position is removed: -5 gives 5, and -0 gives 0.
+  std::string text;
+  if (std::isnan(value)) {
+    text = "nan";
+  } else if (std::isinf(value)) {
+    text = "inf";
+  } else {
+    text = PlainDecimal(std::fabs(value));
+  }
+  // Five passes of at most one "0" each: with the widths of the line (2 to
+  // 5) and a text of at least one character this pads fully to the width;
+  // a text as long as its width or longer is never cut.
+  for (int pass = 0; pass < kPaddingPasses; ++pass) {
+    if (static_cast<int>(text.size()) < width) text.insert(text.begin(), '0');
+  }
+  return text;
+}
+
+Outcome<ReadingLine> DecodeBurstText(CaptureContext& context, const std::string& burst) {
+  CaptureState& state = context.state;
+  const std::string path = state.dataPath + kScratchName;
+
+  // Step 2: the burst, CR LF, the burst again, CR LF, replacing the old file.
+  // Per burst, so no flush to the device: the file is scratch.
+  Status written;
+  try {
+    written = ReplaceFile(path, burst + kLineEnd + burst + kLineEnd, Durability::Plain);
+  } catch (const std::bad_alloc&) {
+    throw;
+  } catch (const std::exception& error) {
+    written = Fail(FailureCode::FileWrite, error.what());
+  }
+
+  // Steps 3 and 4 happen for every burst, whatever becomes of it.
+  if (burst.size() > kShortBurstLength) state.processorType = ProcessorType::fLII;
+  const bool eightFields = state.processorType == ProcessorType::fLII;
+  context.surface.SetCaption(Caption::Label3, eightFields ? "fLII" : "fLI");
+
+  if (written) return ScratchFailure(written->code, "cannot write", written->message);
+  if (burst.empty()) return Failure{FailureCode::EmptyItem, "the burst is empty"};
+
+  try {
+    return ReadBack(path, eightFields ? kMaxFields : 4);
+  } catch (const std::bad_alloc&) {
+    throw;
+  } catch (const std::exception& error) {
+    return ScratchFailure(FailureCode::FileRead, "cannot read", error.what());
+  }
+}
+
+Outcome<ReadingLine> DecodeBurst(CaptureContext& context) {
+  const std::string burst = context.port.Input();
+  return DecodeBurstText(context, burst);
+}
+
+}  // namespace tally

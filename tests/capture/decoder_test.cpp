@@ -1,0 +1,425 @@
+// The reading decoder (Part 1.2): stamps, the scratch file, the processor
+// type, the shift rule, the text form, the padding and the failures.
+
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "capture/reading_decoder.h"
+#include "common/path_text.h"
+#include "doubles/test_rig.h"
+
+namespace tally {
+namespace {
+
+using testing::TestRig;
+
+const std::string kCrLf = "\r\n";
+
+// The number a field text reads back to (digits, maybe one ".").
+double ReadBack(const std::string& text) { return std::strtod(text.c_str(), nullptr); }
+
+// 1e300 as a double is not exactly 10^300: its plain text gives the exact
+// integer value the double holds, 301 digits.
+const std::string k1e300 =
+    "1000000000000000052504760255204420248704468581108159154915854115511802457988908195786371375080"
+    "4478640437044438328838781769425232353604305756447921847867069828483872009265758037378302337947"
+    "8809005936895323497079994508111903896764088007465274278014249457925878882005684283811566947219"
+    "6386865459400540160";
+
+class ReadingDecoderTest : public ::testing::Test {
+ protected:
+  Outcome<ReadingLine> Decode(const std::string& burst) {
+    return DecodeBurstText(rig.context, burst);
+  }
+  ProcessorType Type() const { return rig.context.state.processorType; }
+  std::string Label3() const { return rig.surface.CaptionOf(Caption::Label3); }
+  std::string Scratch() const { return rig.dir.Read("cp.txt"); }
+
+  TestRig rig;
+};
+
+// --- MakeStamps ------------------------------------------------------------
+
+TEST(MakeStampsTest, GivesTheDateAndTimeStampsOfTheText) {
+  TestRig rig;
+  rig.clock.now = {2026, 12, 6, 14, 30, 15};
+  const Stamps stamps = MakeStamps(rig.context);
+  EXPECT_EQ(stamps.dateStamp, "fL0120261206");
+  EXPECT_EQ(stamps.timeStamp, "143015");
+}
+
+TEST(MakeStampsTest, PadsEveryPartWithZeros) {
+  TestRig rig;
+  rig.clock.now = {2027, 1, 2, 3, 4, 5};
+  const Stamps stamps = MakeStamps(rig.context);
+  EXPECT_EQ(stamps.dateStamp, "fL0120270102");
+  EXPECT_EQ(stamps.timeStamp, "030405");
+  rig.clock.now = {2026, 10, 31, 0, 0, 0};
+  EXPECT_EQ(MakeStamps(rig.context).dateStamp, "fL0120261031");
+  EXPECT_EQ(MakeStamps(rig.context).timeStamp, "000000");
+}
+
+TEST(MakeStampsTest, AlwaysFL01NotTheMarkerOfText1) {
+  TestRig rig;
+  rig.surface.SetText(TextBox::Text1, "ZZ99");
+  EXPECT_EQ(MakeStamps(rig.context).dateStamp.substr(0, 4), "fL01");
+}
+
+// --- The four examples of the text ------------------------------------------
+
+struct Example {
+  std::string burst;
+  ProcessorType type;
+  std::string text;
+};
+
+TEST_F(ReadingDecoderTest, TheFourExamplesOfTheText) {
+  const std::vector<Example> examples = {
+      {"1,5,20,300", ProcessorType::fLI, "01,005,00020,00300"},
+      {"01,123,12345,12345", ProcessorType::fLI, "01,123,12345,12345"},
+      {"3,120,12345,1,7,99999,0,12000", ProcessorType::fLII, "03,120,12345,00001,007,99999,00000,12000"},
+      {"5,2,150,12345,1,7,99999,9000", ProcessorType::fLII, "02,150,12345,00001,007,99999,09000,11111"},
+  };
+  for (const Example& example : examples) {
+    SCOPED_TRACE(example.burst);
+    TestRig fresh;  // processorType starts as fLI for each example
+    const Outcome<ReadingLine> line = DecodeBurstText(fresh.context, example.burst);
+    ASSERT_TRUE(line.ok()) << line.failure().message;
+    EXPECT_EQ(line.value().text, example.text);
+    EXPECT_EQ(fresh.context.state.processorType, example.type);
+    EXPECT_EQ(line.value().fieldCount, example.type == ProcessorType::fLII ? 8 : 4);
+  }
+}
+
+TEST_F(ReadingDecoderTest, FieldValuesAndTextsOfAnFLILine) {
+  const Outcome<ReadingLine> line = Decode("1,5,20,300");
+  ASSERT_TRUE(line.ok());
+  const ReadingLine& value = line.value();
+  EXPECT_EQ(value.fieldValue[0], 1);
+  EXPECT_EQ(value.fieldValue[1], 5);
+  EXPECT_EQ(value.fieldValue[2], 20);
+  EXPECT_EQ(value.fieldValue[3], 300);
+  EXPECT_EQ(value.fieldText[0], "01");
+  EXPECT_EQ(value.fieldText[1], "005");
+  EXPECT_EQ(value.fieldText[2], "00020");
+  EXPECT_EQ(value.fieldText[3], "00300");
+  for (int index = 4; index < kMaxFields; ++index) {
+    EXPECT_EQ(value.fieldText[index], "") << "field " << index + 1 << " is not present";
+  }
+}
+
+TEST_F(ReadingDecoderTest, DecodeBurstTakesAllReceivedTextFromThePort) {
+  rig.port.pending = "1,5,20,300";
+  const Outcome<ReadingLine> line = DecodeBurst(rig.context);
+  ASSERT_TRUE(line.ok()) << line.failure().message;
+  EXPECT_EQ(line.value().text, "01,005,00020,00300");
+  EXPECT_EQ(rig.port.pending, "");
+}
+
+// --- The scratch file --------------------------------------------------------
+
+TEST_F(ReadingDecoderTest, ScratchFileHoldsTheBurstTwiceWithCrLf) {
+  ASSERT_TRUE(Decode("1,5,20,300").ok());
+  EXPECT_EQ(Scratch(), "1,5,20,300\r\n1,5,20,300\r\n");
+  EXPECT_EQ(Scratch().size(), 24u);
+}
+
+TEST_F(ReadingDecoderTest, ScratchFileIsReplacedByEveryBurst) {
+  ASSERT_TRUE(Decode("01,123,12345,12345").ok());
+  ASSERT_TRUE(Decode("1,2,3,4").ok());
+  EXPECT_EQ(Scratch(), "1,2,3,4\r\n1,2,3,4\r\n");
+}
+
+TEST_F(ReadingDecoderTest, ScratchFileKeepsTheBurstExactlyAsReceived) {
+  const std::string burst = " 07 ,\t5,20\r\n,300\x1a";
+  Decode(burst);
+  EXPECT_EQ(Scratch(), burst + kCrLf + burst + kCrLf);
+}
+
+TEST_F(ReadingDecoderTest, AShortBurstIsCompletedFromItsSecondCopy) {
+  const Outcome<ReadingLine> line = Decode("1,2");
+  ASSERT_TRUE(line.ok()) << line.failure().message;
+  EXPECT_EQ(line.value().text, "01,002,00001,00002");
+}
+
+// --- Processor type and Label3 -------------------------------------------------
+
+TEST_F(ReadingDecoderTest, EighteenCharactersKeepFLIAndNineteenSwitchToFLII) {
+  const std::string eighteen = "01,005,00020,00300";
+  ASSERT_EQ(eighteen.size(), 18u);
+  ASSERT_TRUE(Decode(eighteen).ok());
+  EXPECT_EQ(Type(), ProcessorType::fLI);
+  EXPECT_EQ(Label3(), "fLI");
+
+  const std::string nineteen = "01,005,00020,003000";
+  ASSERT_EQ(nineteen.size(), 19u);
+  Decode(nineteen);
+  EXPECT_EQ(Type(), ProcessorType::fLII);
+  EXPECT_EQ(Label3(), "fLII");
+
+  // Later short bursts do not switch back, and read eight items.
+  const Outcome<ReadingLine> line = Decode("1,5,20,300");
+  EXPECT_EQ(Type(), ProcessorType::fLII);
+  EXPECT_EQ(Label3(), "fLII");
+  ASSERT_TRUE(line.ok()) << line.failure().message;
+  EXPECT_EQ(line.value().fieldCount, 8);
+  EXPECT_EQ(line.value().text, "05,020,00300,00001,005,00020,00300,11111");
+}
+
+TEST_F(ReadingDecoderTest, LineEndsInsideTheBurstCountTowardsTheLength) {
+  const std::string eighteen = "01,005,00020,003\r\n";
+  ASSERT_EQ(eighteen.size(), 18u);
+  const Outcome<ReadingLine> kept = Decode(eighteen);
+  EXPECT_EQ(Type(), ProcessorType::fLI);
+  ASSERT_TRUE(kept.ok()) << kept.failure().message;
+  EXPECT_EQ(kept.value().text, "01,005,00020,00003");
+
+  const std::string nineteen = "01,005,00020,0030\r\n";
+  ASSERT_EQ(nineteen.size(), 19u);
+  const Outcome<ReadingLine> switched = Decode(nineteen);
+  EXPECT_EQ(Type(), ProcessorType::fLII);
+  EXPECT_EQ(Label3(), "fLII");
+  // The burst's own line end leaves an empty line before its second copy.
+  ASSERT_FALSE(switched.ok());
+  EXPECT_EQ(switched.failure().message, "item 5 is empty");
+}
+
+TEST_F(ReadingDecoderTest, Label3IsSetForEveryBurst) {
+  Decode("1,5,20,300");
+  Decode("1,5,20,300");
+  Decode("3,120,12345,1,7,99999,0,12000");
+  Decode("1,2,3,4");
+  const std::vector<std::string> expected = {"Label3=fLI", "Label3=fLI", "Label3=fLII", "Label3=fLII"};
+  EXPECT_EQ(rig.surface.log, expected);
+}
+
+TEST_F(ReadingDecoderTest, Label3AndTypeAreSetEvenForARejectedBurst) {
+  const Outcome<ReadingLine> line = Decode("1,a,3,4,5,6,7,8,9,10");
+  EXPECT_FALSE(line.ok());
+  EXPECT_EQ(Type(), ProcessorType::fLII);
+  EXPECT_EQ(Label3(), "fLII");
+}
+
+// --- Shift rule ----------------------------------------------------------------
+
+TEST_F(ReadingDecoderTest, FLIIFourItemsGiveTheSecondCopyAndTheShift) {
+  rig.context.state.processorType = ProcessorType::fLII;
+  const Outcome<ReadingLine> line = Decode("1,2,3,4");
+  ASSERT_TRUE(line.ok()) << line.failure().message;
+  const std::vector<double> values(line.value().fieldValue.begin(), line.value().fieldValue.end());
+  EXPECT_EQ(values, (std::vector<double>{2, 3, 4, 1, 2, 3, 4, 11111}));
+  EXPECT_EQ(line.value().text, "02,003,00004,00001,002,00003,00004,11111");
+  EXPECT_EQ(Label3(), "fLII");
+}
+
+TEST_F(ReadingDecoderTest, Field8Of10000DoesNotShift) {
+  const Outcome<ReadingLine> line = Decode("3,120,12345,1,7,99999,0,10000");
+  ASSERT_TRUE(line.ok());
+  EXPECT_EQ(line.value().text, "03,120,12345,00001,007,99999,00000,10000");
+  EXPECT_EQ(line.value().fieldValue[0], 3);
+}
+
+TEST_F(ReadingDecoderTest, Field8Of9999Shifts) {
+  const Outcome<ReadingLine> line = Decode("3,120,12345,1,7,99999,0,9999");
+  ASSERT_TRUE(line.ok());
+  EXPECT_EQ(line.value().text, "120,12345,00001,00007,99999,00000,09999,11111");
+  EXPECT_EQ(line.value().fieldValue[0], 120);
+  EXPECT_EQ(line.value().fieldValue[7], 11111);
+}
+
+TEST_F(ReadingDecoderTest, TheShiftNeverAppliesToFLI) {
+  const Outcome<ReadingLine> line = Decode("1,2,3,4");
+  ASSERT_TRUE(line.ok());
+  EXPECT_EQ(line.value().text, "01,002,00003,00004");
+}
+
+// --- Text form and padding -------------------------------------------------------
+
+TEST_F(ReadingDecoderTest, AValueWiderThanItsFieldStaysWhole) {
+  const Outcome<ReadingLine> line = Decode("123,5,20,300");
+  ASSERT_TRUE(line.ok());
+  EXPECT_EQ(line.value().text, "123,005,00020,00300");
+  EXPECT_EQ(line.value().text.size(), 19u);
+}
+
+TEST_F(ReadingDecoderTest, LeadingZerosAndBlanksDoNotSurvive) {
+  const Outcome<ReadingLine> line = Decode("007, 5,20 ,0300");
+  ASSERT_TRUE(line.ok()) << line.failure().message;
+  EXPECT_EQ(line.value().text, "07,005,00020,00300");
+  EXPECT_EQ(line.value().fieldValue[0], 7);
+}
+
+TEST_F(ReadingDecoderTest, ANegativeValueLosesItsSignInTheTextOnly) {
+  const Outcome<ReadingLine> line = Decode("-5,-2,20,+300");
+  ASSERT_TRUE(line.ok()) << line.failure().message;
+  EXPECT_EQ(line.value().text, "05,002,00020,00300");
+  EXPECT_EQ(line.value().fieldValue[0], -5);
+  EXPECT_EQ(line.value().fieldValue[1], -2);
+}
+
+TEST_F(ReadingDecoderTest, NonIntegerValuesKeepTheirDecimalPoint) {
+  const Outcome<ReadingLine> line = Decode("1,1.5,0.25,300");
+  ASSERT_TRUE(line.ok()) << line.failure().message;
+  EXPECT_EQ(line.value().text, "01,1.5,00.25,00300");
+  EXPECT_EQ(line.value().fieldValue[1], 1.5);
+}
+
+TEST_F(ReadingDecoderTest, AHugeValueStaysWhole) {
+  const Outcome<ReadingLine> line = Decode("1,1e300,20,300");
+  ASSERT_TRUE(line.ok()) << line.failure().message;
+  EXPECT_EQ(line.value().fieldText[1], k1e300);
+  EXPECT_EQ(line.value().fieldText[1].size(), 301u);
+  EXPECT_EQ(line.value().text, "01," + k1e300 + ",00020,00300");
+}
+
+TEST(FieldTextTest, IntegersGivePlainDigitsPaddedToTheWidth) {
+  EXPECT_EQ(FieldText(7, 2), "07");
+  EXPECT_EQ(FieldText(7, 3), "007");
+  EXPECT_EQ(FieldText(7, 5), "00007");
+  EXPECT_EQ(FieldText(0, 5), "00000");
+  EXPECT_EQ(FieldText(12345, 5), "12345");
+  EXPECT_EQ(FieldText(123456, 5), "123456");
+  EXPECT_EQ(FieldText(123, 2), "123");
+  EXPECT_EQ(FieldText(999999999999999, 5), "999999999999999");  // 15 digits
+}
+
+TEST(FieldTextTest, TheSignIsDropped) {
+  EXPECT_EQ(FieldText(-5, 2), "05");
+  EXPECT_EQ(FieldText(-12345, 5), "12345");
+  EXPECT_EQ(FieldText(-0.0, 2), "00");
+  EXPECT_EQ(FieldText(-1.5, 5), "001.5");
+}
+
+TEST(FieldTextTest, NonIntegersGiveTheShortestPlainDecimalThatReadsBack) {
+  EXPECT_EQ(FieldText(1.5, 2), "1.5");
+  EXPECT_EQ(FieldText(1.5, 3), "1.5");
+  EXPECT_EQ(FieldText(1.5, 5), "001.5");
+  EXPECT_EQ(FieldText(0.5, 3), "0.5");
+  EXPECT_EQ(FieldText(0.1, 5), "000.1");
+  EXPECT_EQ(FieldText(2.25, 5), "02.25");
+  EXPECT_EQ(FieldText(0.001, 3), "0.001");  // no exponent
+  EXPECT_EQ(FieldText(1.0 / 3.0, 2), "0.3333333333333333");
+  EXPECT_EQ(ReadBack(FieldText(1.0 / 3.0, 2)), 1.0 / 3.0);
+  EXPECT_EQ(FieldText(123456.789, 5), "123456.789");
+}
+
+TEST(FieldTextTest, MoreThanFifteenDigitsGiveWholeDigitsWithoutExponent) {
+  EXPECT_EQ(FieldText(1e20, 5), "100000000000000000000");
+  EXPECT_EQ(FieldText(1234567890123456.0, 5), "1234567890123456");
+  const double wide = 12345678901234567890.0;
+  const std::string text = FieldText(wide, 5);
+  EXPECT_EQ(text.find_first_not_of("0123456789"), std::string::npos) << text;
+  EXPECT_EQ(text.size(), 20u);
+  EXPECT_EQ(ReadBack(text), wide);
+}
+
+TEST(FieldTextTest, HugeAndTinyValuesAreNeverCut) {
+  const std::string huge = FieldText(1e300, 2);
+  EXPECT_EQ(huge, k1e300);
+  EXPECT_EQ(ReadBack(huge), 1e300);
+  const std::string largest = FieldText(DBL_MAX, 2);
+  EXPECT_EQ(largest.size(), 309u);
+  EXPECT_EQ(ReadBack(largest), DBL_MAX);
+  const std::string tiny = FieldText(5e-324, 2);  // the smallest subnormal
+  EXPECT_EQ(tiny.substr(0, 2), "0.");
+  EXPECT_EQ(tiny.find_first_of("eE"), std::string::npos);
+  EXPECT_EQ(ReadBack(tiny), 5e-324);
+}
+
+TEST(FieldTextTest, NonFiniteValuesDoNotCrash) {
+  EXPECT_EQ(FieldText(INFINITY, 5), "00inf");
+  EXPECT_EQ(FieldText(-INFINITY, 2), "inf");
+  EXPECT_EQ(FieldText(NAN, 3), "nan");
+}
+
+// --- Bursts that give no line -----------------------------------------------------
+
+struct Rejected {
+  std::string burst;
+  ProcessorType typeBefore;
+  FailureCode code;
+  std::string message;
+};
+
+TEST(ReadingDecoderFailureTest, BurstsThatGiveNoLineSayWhy) {
+  const std::vector<Rejected> cases = {
+      {"", ProcessorType::fLI, FailureCode::EmptyItem, "the burst is empty"},
+      {"1,,3,4", ProcessorType::fLI, FailureCode::EmptyItem, "item 2 is empty"},
+      {",2,3,4", ProcessorType::fLI, FailureCode::EmptyItem, "item 1 is empty"},
+      {"1,a,3,4", ProcessorType::fLI, FailureCode::NotANumber, "item 2 \"a\" is not a number"},
+      {"1,2,3,4x", ProcessorType::fLI, FailureCode::NotANumber, "item 4 \"4x\" is not a number"},
+      {"1,2,3,nan", ProcessorType::fLI, FailureCode::NotANumber, "item 4 \"nan\" is not a number"},
+      {"1,2,3,inf", ProcessorType::fLI, FailureCode::NotANumber, "item 4 \"inf\" is not a number"},
+      {"\x01\x02", ProcessorType::fLI, FailureCode::NotANumber, "item 1 \"\\x01\\x02\" is not a number"},
+      {"\r\n", ProcessorType::fLI, FailureCode::EmptyItem, "item 1 is empty"},
+      {"   ", ProcessorType::fLI, FailureCode::EmptyItem, "item 1 is empty"},
+      {"1", ProcessorType::fLI, FailureCode::EndOfFile, "too few items: 2 of 4 in cp.txt"},
+      {"1", ProcessorType::fLII, FailureCode::EndOfFile, "too few items: 2 of 8 in cp.txt"},
+      {"1,2,3", ProcessorType::fLII, FailureCode::EndOfFile, "too few items: 6 of 8 in cp.txt"},
+      {"1,2,3,4,5,6,7,a", ProcessorType::fLII, FailureCode::NotANumber,
+       "item 8 \"a\" is not a number"},
+  };
+  for (const Rejected& rejected : cases) {
+    SCOPED_TRACE("burst \"" + rejected.burst + "\"");
+    TestRig rig;
+    rig.context.state.processorType = rejected.typeBefore;
+    Outcome<ReadingLine> line = ReadingLine{};
+    EXPECT_NO_THROW(line = DecodeBurstText(rig.context, rejected.burst));
+    ASSERT_FALSE(line.ok());
+    EXPECT_EQ(line.failure().code, rejected.code);
+    EXPECT_EQ(line.failure().message, rejected.message);
+    // The raw burst stays in the scratch file, and Label3 is set.
+    EXPECT_EQ(rig.dir.Read("cp.txt"), rejected.burst + kCrLf + rejected.burst + kCrLf);
+    EXPECT_EQ(rig.surface.CaptionOf(Caption::Label3),
+              rig.context.state.processorType == ProcessorType::fLII ? "fLII" : "fLI");
+  }
+}
+
+TEST(ReadingDecoderFailureTest, ALongItemIsShownShortened) {
+  TestRig rig;
+  const Outcome<ReadingLine> line = DecodeBurstText(rig.context, std::string(100, 'x'));
+  ASSERT_FALSE(line.ok());
+  EXPECT_EQ(line.failure().message, "item 1 \"" + std::string(24, 'x') + "...\" is not a number");
+}
+
+TEST(ReadingDecoderFailureTest, AnUnwritableScratchFileGivesNoLine) {
+  TestRig rig;
+  rig.context.state.dataPath = rig.dir.dataPath() + "missing" + kPathSeparator;
+  const Outcome<ReadingLine> line = DecodeBurstText(rig.context, "3,120,12345,1,7,99999,0,12000");
+  ASSERT_FALSE(line.ok());
+  EXPECT_EQ(line.failure().message.rfind("cannot write cp.txt: ", 0), 0u) << line.failure().message;
+  // Type detection and the caption still happen.
+  EXPECT_EQ(rig.context.state.processorType, ProcessorType::fLII);
+  EXPECT_EQ(rig.surface.CaptionOf(Caption::Label3), "fLII");
+}
+
+TEST(ReadingDecoderFailureTest, AScratchFileThatIsADirectoryGivesNoLine) {
+  TestRig rig;
+  std::filesystem::create_directory(rig.dir.dataPath() + "cp.txt");
+  std::filesystem::create_directory(rig.dir.dataPath() + "cp.txt" + kPathSeparator + "inside");
+  Outcome<ReadingLine> line = ReadingLine{};
+  EXPECT_NO_THROW(line = DecodeBurstText(rig.context, "1,5,20,300"));
+  ASSERT_FALSE(line.ok());
+  EXPECT_EQ(line.failure().message.rfind("cannot write cp.txt: ", 0), 0u) << line.failure().message;
+  EXPECT_EQ(rig.surface.CaptionOf(Caption::Label3), "fLI");
+}
+
+TEST(ReadingDecoderFailureTest, AnyBytesAtAllGiveALineOrAFailureButNoException) {
+  std::string everyByte;
+  for (int byte = 0; byte < 256; ++byte) everyByte += static_cast<char>(byte);
+  for (const std::string& burst :
+       {everyByte, std::string("1,2,3,4\0", 8), std::string(1000, ','), std::string(1000, '\n'),
+        std::string("1e400,2,3,4"), std::string("-1e400,2,3,4"), std::string("1e-400,2,3,4")}) {
+    TestRig rig;
+    EXPECT_NO_THROW(DecodeBurstText(rig.context, burst));
+  }
+}
+
+}  // namespace
+}  // namespace tally

@@ -1,0 +1,222 @@
+// The set output files (Part 1.5): "fl.db1" appended, "ct.cap" replaced,
+// "usage.cap" appended, "ferro2.cap" replaced, with the fixed counts.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "capture/set_files.h"
+#include "common/path_text.h"
+#include "doubles/test_rig.h"
+
+namespace tally {
+namespace {
+
+using testing::TestRig;
+
+const std::string kCrLf = "\r\n";
+
+std::string TwoDigits(int value) { return (value < 10 ? "0" : "") + std::to_string(value); }
+
+// A complete set as ProcessReading leaves it: 16 lines, their short lines
+// and their time stamps; the set number changes the contents.
+struct SetTexts {
+  std::string sortedRecord;
+  std::string shortLines;
+  std::string lineStamps;
+};
+
+SetTexts CompleteSet(int number, bool eightFields = false) {
+  SetTexts set;
+  set.sortedRecord = "AB01202612061430" + TwoDigits(number);
+  for (int channel = 1; channel <= 16; ++channel) {
+    std::string line = TwoDigits(channel) + ",0" + TwoDigits(number) + ",00020,00300";
+    if (eightFields) line += ",007,99999,00000,12000";
+    set.sortedRecord += "," + line;
+    set.shortLines += line.substr(0, 18) + kCrLf;
+    set.lineStamps += "14:" + TwoDigits(number) + ":" + TwoDigits(channel) + " 12-06-2026" + kCrLf;
+  }
+  set.sortedRecord += "  ";
+  return set;
+}
+
+class SetFilesTest : public ::testing::Test {
+ protected:
+  void Take(const SetTexts& set) {
+    rig.context.state.sortedRecord = set.sortedRecord;
+    rig.context.state.shortLines = set.shortLines;
+    rig.context.state.lineStamps = set.lineStamps;
+  }
+  std::string Read(const std::string& name) const { return rig.dir.Read(name); }
+
+  TestRig rig;
+};
+
+// The failure's message, "" for success.
+std::string Message(const Status& status) { return status ? status->message : ""; }
+
+int CountLines(const std::string& text) {
+  int lines = 0;
+  for (std::size_t at = text.find(kCrLf); at != std::string::npos; at = text.find(kCrLf, at + 2)) ++lines;
+  return lines;
+}
+
+TEST_F(SetFilesTest, ACompleteSetHasTheSizesOfTheText) {
+  const SetTexts set = CompleteSet(1);
+  ASSERT_EQ(set.sortedRecord.size(), 324u);
+  ASSERT_EQ(set.shortLines.size(), 320u);
+  ASSERT_EQ(set.lineStamps.size(), 336u);
+  Take(set);
+  ASSERT_EQ(Message(WriteSetFiles(rig.context)), "");
+  EXPECT_EQ(Read("fl.db1").size(), 326u);
+  EXPECT_EQ(Read("ct.cap").size(), 322u);
+  EXPECT_EQ(Read("usage.cap").size(), 320u);
+  EXPECT_EQ(Read("ferro2.cap").size(), 338u);
+}
+
+TEST_F(SetFilesTest, TheFirstSetCreatesFourFilesWithExactlyTheseBytes) {
+  const SetTexts set = CompleteSet(1);
+  Take(set);
+  ASSERT_EQ(Message(WriteSetFiles(rig.context)), "");
+  EXPECT_EQ(Read("fl.db1"), set.sortedRecord + kCrLf);
+  EXPECT_EQ(Read("ct.cap"), set.shortLines + kCrLf);  // 16 lines and an empty line
+  EXPECT_EQ(Read("usage.cap"), set.shortLines);       // 318 characters + CR LF
+  EXPECT_EQ(Read("ferro2.cap"), set.lineStamps + kCrLf);
+  EXPECT_EQ(CountLines(Read("fl.db1")), 1);
+  EXPECT_EQ(CountLines(Read("ct.cap")), 17);
+  EXPECT_EQ(CountLines(Read("usage.cap")), 16);
+  EXPECT_EQ(CountLines(Read("ferro2.cap")), 17);
+}
+
+TEST_F(SetFilesTest, TheSecondSetIsAppendedToFlDb1AndUsageCapAndReplacesTheOthers) {
+  const SetTexts first = CompleteSet(1);
+  const SetTexts second = CompleteSet(2);
+  Take(first);
+  ASSERT_EQ(Message(WriteSetFiles(rig.context)), "");
+  Take(second);
+  ASSERT_EQ(Message(WriteSetFiles(rig.context)), "");
+  EXPECT_EQ(Read("fl.db1"), first.sortedRecord + kCrLf + second.sortedRecord + kCrLf);
+  EXPECT_EQ(Read("usage.cap"), first.shortLines + second.shortLines);  // no empty line between
+  EXPECT_EQ(CountLines(Read("usage.cap")), 32);
+  EXPECT_EQ(Read("ct.cap"), second.shortLines + kCrLf);
+  EXPECT_EQ(Read("ferro2.cap"), second.lineStamps + kCrLf);
+  EXPECT_EQ(Read("fl.db1").size(), 652u);
+  EXPECT_EQ(Read("usage.cap").size(), 640u);
+}
+
+TEST_F(SetFilesTest, AppendsToFilesOfEarlierRuns) {
+  rig.dir.Write("fl.db1", "old line\r\n");
+  rig.dir.Write("usage.cap", "old usage\r\n");
+  rig.dir.Write("ct.cap", std::string(1000, 'x'));
+  const SetTexts set = CompleteSet(1);
+  Take(set);
+  ASSERT_EQ(Message(WriteSetFiles(rig.context)), "");
+  EXPECT_EQ(Read("fl.db1"), "old line\r\n" + set.sortedRecord + kCrLf);
+  EXPECT_EQ(Read("usage.cap"), "old usage\r\n" + set.shortLines);
+  EXPECT_EQ(Read("ct.cap"), set.shortLines + kCrLf);
+}
+
+TEST_F(SetFilesTest, AnFLIISetGivesA678ByteLineAndStill18CharacterShortLines) {
+  const SetTexts set = CompleteSet(1, true);
+  ASSERT_EQ(set.sortedRecord.size(), 676u);
+  Take(set);
+  ASSERT_EQ(Message(WriteSetFiles(rig.context)), "");
+  EXPECT_EQ(Read("fl.db1").size(), 678u);
+  EXPECT_EQ(Read("fl.db1"), set.sortedRecord + kCrLf);
+  EXPECT_EQ(Read("ct.cap").size(), 322u);
+  EXPECT_EQ(Read("usage.cap").size(), 320u);
+  EXPECT_EQ(Read("ct.cap").substr(0, 20), "01,001,00020,00300\r\n");
+}
+
+TEST_F(SetFilesTest, TheCountsAreFixed) {
+  // Longer texts are cut at 320, 318 and 336 characters.
+  SetTexts set = CompleteSet(1);
+  set.shortLines += "17,001,00020,00300\r\n";
+  set.lineStamps += "14:01:17 12-06-2026\r\n";
+  Take(set);
+  ASSERT_EQ(Message(WriteSetFiles(rig.context)), "");
+  EXPECT_EQ(Read("ct.cap"), set.shortLines.substr(0, 320) + kCrLf);
+  EXPECT_EQ(Read("usage.cap"), set.shortLines.substr(0, 318) + kCrLf);
+  EXPECT_EQ(Read("ferro2.cap"), set.lineStamps.substr(0, 336) + kCrLf);
+}
+
+TEST_F(SetFilesTest, ShorterTextsAreWrittenWhole) {
+  Take({"short", "01,001,00020,00300\r\n", "14:01:01 12-06-2026\r\n"});
+  ASSERT_EQ(Message(WriteSetFiles(rig.context)), "");
+  EXPECT_EQ(Read("fl.db1"), "short\r\n");
+  EXPECT_EQ(Read("ct.cap"), "01,001,00020,00300\r\n\r\n");
+  EXPECT_EQ(Read("usage.cap"), "01,001,00020,00300\r\n\r\n");
+  EXPECT_EQ(Read("ferro2.cap"), "14:01:01 12-06-2026\r\n\r\n");
+}
+
+TEST_F(SetFilesTest, NoFieldChanges) {
+  const SetTexts set = CompleteSet(3);
+  Take(set);
+  ASSERT_EQ(Message(WriteSetFiles(rig.context)), "");
+  EXPECT_EQ(rig.context.state.sortedRecord, set.sortedRecord);
+  EXPECT_EQ(rig.context.state.shortLines, set.shortLines);
+  EXPECT_EQ(rig.context.state.lineStamps, set.lineStamps);
+}
+
+TEST(SetFileWritesTest, ListsTheFourWritesInOrder) {
+  TestRig rig;
+  const SetTexts set = CompleteSet(1);
+  rig.context.state.sortedRecord = set.sortedRecord;
+  rig.context.state.shortLines = set.shortLines;
+  rig.context.state.lineStamps = set.lineStamps;
+  const std::vector<SetFileWrite> writes = SetFileWrites(rig.context.state);
+  ASSERT_EQ(writes.size(), 4u);
+  using Mode = SetFileWrite::Mode;
+  EXPECT_EQ(writes[0].name, "fl.db1");
+  EXPECT_EQ(writes[0].mode, Mode::Append);
+  EXPECT_EQ(writes[0].durability, Durability::Flushed);
+  EXPECT_EQ(writes[0].bytes, set.sortedRecord + kCrLf);
+  EXPECT_EQ(writes[1].name, "ct.cap");
+  EXPECT_EQ(writes[1].mode, Mode::Replace);
+  EXPECT_EQ(writes[1].bytes.size(), 322u);
+  EXPECT_EQ(writes[2].name, "usage.cap");
+  EXPECT_EQ(writes[2].mode, Mode::Append);
+  EXPECT_EQ(writes[2].durability, Durability::Flushed);
+  EXPECT_EQ(writes[2].bytes.size(), 320u);
+  EXPECT_EQ(writes[3].name, "ferro2.cap");
+  EXPECT_EQ(writes[3].mode, Mode::Replace);
+  EXPECT_EQ(writes[3].bytes.size(), 338u);
+}
+
+TEST_F(SetFilesTest, AMissingDirectoryFailsNamingTheFirstFile) {
+  rig.context.state.dataPath = rig.dir.dataPath() + "missing" + kPathSeparator;
+  Take(CompleteSet(1));
+  const Status status = WriteSetFiles(rig.context);
+  ASSERT_TRUE(status.has_value());
+  EXPECT_NE(status->message.find("fl.db1"), std::string::npos) << status->message;
+  EXPECT_FALSE(rig.dir.Exists("missing"));
+}
+
+TEST_F(SetFilesTest, AFailingFileDoesNotStopTheOthers) {
+  // "ct.cap" is a directory with something in it: it cannot be replaced.
+  std::filesystem::create_directories(rig.dir.dataPath() + "ct.cap" + kPathSeparator + "inside");
+  const SetTexts set = CompleteSet(1);
+  Take(set);
+  const Status status = WriteSetFiles(rig.context);
+  ASSERT_TRUE(status.has_value());
+  EXPECT_NE(status->message.find("ct.cap"), std::string::npos) << status->message;
+  EXPECT_EQ(Read("fl.db1"), set.sortedRecord + kCrLf);
+  EXPECT_EQ(Read("usage.cap"), set.shortLines);
+  EXPECT_EQ(Read("ferro2.cap"), set.lineStamps + kCrLf);
+}
+
+TEST_F(SetFilesTest, TheFirstOfSeveralFailuresIsReturned) {
+  std::filesystem::create_directories(rig.dir.dataPath() + "usage.cap" + kPathSeparator + "inside");
+  std::filesystem::create_directories(rig.dir.dataPath() + "ferro2.cap" + kPathSeparator + "inside");
+  Take(CompleteSet(1));
+  const Status status = WriteSetFiles(rig.context);
+  ASSERT_TRUE(status.has_value());
+  EXPECT_NE(status->message.find("usage.cap"), std::string::npos) << status->message;
+  EXPECT_EQ(status->message.find("ferro2.cap"), std::string::npos) << status->message;
+  EXPECT_EQ(Read("ct.cap").size(), 322u);
+}
+
+}  // namespace
+}  // namespace tally
