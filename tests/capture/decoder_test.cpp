@@ -1,4 +1,4 @@
-// The reading decoder (Part 1.2): stamps, the scratch file, the processor
+// The reading decoder: stamps, the scratch file, the processor
 // type, the shift rule, the text form, the padding and the failures.
 
 #include <gtest/gtest.h>

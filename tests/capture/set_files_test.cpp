@@ -1,4 +1,4 @@
-// The set output files (Part 1.5): "fl.db1" appended, "ct.cap" replaced,
+// The set output files: "fl.db1" appended, "ct.cap" replaced,
 // "usage.cap" appended, "ferro2.cap" replaced, with the fixed counts.
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-// The set record builder (Part 1.4): sortedRecord from setRecord, purely by
+// The set record builder: sortedRecord from setRecord, purely by
 // position.
 
 #include <gtest/gtest.h>
