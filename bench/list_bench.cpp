@@ -1,0 +1,192 @@
+// List1 at a million entries, on the capture window itself (Qt's offscreen
+// platform unless QT_QPA_PLATFORM says otherwise): the cost of an append,
+// the memory each entry adds, the repaint after scrolling to the end, and
+// an append with the event loop's turn after it (the view following the
+// newest entry and repainting), as each reading gets in a run.
+// $TALLY77_BENCH_LIST_ENTRIES sets the count (1,000,000 unless set).
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QScrollBar>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "rig/latency_samples.h"
+#include "rig/process_figures.h"
+#include "window/entry_list_view.h"
+#include "window/form1.h"
+
+namespace tally::bench {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr std::size_t kBatch = 1000;  // appends between two turns of the event loop
+
+std::size_t ListEntries() {
+  const char* chosen = std::getenv("TALLY77_BENCH_LIST_ENTRIES");
+  if (chosen == nullptr || *chosen == '\0') return 1000000;
+  return std::strtoull(chosen, nullptr, 10);
+}
+
+// A List1 entry as ProcessReading lists it: an fLI line (18 characters) or
+// an fLII line (40 characters).
+std::string ListEntry(std::size_t number, bool fLII) {
+  char line[64];
+  std::snprintf(line, sizeof line, "%02zu,%03zu,%05zu,00300", number % 16 + 1, 100 + number % 16,
+                number % 100000);
+  std::string entry = line;
+  if (fLII) entry += ",007,99999,00000,12000";
+  return entry;
+}
+
+struct ShownWindow {
+  ShownWindow() {
+    window.show();
+    QApplication::processEvents();
+    list1 = window.findChild<EntryListView*>(QStringLiteral("List1"));
+  }
+  Form1 window;
+  EntryListView* list1 = nullptr;
+};
+
+void Fill(ShownWindow& shown, std::size_t entries) {
+  for (std::size_t number = 0; number < entries; ++number) {
+    shown.window.AppendList1(ListEntry(number, false));
+    if (number % kBatch == kBatch - 1) QApplication::processEvents();
+  }
+  QApplication::processEvents();
+}
+
+// Appends in batches; the event loop turns between batches, untimed, so
+// that the view lays out and follows as it would in a run.
+void List1Append(benchmark::State& state, bool fLII) {
+  const std::size_t entries = ListEntries();
+  ShownWindow shown;
+  if (shown.list1 == nullptr) {
+    state.SkipWithError("List1 not found in the window");
+    return;
+  }
+  shown.window.AppendList1(ListEntry(0, fLII));
+  QApplication::processEvents();
+  const std::uint64_t residentBefore = ResidentBytes();
+  const std::size_t countBefore = shown.list1->entries().EntryCount();
+  std::size_t number = 1;
+  double timedSeconds = 0;
+  for (auto _ : state) {
+    const auto start = Clock::now();
+    for (std::size_t i = 0; i < kBatch; ++i) shown.window.AppendList1(ListEntry(number++, fLII));
+    const auto stop = Clock::now();
+    const double seconds = std::chrono::duration<double>(stop - start).count();
+    timedSeconds += seconds;
+    state.SetIterationTime(seconds);
+    QApplication::processEvents();
+  }
+  const std::uint64_t residentAfter = ResidentBytes();
+  const std::size_t added = shown.list1->entries().EntryCount() - countBefore;
+  if (added != number - 1) {
+    state.SkipWithError("List1 did not keep every entry");
+    return;
+  }
+  state.counters["entries"] = static_cast<double>(added);
+  state.counters["entry_chars"] = static_cast<double>(ListEntry(0, fLII).size());
+  state.counters["append_us_avg"] = timedSeconds * 1e6 / static_cast<double>(added);
+  state.counters["rss_growth_MB"] =
+      static_cast<double>(residentAfter - residentBefore) / (1024.0 * 1024.0);
+  state.counters["bytes_per_entry"] =
+      (static_cast<double>(residentAfter) - static_cast<double>(residentBefore)) / static_cast<double>(added);
+  state.counters["rss_MB"] = static_cast<double>(residentAfter) / (1024.0 * 1024.0);
+}
+
+// From the top to the end of a full List1: scrollToBottom and a forced
+// repaint, timed together; the scroll back to the top is not timed.
+void List1ScrollToEndRepaint(benchmark::State& state) {
+  ShownWindow shown;
+  Fill(shown, ListEntries());
+  QScrollBar* bar = shown.list1->verticalScrollBar();
+  LatencySamples samples;
+  LatencySamples repaints;
+  for (auto _ : state) {
+    shown.list1->scrollToTop();
+    shown.list1->viewport()->repaint();
+    QApplication::processEvents();
+    const auto start = Clock::now();
+    shown.list1->scrollToBottom();
+    const auto scrolled = Clock::now();
+    shown.list1->viewport()->repaint();
+    const auto stop = Clock::now();
+    if (bar->value() != bar->maximum() || bar->maximum() == 0) {
+      state.SkipWithError("List1 did not reach its end");
+      return;
+    }
+    const double seconds = std::chrono::duration<double>(stop - start).count();
+    state.SetIterationTime(seconds);
+    samples.Add(seconds * 1e3);
+    repaints.Add(std::chrono::duration<double>(stop - scrolled).count() * 1e3);
+  }
+  state.counters["entries"] = static_cast<double>(shown.list1->entries().EntryCount());
+  state.counters["median_ms"] = samples.Median();
+  state.counters["max_ms"] = samples.Max();
+  state.counters["repaint_median_ms"] = repaints.Median();
+}
+
+// One more entry on a full List1, then the event loop's turn: the view
+// follows the newest entry and repaints, as after every reading in a run.
+void List1AppendWithRepaint(benchmark::State& state) {
+  ShownWindow shown;
+  Fill(shown, ListEntries());
+  std::size_t number = ListEntries();
+  LatencySamples samples;
+  for (auto _ : state) {
+    const auto start = Clock::now();
+    shown.window.AppendList1(ListEntry(number++, false));
+    QApplication::processEvents();
+    const auto stop = Clock::now();
+    const double seconds = std::chrono::duration<double>(stop - start).count();
+    state.SetIterationTime(seconds);
+    samples.Add(seconds * 1e6);
+  }
+  QScrollBar* bar = shown.list1->verticalScrollBar();
+  if (bar->value() != bar->maximum()) {
+    state.SkipWithError("List1 did not follow the newest entry");
+    return;
+  }
+  state.counters["entries"] = static_cast<double>(shown.list1->entries().EntryCount());
+  state.counters["median_us"] = samples.Median();
+}
+
+void RegisterListBenchmarks() {
+  const auto batches = static_cast<benchmark::IterationCount>((ListEntries() + kBatch - 1) / kBatch);
+  benchmark::RegisterBenchmark("List1Append/fLI_lines", List1Append, false)
+      ->Iterations(batches)
+      ->UseManualTime()
+      ->Unit(benchmark::kMicrosecond);
+  benchmark::RegisterBenchmark("List1Append/fLII_lines", List1Append, true)
+      ->Iterations(batches)
+      ->UseManualTime()
+      ->Unit(benchmark::kMicrosecond);
+  benchmark::RegisterBenchmark("List1ScrollToEndRepaint", List1ScrollToEndRepaint)
+      ->UseManualTime()
+      ->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("List1AppendWithRepaint", List1AppendWithRepaint)
+      ->UseManualTime()
+      ->Unit(benchmark::kMicrosecond);
+}
+
+}  // namespace
+}  // namespace tally::bench
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  tally::bench::RegisterListBenchmarks();
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
