@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "capture/data_file_writes.h"
 #include "common/file_io.h"
 #include "common/number_text.h"
 
@@ -34,15 +35,14 @@ bool IsTooLow(const ChannelEntry& entry, double value) {
   return lowLimit < kLowTestOff && value < lowLimit;
 }
 
-// The log line is appended on its own; a log that cannot be written is
-// shown once in List2 while it keeps failing, and again after it has worked.
+// The log line is appended on its own; a line the directory does not take
+// is kept and written later, in order. The failure is shown once while it
+// lasts, and again after the kept lines have been written.
 void LogAlarm(CaptureContext& context, const std::string& alarmText) {
-  const Status failure = AppendToFile(context.state.dataPath + kAlarmLogName,
-                                      alarmText + "\r\n", Durability::Flushed);
-  if (!failure) {
-    context.alarmLogFailing = false;
-    return;
-  }
+  const SetFileWrite line{kAlarmLogName, alarmText + "\r\n", SetFileWrite::Mode::Append,
+                          Durability::Flushed};
+  const Status failure = WriteOrKeep(context, {line});
+  if (!failure) return;
   if (context.alarmLogFailing) return;
   context.alarmLogFailing = true;
   context.surface.AppendList2("Alarm log not written: " + failure->message);

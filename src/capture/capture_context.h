@@ -7,6 +7,7 @@
 #include <string>
 
 #include "capture/capture_state.h"
+#include "capture/kept_writes.h"
 #include "common/burst_timer.h"
 #include "common/clock.h"
 #include "common/program_host.h"
@@ -35,9 +36,21 @@ struct CaptureContext {
   // that it is named once and not at every comm event.
   std::optional<std::string> intervalNotedFor;
 
+  // Writes of the set files and the alarm log that the data directory did
+  // not take, waiting to be made in order (see data_file_writes.h).
+  KeptWrites keptWrites;
+
   // The alarm log could not be written at the last alarm. Its failure is
   // shown once in List2 and again only after a write has worked in between.
   bool alarmLogFailing = false;
+
+  // The scratch file could not be written or read at the last burst; shown
+  // once in List2 while it lasts.
+  bool scratchFailing = false;
+
+  // The status indicator says a completed set is kept, not yet written; it
+  // says "We have a good reading " again once the kept writes are made.
+  bool indicatorShowsKeptSet = false;
 };
 
 }  // namespace tally

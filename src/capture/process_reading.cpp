@@ -6,9 +6,11 @@
 #include <utility>
 
 #include "capture/alarm_checks.h"
+#include "capture/data_file_writes.h"
 #include "capture/reading_decoder.h"
 #include "capture/set_files.h"
 #include "capture/set_record.h"
+#include "common/clock_text.h"
 #include "common/number_text.h"
 #include "common/positional_text.h"
 #include "common/safe_text.h"
@@ -56,14 +58,27 @@ std::string TakeLineIntoSet(CaptureContext& context, const ReadingLine& line, co
   return candidate;
 }
 
+// A set whose files the directory did not take is kept in memory; the
+// indicator must not call it good until it is on disk.
+void ReportSetKept(CaptureContext& context, const Failure& failure) {
+  context.surface.AppendList2(ClockTime(context.clock.Now()) + " Set " +
+                              std::to_string(context.state.obsCount + 1) + " not written: " + failure.message);
+  context.surface.SetIndicatorColour(kRed);
+  context.surface.SetCaption(Caption::Label1, "Set kept, not yet written");
+  context.indicatorShowsKeptSet = true;
+}
+
 // Step 11: the sixteenth line completes the set.
 void CompleteSet(CaptureContext& context, std::string candidate) {
   CaptureState& state = context.state;
   state.setRecord = std::move(candidate);
   BuildSetRecord(context);
   const Status written = WriteSetFiles(context);
-  if (written) context.surface.AppendList2(written->message);
-  ShowIndicator(context.surface, "We have a good reading ");
+  if (written) {
+    ReportSetKept(context, *written);
+  } else {
+    ShowIndicator(context.surface, "We have a good reading ");
+  }
   state.lineCount = 0;
   ++state.obsCount;
   context.surface.SetCaption(Caption::Label4, std::to_string(state.obsCount));
@@ -106,6 +121,7 @@ void EndProgram(CaptureContext& context) {
   context.ended = true;
   context.timer.Disarm();
   if (context.port.IsOpen()) context.port.Close();
+  SaveKeptWritesBeforeEnd(context);
   context.program.EndProgram();
 }
 
@@ -115,6 +131,7 @@ void ProcessReading(CaptureContext& context) {
   if (context.ended) return;
   CaptureState& state = context.state;
 
+  RetryKeptWrites(context);
   const Stamps stamps = MakeStamps(context);
   const std::string burst = context.port.Input();
   const Outcome<ReadingLine> decoded = DecodeBurstText(context, burst);

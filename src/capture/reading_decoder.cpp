@@ -60,11 +60,7 @@ Failure ScratchFailure(FailureCode code, const std::string& what, const std::str
 
 // Steps 5 to 9: the items read back from the scratch file, shifted, given
 // their text form, padded and joined.
-Outcome<ReadingLine> ReadBack(const std::string& path, int fieldCount) {
-  Outcome<ItemReader> opened = ItemReader::Open(path);
-  if (!opened) return ScratchFailure(opened.failure().code, "cannot read", opened.failure().message);
-  ItemReader& reader = opened.value();
-
+Outcome<ReadingLine> ReadFields(ItemReader& reader, int fieldCount) {
   ReadingLine line;
   line.fieldCount = fieldCount;
   for (int field = 1; field <= fieldCount; ++field) {
@@ -109,6 +105,19 @@ Outcome<ReadingLine> ReadBack(const std::string& path, int fieldCount) {
   return line;
 }
 
+// A scratch file the directory does not take is named once in List2 while
+// it lasts, and again after it has worked in between.
+void NoteScratchFile(CaptureContext& context, const Status& failure) {
+  if (!failure) {
+    context.scratchFailing = false;
+    return;
+  }
+  if (context.scratchFailing) return;
+  context.scratchFailing = true;
+  context.surface.AppendList2(ScratchFailure(failure->code, "cannot use", failure->message).message +
+                              "; readings are decoded in memory");
+}
+
 }  // namespace
 
 Stamps MakeStamps(const CaptureContext& context) {
@@ -144,9 +153,10 @@ Outcome<ReadingLine> DecodeBurstText(CaptureContext& context, const std::string&
 
   // Step 2: the burst, CR LF, the burst again, CR LF, replacing the old file.
   // Per burst, so no flush to the device: the file is scratch.
+  const std::string scratch = burst + kLineEnd + burst + kLineEnd;
   Status written;
   try {
-    written = ReplaceFile(path, burst + kLineEnd + burst + kLineEnd, Durability::Plain);
+    written = ReplaceFile(path, scratch, Durability::Plain);
   } catch (const std::bad_alloc&) {
     throw;
   } catch (const std::exception& error) {
@@ -158,16 +168,18 @@ Outcome<ReadingLine> DecodeBurstText(CaptureContext& context, const std::string&
   const bool eightFields = state.processorType == ProcessorType::fLII;
   context.surface.SetCaption(Caption::Label3, eightFields ? "fLII" : "fLI");
 
-  if (written) return ScratchFailure(written->code, "cannot write", written->message);
   if (burst.empty()) return Failure{FailureCode::EmptyItem, "the burst is empty"};
+  const int fieldCount = eightFields ? kMaxFields : 4;
 
-  try {
-    return ReadBack(path, eightFields ? kMaxFields : 4);
-  } catch (const std::bad_alloc&) {
-    throw;
-  } catch (const std::exception& error) {
-    return ScratchFailure(FailureCode::FileRead, "cannot read", error.what());
+  Outcome<ItemReader> opened = written ? Outcome<ItemReader>(*written) : ItemReader::Open(path);
+  NoteScratchFile(context, opened ? Status() : Status(opened.failure()));
+  if (!opened) {
+    // The scratch file is only a copy: a reading is not lost because the
+    // directory does not take it. The same two copies are read in memory.
+    ItemReader inMemory(scratch);
+    return ReadFields(inMemory, fieldCount);
   }
+  return ReadFields(opened.value(), fieldCount);
 }
 
 Outcome<ReadingLine> DecodeBurst(CaptureContext& context) {

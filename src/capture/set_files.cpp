@@ -1,8 +1,6 @@
 #include "capture/set_files.h"
 
-#include <exception>
-#include <new>
-
+#include "capture/data_file_writes.h"
 #include "common/positional_text.h"
 
 namespace tally {
@@ -13,12 +11,6 @@ constexpr const char* kLineEnd = "\r\n";
 constexpr std::size_t kCtCapCount = 320;
 constexpr std::size_t kUsageCapCount = 318;
 constexpr std::size_t kFerro2CapCount = 336;
-
-// The failure of a write, sure to name the file.
-Failure NamingFile(const std::string& name, FailureCode code, const std::string& reason) {
-  if (reason.find(name) != std::string::npos) return Failure{code, reason};
-  return Failure{code, name + ": " + reason};
-}
 
 }  // namespace
 
@@ -35,29 +27,8 @@ std::vector<SetFileWrite> SetFileWrites(const CaptureState& state) {
   return writes;
 }
 
-Status PerformSetFileWrite(const std::string& dataPath, const SetFileWrite& write) {
-  const std::string path = dataPath + write.name;
-  Status status;
-  try {
-    status = write.mode == SetFileWrite::Mode::Append
-                 ? AppendToFile(path, write.bytes, write.durability)
-                 : ReplaceFile(path, write.bytes, write.durability);
-  } catch (const std::bad_alloc&) {
-    throw;
-  } catch (const std::exception& error) {
-    status = Fail(FailureCode::FileWrite, error.what());
-  }
-  if (!status) return Ok();
-  return NamingFile(write.name, status->code, status->message);
-}
-
 Status WriteSetFiles(CaptureContext& context) {
-  Status first;
-  for (const SetFileWrite& write : SetFileWrites(context.state)) {
-    Status status = PerformSetFileWrite(context.state.dataPath, write);
-    if (status && !first) first = std::move(status);
-  }
-  return first;
+  return WriteOrKeep(context, SetFileWrites(context.state));
 }
 
 }  // namespace tally

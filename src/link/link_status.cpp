@@ -1,18 +1,8 @@
 #include "link/link_status.h"
 
-#include <cstdio>
+#include "common/clock_text.h"
 
 namespace tally {
-
-namespace {
-
-std::string ClockTime(const LocalDateTime& now) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%02d:%02d:%02d", now.hour, now.minute, now.second);
-  return text;
-}
-
-}  // namespace
 
 void OnLinkChange(CaptureContext& context, bool /*up*/, const std::string& why) {
   if (context.ended) return;

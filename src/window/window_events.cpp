@@ -1,5 +1,6 @@
 #include "window/window_events.h"
 
+#include "capture/data_file_writes.h"
 #include "capture/process_reading.h"
 #include "link/port_selection.h"
 #include "support/data_directory.h"
@@ -38,6 +39,8 @@ void OnWindowClose(CaptureContext& context) {
   context.ended = true;
   context.timer.Disarm();
   if (context.port.IsOpen()) context.port.Close();
+  // Completed sets the data directory has not taken yet are not lost.
+  SaveKeptWritesBeforeEnd(context);
 }
 
 }  // namespace tally

@@ -145,29 +145,35 @@ TEST(CheckAlarms, ClosedPortStillListsAndLogsTheAlarm) {
   EXPECT_EQ(rig.dir.Read("alarmlog.txt"), kHighText + "\r\n");
 }
 
-TEST(CheckAlarms, FailingAlarmLogIsShownOnceUntilItWorksAgain) {
+// Alarm log lines the directory does not take are kept and written, in
+// order, once it takes writes again; the failure is shown once while it
+// lasts, and again after it has worked in between.
+TEST(CheckAlarms, AlarmLogLinesAreKeptUntilTheDirectoryTakesThem) {
   AlarmRig rig({10, 100});
   const std::string folder = rig.dir.dataPath() + "proc";
   rig.context.state.dataPath = folder + kPathSeparator;  // not there yet
+  const std::string log = "proc" + std::string(1, kPathSeparator) + "alarmlog.txt";
 
   rig.Check(50);  // both alarms, log fails twice: shown once
   ASSERT_EQ(rig.surface.list2.size(), 3u);
   EXPECT_EQ(rig.surface.list2[0], kHighText);
   EXPECT_EQ(rig.surface.list2[1].rfind("Alarm log not written: ", 0), 0u) << rig.surface.list2[1];
+  EXPECT_NE(rig.surface.list2[1].find("kept until the directory takes writes"), std::string::npos);
   EXPECT_EQ(rig.surface.list2[2], kLowText);
   EXPECT_EQ(rig.port.written, kHighMessage + kLowMessage);
 
   std::filesystem::create_directory(folder);
-  rig.Check(5);  // low alarm, logged
-  EXPECT_EQ(rig.surface.list2.size(), 4u);
-  EXPECT_EQ(rig.dir.Read("proc" + std::string(1, kPathSeparator) + "alarmlog.txt"),
-            kLowText + "\r\n");
+  rig.Check(5);  // low alarm: the kept lines go first, then this one
+  ASSERT_EQ(rig.surface.list2.size(), 5u);
+  EXPECT_EQ(rig.surface.list2[3], kLowText);
+  EXPECT_EQ(rig.surface.list2[4], "14:30:15 Kept lines written: alarmlog.txt");
+  EXPECT_EQ(rig.dir.Read(log), kHighText + "\r\n" + kLowText + "\r\n" + kLowText + "\r\n");
 
   std::filesystem::remove_all(folder);
   rig.Check(5);  // fails again after having worked: shown again
-  ASSERT_EQ(rig.surface.list2.size(), 6u);
-  EXPECT_EQ(rig.surface.list2[4], kLowText);
-  EXPECT_EQ(rig.surface.list2[5].rfind("Alarm log not written: ", 0), 0u);
+  ASSERT_EQ(rig.surface.list2.size(), 7u);
+  EXPECT_EQ(rig.surface.list2[5], kLowText);
+  EXPECT_EQ(rig.surface.list2[6].rfind("Alarm log not written: ", 0), 0u);
 }
 
 }  // namespace

@@ -1,0 +1,108 @@
+#include "capture/data_file_writes.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "common/clock_text.h"
+#include "common/path_text.h"
+
+namespace tally {
+
+namespace {
+
+std::string Joined(const std::vector<std::string>& names) {
+  std::string joined;
+  for (const std::string& name : names) {
+    if (joined.find(name) != std::string::npos) continue;
+    if (!joined.empty()) joined += ", ";
+    joined += name;
+  }
+  return joined;
+}
+
+// Once the last kept write is made the operator learns it, and an
+// indicator that said a set was kept says the set is good again.
+void AnnounceAllWritten(CaptureContext& context, const std::vector<std::string>& files) {
+  context.surface.AppendList2(ClockTime(context.clock.Now()) + " Kept lines written: " + Joined(files));
+  context.alarmLogFailing = false;
+  if (context.indicatorShowsKeptSet) {
+    context.indicatorShowsKeptSet = false;
+    context.surface.SetIndicatorColour(kGreen);
+    context.surface.SetCaption(Caption::Label1, "We have a good reading ");
+  }
+}
+
+// A folder outside the data directory for what it would not take by the
+// end of the program: under the home folder, else the temporary folder.
+std::string RescueFolder(const LocalDateTime& now) {
+  char stamp[32];
+  std::snprintf(stamp, sizeof stamp, "%04d%02d%02d-%02d%02d%02d", now.year, now.month, now.day,
+                now.hour, now.minute, now.second);
+  const char* home = std::getenv("HOME");
+  std::error_code error;
+  const std::filesystem::path base =
+      home != nullptr && *home != '\0' ? std::filesystem::path(home) : std::filesystem::temp_directory_path(error);
+  return (base / (std::string("tally77-unwritten-") + stamp)).string() + kPathSeparator;
+}
+
+void RescueWrite(const std::string& folder, const KeptWrite& kept) {
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  const Status saved = PerformSetFileWrite(folder, kept.write);
+  if (!saved) {
+    std::fprintf(stderr, "tally77: %s could not be written; saved as %s%s\n", kept.path().c_str(),
+                 folder.c_str(), kept.write.name.c_str());
+    return;
+  }
+  std::fprintf(stderr, "tally77: %s could not be written (%s); its bytes follow:\n%s", kept.path().c_str(),
+               saved->message.c_str(), kept.write.bytes.c_str());
+}
+
+}  // namespace
+
+Status WriteOrKeep(CaptureContext& context, const std::vector<SetFileWrite>& writes) {
+  KeptWrites& kept = context.keptWrites;
+  KeptWrites::FlushResult retried;
+  if (!kept.empty()) {
+    retried = kept.Flush();
+    if (kept.empty()) AnnounceAllWritten(context, retried.writtenFiles);
+  }
+  Status first;
+  for (const SetFileWrite& write : writes) {
+    KeptWrite due{context.state.dataPath, write};
+    const std::string path = due.path();
+    Status status;
+    if (kept.HoldsFile(path)) {
+      // Earlier lines of this file still wait: this one waits behind them.
+      const auto failed = retried.failures.find(path);
+      status = failed != retried.failures.end()
+                   ? failed->second
+                   : Failure{FailureCode::FileWrite, write.name + ": earlier lines still wait"};
+    } else {
+      status = PerformSetFileWrite(due.dataPath, due.write);
+      if (!status) continue;
+    }
+    kept.Keep(std::move(due));
+    if (!first) first = std::move(status);
+  }
+  if (first) first->message += "; kept until the directory takes writes";
+  return first;
+}
+
+void RetryKeptWrites(CaptureContext& context) {
+  if (context.keptWrites.empty()) return;
+  const KeptWrites::FlushResult retried = context.keptWrites.Flush();
+  if (context.keptWrites.empty()) AnnounceAllWritten(context, retried.writtenFiles);
+}
+
+void SaveKeptWritesBeforeEnd(CaptureContext& context) {
+  if (context.keptWrites.empty()) return;
+  context.keptWrites.Flush();
+  if (context.keptWrites.empty()) return;
+  const std::string folder = RescueFolder(context.clock.Now());
+  for (const KeptWrite& kept : context.keptWrites.TakeAll()) RescueWrite(folder, kept);
+}
+
+}  // namespace tally

@@ -1,0 +1,34 @@
+#include "capture/set_file_write.h"
+
+#include <exception>
+#include <new>
+
+namespace tally {
+
+namespace {
+
+// The failure of a write, sure to name the file.
+Failure NamingFile(const std::string& name, FailureCode code, const std::string& reason) {
+  if (reason.find(name) != std::string::npos) return Failure{code, reason};
+  return Failure{code, name + ": " + reason};
+}
+
+}  // namespace
+
+Status PerformSetFileWrite(const std::string& dataPath, const SetFileWrite& write) {
+  const std::string path = dataPath + write.name;
+  Status status;
+  try {
+    status = write.mode == SetFileWrite::Mode::Append
+                 ? AppendToFile(path, write.bytes, write.durability)
+                 : ReplaceFile(path, write.bytes, write.durability);
+  } catch (const std::bad_alloc&) {
+    throw;
+  } catch (const std::exception& error) {
+    status = Fail(FailureCode::FileWrite, error.what());
+  }
+  if (!status) return Ok();
+  return NamingFile(write.name, status->code, status->message);
+}
+
+}  // namespace tally

@@ -1,0 +1,137 @@
+// Set files and alarm log lines the data directory does not take are kept in
+// memory and written, in order and before anything newer, once it does.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "capture/data_file_writes.h"
+#include "capture/kept_writes.h"
+#include "capture/process_reading.h"
+#include "common/path_text.h"
+#include "doubles/test_rig.h"
+
+namespace tally {
+namespace {
+
+using testing::TempDir;
+using testing::TestRig;
+
+const char* const kSetFiles[] = {"fl.db1", "ct.cap", "usage.cap", "ferro2.cap"};
+
+// Sixteen lines of one set, channel order reversed so the record is sorted.
+void CaptureSet(TestRig& rig, int valueBase) {
+  for (int channel = 16; channel >= 1; --channel) {
+    rig.port.pending = std::to_string(channel) + "," + std::to_string(valueBase + channel) + ",20,300";
+    ProcessReading(rig.context);
+    ++rig.clock.now.second %= 60;
+  }
+}
+
+std::string SetFilesOf(const TempDir& dir) {
+  std::string all;
+  for (const char* name : kSetFiles) all += std::string(name) + ":" + dir.Read(name) + "|";
+  return all;
+}
+
+TEST(KeptWrites, SetsOfARemovedDirectoryAreWrittenInOrderWhenItComesBack) {
+  TestRig control;
+  control.context.state.obsRemaining = 100;
+  for (int set = 0; set < 3; ++set) CaptureSet(control, set * 100);
+
+  TestRig rig;
+  rig.context.state.obsRemaining = 100;
+  CaptureSet(rig, 0);
+  std::filesystem::remove_all(rig.dir.path());  // removed during the run
+  CaptureSet(rig, 100);
+  EXPECT_EQ(rig.surface.CaptionOf(Caption::Label1), "Set kept, not yet written");
+  EXPECT_EQ(rig.surface.indicatorColour, kRed);
+  ASSERT_FALSE(rig.surface.list2.empty());
+  EXPECT_NE(rig.surface.list2.back().find("Set 2 not written: "), std::string::npos) << rig.surface.list2.back();
+  EXPECT_NE(rig.surface.list2.back().find("fl.db1"), std::string::npos) << rig.surface.list2.back();
+  EXPECT_EQ(rig.context.state.obsCount, 2);  // the set counts: it is kept
+
+  std::filesystem::create_directory(rig.dir.path());  // back again
+  CaptureSet(rig, 200);
+  EXPECT_TRUE(rig.context.keptWrites.empty());
+  EXPECT_EQ(rig.surface.CaptionOf(Caption::Label1), "We have a good reading ");
+
+  // Set 1 went with the removed directory; sets 2 and 3 are there, in order,
+  // exactly as a run without the fault wrote them.
+  TestRig onlyLater;
+  onlyLater.context.state.obsRemaining = 100;
+  CaptureSet(onlyLater, 0);
+  std::filesystem::remove_all(onlyLater.dir.path());
+  std::filesystem::create_directory(onlyLater.dir.path());
+  CaptureSet(onlyLater, 100);
+  CaptureSet(onlyLater, 200);
+  EXPECT_EQ(SetFilesOf(rig.dir), SetFilesOf(onlyLater.dir));
+  const std::string database = rig.dir.Read("fl.db1");
+  EXPECT_EQ(database.size(), 2u * 326u);
+  EXPECT_EQ(control.dir.Read("fl.db1").substr(326), database);
+}
+
+TEST(KeptWrites, AWaitingFileDoesNotHoldBackTheOthers) {
+  TempDir dir;
+  KeptWrites kept;
+  const std::string blocked = dir.dataPath() + "gone" + kPathSeparator;
+  kept.Keep({blocked, {"fl.db1", "a\r\n", SetFileWrite::Mode::Append, Durability::Plain}});
+  kept.Keep({dir.dataPath(), {"usage.cap", "b\r\n", SetFileWrite::Mode::Append, Durability::Plain}});
+  kept.Keep({blocked, {"fl.db1", "c\r\n", SetFileWrite::Mode::Append, Durability::Plain}});
+
+  KeptWrites::FlushResult result = kept.Flush();
+  EXPECT_EQ(result.writtenFiles, std::vector<std::string>{"usage.cap"});
+  ASSERT_EQ(result.failures.size(), 1u);
+  EXPECT_EQ(kept.size(), 2u);
+  EXPECT_TRUE(kept.HoldsFile(blocked + "fl.db1"));
+
+  std::filesystem::create_directory(blocked);
+  result = kept.Flush();
+  EXPECT_TRUE(kept.empty());
+  std::string database = dir.Read("gone" + std::string(1, kPathSeparator) + "fl.db1");
+  EXPECT_EQ(database, "a\r\nc\r\n");
+}
+
+TEST(KeptWrites, OnlyTheNewestContentOfAReplacedFileIsKept) {
+  KeptWrites kept;
+  kept.Keep({"/nowhere/", {"ct.cap", "set 1", SetFileWrite::Mode::Replace, Durability::Plain}});
+  kept.Keep({"/nowhere/", {"fl.db1", "set 1", SetFileWrite::Mode::Append, Durability::Plain}});
+  kept.Keep({"/nowhere/", {"ct.cap", "set 2", SetFileWrite::Mode::Replace, Durability::Plain}});
+  kept.Keep({"/nowhere/", {"fl.db1", "set 2", SetFileWrite::Mode::Append, Durability::Plain}});
+  ASSERT_EQ(kept.size(), 3u);
+  EXPECT_EQ(kept.writes()[0].write.name, "fl.db1");
+  EXPECT_EQ(kept.writes()[1].write.bytes, "set 2");
+  EXPECT_EQ(kept.writes()[2].write.bytes, "set 2");
+}
+
+// What the directory never took by the end of the program is saved under a
+// rescue folder of the home folder, with the same file names.
+TEST(KeptWrites, TheEndOfTheProgramSavesWhatIsStillKept) {
+  TempDir home;
+  const char* savedHome = std::getenv("HOME");
+  const std::string previousHome = savedHome != nullptr ? savedHome : "";
+  setenv("HOME", home.path().c_str(), 1);
+
+  TestRig rig;
+  rig.context.state.dataPath = rig.dir.dataPath() + "gone" + kPathSeparator;
+  ASSERT_TRUE(WriteOrKeep(rig.context, {{"fl.db1", "record\r\n", SetFileWrite::Mode::Append,
+                                          Durability::Flushed}}));
+  ::testing::internal::CaptureStderr();
+  SaveKeptWritesBeforeEnd(rig.context);
+  const std::string said = ::testing::internal::GetCapturedStderr();
+  if (savedHome != nullptr) setenv("HOME", previousHome.c_str(), 1);
+
+  const std::string rescue = home.dataPath() + "tally77-unwritten-20261206-143015" + kPathSeparator;
+  EXPECT_NE(said.find(rescue + "fl.db1"), std::string::npos) << said;
+  std::ifstream in(rescue + "fl.db1", std::ios::binary);
+  const std::string saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(saved, "record\r\n");
+  EXPECT_TRUE(rig.context.keptWrites.empty());
+}
+
+}  // namespace
+}  // namespace tally
