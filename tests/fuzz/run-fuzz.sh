@@ -13,6 +13,9 @@ cmake -S "$source_dir" -B "$build_dir" -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" > "$build_dir.configure.log"
 cmake --build "$build_dir" --target burst_fuzz -j"$(nproc)" > "$build_dir.build.log"
 
+# Data directories on a memory file system where there is one: the flushes
+# to the device then cost nothing and the fuzzer tries many more inputs.
+if [ -d /dev/shm ] && [ -w /dev/shm ]; then export TMPDIR=/dev/shm; fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp -r "$source_dir/tests/fuzz/corpus" "$work/corpus"
