@@ -11,12 +11,7 @@
 #include <cstdio>
 #include <string>
 
-#include "capture/capture_context.h"
-#include "doubles/fixed_clock.h"
-#include "doubles/manual_timer.h"
-#include "doubles/recording_surface.h"
-#include "doubles/scripted_port.h"
-#include "doubles/temp_dir.h"
+#include "doubles/test_rig.h"
 #include "link/event_wiring.h"
 #include "link/port_selection.h"
 
@@ -60,28 +55,21 @@ void CheckDatabase(const TempDir& dir) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  TempDir dir;
-  RecordingSurface surface;
-  ScriptedPort port;
-  ManualTimer timer;
-  FixedClock clock;
-  RecordingProgram program;
-  CaptureContext context{surface, port, timer, clock, program};
-  surface.directory = dir.path();
-  surface.SetText(TextBox::Text3, "1000000");  // the run never ends on its own
-  ConnectCaptureEvents(context);
-  OnPortButton(context, 1);
+  TestRig rig;
+  rig.surface.SetText(TextBox::Text3, "1000000");  // the run never ends on its own
+  ConnectCaptureEvents(rig.context);
+  OnPortButton(rig.context, 1);
 
   const std::string input(reinterpret_cast<const char*>(data), size);
   std::size_t start = 0;
   do {
     std::size_t end = input.find('\xff', start);
     if (end == std::string::npos) end = input.size();
-    port.Receive(input.substr(start, end - start));
-    timer.FireNow();
+    rig.port.Receive(input.substr(start, end - start));
+    rig.timer.FireNow();
     start = end + 1;
-  } while (start <= input.size() && !context.ended);
+  } while (start <= input.size() && !rig.context.ended);
 
-  CheckDatabase(dir);
+  CheckDatabase(rig.dir);
   return 0;
 }
