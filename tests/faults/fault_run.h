@@ -1,0 +1,108 @@
+#pragma once
+// A whole capture run on the test doubles against a data directory the test
+// chooses, so that the directory itself can be broken: mounted read-only,
+// filled up, removed, replaced by a file. The run is wired as the window
+// wires it; bursts arrive from the scripted port and are framed on
+// simulated time.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "capture/capture_context.h"
+#include "doubles/fixed_clock.h"
+#include "doubles/manual_timer.h"
+#include "doubles/recording_surface.h"
+#include "doubles/scripted_port.h"
+#include "doubles/temp_dir.h"
+
+namespace tally::testing {
+
+// The files a completed set and an alarm write.
+inline const std::vector<std::string> kRunFiles{"fl.db1", "ct.cap", "usage.cap", "ferro2.cap",
+                                                "alarmlog.txt"};
+
+// The data directory's name; it gives the processor marker, so runs in
+// different temporary folders write the same records.
+inline constexpr const char* kDataDirectoryName = "MTR1";
+
+class FaultRun {
+ public:
+  // surface: a surface of the test's own (the run keeps a reference), or
+  // nullptr for a plain recording surface.
+  explicit FaultRun(std::string dataDirectory, RecordingSurface* surface = nullptr);
+  FaultRun(const FaultRun&) = delete;
+  FaultRun& operator=(const FaultRun&) = delete;
+
+  // Port 1 pressed with Obs # given, the sync burst thrown away. Only
+  // channel 3 has a limit: it alarms high above 20, so every set from the
+  // second on writes an alarm log line as well.
+  void Start(const std::string& obs = "100", bool writeSupportFiles = true);
+
+  // Characters arrive in one receive event; the quiet interval then passes
+  // and the burst timer ticks.
+  void Burst(const std::string& text);
+  // One whole set of 16 good fLI bursts, channels in reverse order, the
+  // values telling the sets apart; the clock moves on a second a line.
+  // fromChannel: where a set begun by Line carries on.
+  void Set(int number, int fromChannel = 16);
+  // One good burst of a set.
+  void Line(int channel, int set);
+  // The burst of one channel in set number (fLI: 4 fields; fLII: 8).
+  static std::string BurstFor(int channel, int set);
+  static std::string LongBurstFor(int channel, int set);
+
+  // The content of a file of the data directory ("" when missing).
+  std::string Read(const std::string& name) const;
+  // Every run file, named, for comparing whole directories in one check.
+  std::string Files() const;
+  // Whether some List2 entry holds all of the given pieces.
+  bool Listed(const std::vector<std::string>& pieces) const;
+  int CountListed(const std::string& piece) const;
+  const std::string& directory() const { return directory_; }
+
+  std::unique_ptr<RecordingSurface> ownSurface;
+  RecordingSurface& surface;
+  ScriptedPort port;
+  ManualTimer timer;
+  FixedClock clock;
+  RecordingProgram program;
+  CaptureContext context;
+
+ private:
+  std::string directory_;
+};
+
+// Sets 1 to sets of a run on a fresh directory without any fault: what the
+// faulty runs must end up with.
+std::string ControlFiles(int sets);
+// One file of such a run.
+std::string ControlFile(int sets, const std::string& name);
+
+// A small tmpfs mounted over a directory for one test, unmounted at the
+// end. Mounting needs privileges: where it is not allowed, Mount says why
+// and the test skips.
+class TmpfsMount {
+ public:
+  TmpfsMount() = default;
+  ~TmpfsMount();
+  TmpfsMount(const TmpfsMount&) = delete;
+  TmpfsMount& operator=(const TmpfsMount&) = delete;
+
+  // "" when mounted, else why not.
+  std::string Mount(const std::string& directory, const std::string& size);
+  // Remounts read-only or read-write again; "" when done, else why not.
+  std::string SetReadOnly(bool readOnly);
+
+ private:
+  std::string directory_;
+};
+
+// Fills the file system holding directory with one file until it takes no
+// more. Gives the filler's path.
+std::string FillUp(const std::string& directory);
+
+// Lines (CR LF ended) of a file's content; a last line without CR LF counts.
+std::vector<std::string> LinesOf(const std::string& content);
+
+}  // namespace tally::testing

@@ -1,0 +1,188 @@
+#include "faults/fault_run.h"
+
+#include <fcntl.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "common/path_text.h"
+#include "link/event_wiring.h"
+#include "link/port_selection.h"
+#include "support/bill_template.h"
+#include "support/channel_table_file.h"
+#include "support/rate_file.h"
+
+namespace tally::testing {
+
+namespace {
+
+RecordingSurface& SurfaceOf(std::unique_ptr<RecordingSurface>& own, RecordingSurface* given) {
+  if (given != nullptr) return *given;
+  own = std::make_unique<RecordingSurface>();
+  return *own;
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+}  // namespace
+
+FaultRun::FaultRun(std::string dataDirectory, RecordingSurface* given)
+    : surface(SurfaceOf(ownSurface, given)),
+      context(surface, port, timer, clock, program),
+      directory_(std::move(dataDirectory)) {
+  surface.directory = directory_;
+  ConnectCaptureEvents(context);
+}
+
+void FaultRun::Start(const std::string& obs, bool writeSupportFiles) {
+  if (writeSupportFiles) {
+    const std::string base = directory_ + kPathSeparator;
+    WriteFile(base + "ct.dat", DefaultChannelTable());
+    WriteFile(base + "ferro.dat", DefaultRateFile());
+    WriteFile(base + "ferro.txt", DefaultBillTemplate());
+  }
+  surface.SetText(TextBox::Text3, obs);
+  OnPortButton(context, 1);
+  Burst("noise");
+  for (ChannelEntry& entry : context.state.channels) {
+    entry.highLimit = 0;
+    entry.lowLimit = 255;
+  }
+  context.state.channels[3].highLimit = 20;
+}
+
+void FaultRun::Burst(const std::string& text) {
+  port.Receive(text);
+  timer.Advance(timer.interval);
+}
+
+std::string FaultRun::BurstFor(int channel, int set) {
+  return std::to_string(channel) + "," + std::to_string(set * 10 + channel) + ",20,300";
+}
+
+std::string FaultRun::LongBurstFor(int channel, int set) {
+  return std::to_string(channel) + "," + std::to_string(set * 10 + channel) + ",12345,1,7,99999,0,12000";
+}
+
+void FaultRun::Line(int channel, int set) {
+  Burst(BurstFor(channel, set));
+  clock.now.second = (clock.now.second + 1) % 60;
+}
+
+void FaultRun::Set(int number, int fromChannel) {
+  for (int channel = fromChannel; channel >= 1; --channel) Line(channel, number);
+}
+
+std::string FaultRun::Read(const std::string& name) const {
+  std::ifstream in(directory_ + kPathSeparator + name, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string FaultRun::Files() const {
+  std::string all;
+  for (const std::string& name : kRunFiles) all += name + ":\n" + Read(name) + "|\n";
+  return all;
+}
+
+bool FaultRun::Listed(const std::vector<std::string>& pieces) const {
+  for (const std::string& entry : surface.list2) {
+    bool all = true;
+    for (const std::string& piece : pieces) all = all && entry.find(piece) != std::string::npos;
+    if (all) return true;
+  }
+  return false;
+}
+
+int FaultRun::CountListed(const std::string& piece) const {
+  int count = 0;
+  for (const std::string& entry : surface.list2) count += entry.find(piece) != std::string::npos ? 1 : 0;
+  return count;
+}
+
+namespace {
+
+template <class Take>
+std::string FromControlRun(int sets, Take take) {
+  TempDir dir;
+  const std::string directory = dir.dataPath() + kDataDirectoryName;
+  std::filesystem::create_directory(directory);
+  FaultRun run(directory);
+  run.Start();
+  for (int set = 1; set <= sets; ++set) run.Set(set);
+  return take(run);
+}
+
+}  // namespace
+
+std::string ControlFiles(int sets) {
+  return FromControlRun(sets, [](const FaultRun& run) { return run.Files(); });
+}
+
+std::string ControlFile(int sets, const std::string& name) {
+  return FromControlRun(sets, [&name](const FaultRun& run) { return run.Read(name); });
+}
+
+TmpfsMount::~TmpfsMount() {
+  if (directory_.empty()) return;
+  if (::umount(directory_.c_str()) != 0) ::umount2(directory_.c_str(), MNT_DETACH);
+}
+
+std::string TmpfsMount::Mount(const std::string& directory, const std::string& size) {
+  const std::string options = "size=" + size;
+  if (::mount("tmpfs", directory.c_str(), "tmpfs", 0, options.c_str()) != 0) {
+    return "cannot mount a tmpfs on " + directory + ": " + std::strerror(errno);
+  }
+  directory_ = directory;
+  return "";
+}
+
+std::string TmpfsMount::SetReadOnly(bool readOnly) {
+  const unsigned long flags = MS_REMOUNT | (readOnly ? MS_RDONLY : 0);
+  if (::mount("tmpfs", directory_.c_str(), "tmpfs", flags, nullptr) != 0) {
+    return "cannot remount " + directory_ + ": " + std::strerror(errno);
+  }
+  return "";
+}
+
+std::string FillUp(const std::string& directory) {
+  const std::string path = directory + kPathSeparator + "filler";
+  const int handle = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (handle < 0) return path;
+  const std::string block(4096, 'x');
+  for (;;) {
+    const ssize_t written = ::write(handle, block.data(), block.size());
+    if (written > 0) continue;
+    if (written < 0 && errno == EINTR) continue;
+    break;
+  }
+  // A last partial block may still fit byte by byte.
+  while (::write(handle, "x", 1) == 1) {
+  }
+  ::close(handle);
+  return path;
+}
+
+std::vector<std::string> LinesOf(const std::string& content) {
+  std::vector<std::string> lines;
+  std::size_t from = 0;
+  while (from < content.size()) {
+    const std::size_t end = content.find("\r\n", from);
+    if (end == std::string::npos) {
+      lines.push_back(content.substr(from));
+      break;
+    }
+    lines.push_back(content.substr(from, end - from));
+    from = end + 2;
+  }
+  return lines;
+}
+
+}  // namespace tally::testing
