@@ -48,6 +48,8 @@ class FaultRun {
   void Set(int number, int fromChannel = 16);
   // One good burst of a set.
   void Line(int channel, int set);
+  // Whether Line and Set send fLII bursts (8 fields) instead of fLI ones.
+  bool longBursts = false;
   // The burst of one channel in set number (fLI: 4 fields; fLII: 8).
   static std::string BurstFor(int channel, int set);
   static std::string LongBurstFor(int channel, int set);
@@ -75,9 +77,9 @@ class FaultRun {
 
 // Sets 1 to sets of a run on a fresh directory without any fault: what the
 // faulty runs must end up with.
-std::string ControlFiles(int sets);
+std::string ControlFiles(int sets, bool longBursts = false);
 // One file of such a run.
-std::string ControlFile(int sets, const std::string& name);
+std::string ControlFile(int sets, const std::string& name, bool longBursts = false);
 
 // A small tmpfs mounted over a directory for one test, unmounted at the
 // end. Mounting needs privileges: where it is not allowed, Mount says why

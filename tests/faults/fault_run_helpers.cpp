@@ -73,7 +73,7 @@ std::string FaultRun::LongBurstFor(int channel, int set) {
 }
 
 void FaultRun::Line(int channel, int set) {
-  Burst(BurstFor(channel, set));
+  Burst(longBursts ? LongBurstFor(channel, set) : BurstFor(channel, set));
   clock.now.second = (clock.now.second + 1) % 60;
 }
 
@@ -110,11 +110,12 @@ int FaultRun::CountListed(const std::string& piece) const {
 namespace {
 
 template <class Take>
-std::string FromControlRun(int sets, Take take) {
+std::string FromControlRun(int sets, bool longBursts, Take take) {
   TempDir dir;
   const std::string directory = dir.dataPath() + kDataDirectoryName;
   std::filesystem::create_directory(directory);
   FaultRun run(directory);
+  run.longBursts = longBursts;
   run.Start();
   for (int set = 1; set <= sets; ++set) run.Set(set);
   return take(run);
@@ -122,12 +123,12 @@ std::string FromControlRun(int sets, Take take) {
 
 }  // namespace
 
-std::string ControlFiles(int sets) {
-  return FromControlRun(sets, [](const FaultRun& run) { return run.Files(); });
+std::string ControlFiles(int sets, bool longBursts) {
+  return FromControlRun(sets, longBursts, [](const FaultRun& run) { return run.Files(); });
 }
 
-std::string ControlFile(int sets, const std::string& name) {
-  return FromControlRun(sets, [&name](const FaultRun& run) { return run.Read(name); });
+std::string ControlFile(int sets, const std::string& name, bool longBursts) {
+  return FromControlRun(sets, longBursts, [&name](const FaultRun& run) { return run.Read(name); });
 }
 
 TmpfsMount::~TmpfsMount() {
