@@ -21,9 +21,10 @@ constexpr std::size_t kBlockBytes = 8u << 20;
 }  // namespace
 
 void GrowFileWithLines(const std::string& path, std::uint64_t bytes, const std::string& line) {
+  const std::uint64_t blockBytes = bytes < kBlockBytes ? bytes : kBlockBytes;
   std::string block;
-  block.reserve(kBlockBytes + line.size());
-  while (block.size() < kBlockBytes) block += line;
+  block.reserve(blockBytes + line.size());
+  while (block.size() < blockBytes) block += line;
 
   const int handle = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0666);
   if (handle < 0) Fail("open", path);

@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Builds the benchmarks (Release) and runs them all, then prints the table
+# of targets and figures that bench/README.md shows.
+# Usage: bash bench/run.sh [build directory]   (build-bench unless given)
+# Large set files are written under $TALLY77_BENCH_DIR (the temporary
+# directory unless set) and removed afterwards; they need 2 GB free.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build="${1:-build-bench}"
+out="$build/bench-results"
+
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DTALLY77_BUILD_BENCHMARKS=ON >/dev/null
+cmake --build "$build" --target benchmarks -j"$(nproc)"
+mkdir -p "$out"
+rm -f "$out"/*
+
+base="${TALLY77_BENCH_DIR:-${TMPDIR:-/tmp}}"
+echo "Data directories under $base: $(df -h --output=avail,fstype "$base" | tail -1)"
+echo "Load before: $(cut -d' ' -f1-3 /proc/loadavg)"
+export QT_QPA_PLATFORM=offscreen
+
+gbench() {  # name, program, extra arguments
+  local name="$1" program="$2"
+  shift 2
+  echo "== $name"
+  "$build/bench/$program" --benchmark_out="$out/$name.json" --benchmark_out_format=json "$@"
+}
+script() {  # name, program, arguments
+  local name="$1" program="$2"
+  shift 2
+  echo "== $name"
+  "$build/bench/$program" "$@" | tee "$out/$name.txt"
+}
+
+# Fresh and large set files interleaved, five times each: the disk is
+# shared, and its state changes while the benchmarks run.
+gbench reading reading_bench --benchmark_min_time=0.5 --benchmark_repetitions=5 \
+  --benchmark_enable_random_interleaving=true
+gbench scratch_file scratch_file_bench
+gbench list list_bench
+script framing framing_bench 40
+script startup startup_bench 10
+script idle idle_bench 60
+
+echo "Load after: $(cut -d' ' -f1-3 /proc/loadavg)"
+echo
+python3 bench/summarize.py "$out"
