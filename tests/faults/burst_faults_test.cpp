@@ -69,7 +69,9 @@ TEST_P(JunkBurstTest, JunkIsRejectedAndTheSetsAreAsWithoutIt) {
   EXPECT_EQ(run.CountListed(entry), 2) << ::testing::PrintToString(run.surface.list2);
   EXPECT_TRUE(run.Listed({entry, "; burst \"" + junk.shown}));
   for (const std::string& listed : run.surface.list2) EXPECT_LT(listed.size(), 200u);
-  if (junk.burst.size() > 60) EXPECT_TRUE(run.Listed({entry, "...\""}));  // shown cut short
+  if (junk.burst.size() > 60) {
+    EXPECT_TRUE(run.Listed({entry, "...\""}));  // shown cut short
+  }
   EXPECT_EQ(run.surface.list1.size(), 1u + 2u * 16u);
   EXPECT_EQ(run.Files(), ControlFiles(2, true));
 }
