@@ -156,7 +156,7 @@ Outcome<ReadingLine> DecodeBurstText(CaptureContext& context, const std::string&
   const std::string scratch = burst + kLineEnd + burst + kLineEnd;
   Status written;
   try {
-    written = ReplaceFile(path, scratch, Durability::Plain);
+    written = ReplaceFile(path, scratch, Durability::Scratch);
   } catch (const std::bad_alloc&) {
     throw;
   } catch (const std::exception& error) {

@@ -98,6 +98,10 @@ Status ReplaceFile(const std::string& path, const std::string& bytes, Durability
   if (handle < 0) return FileFailure(FailureCode::FileOpen, "create", path, errno);
   const int error = WriteFlushClose(handle, bytes, durability);
   std::error_code renameError;
+  if (error == 0 && durability == Durability::Scratch) {
+    std::error_code ignored;  // a missing old file is fine
+    std::filesystem::remove(path, ignored);
+  }
   if (error == 0) std::filesystem::rename(temporary, path, renameError);
   if (error != 0 || renameError) {
     std::error_code ignored;

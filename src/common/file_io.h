@@ -11,6 +11,11 @@ namespace tally {
 enum class Durability {
   Plain,    // written and closed
   Flushed,  // also flushed to the storage device before returning
+  // For ReplaceFile of a scratch file: the old file is removed before the
+  // new one takes its name. Never half written, but briefly absent; the
+  // file system then does not push the new content out at once, which
+  // makes the replacement several times cheaper.
+  Scratch,
 };
 
 // Appends bytes with one write (the file is created when missing).

@@ -20,12 +20,14 @@ TEST(FileIo, AppendCreatesThenAppendsExactBytes) {
 }
 
 TEST(FileIo, ReplaceLeavesOnlyTheNewContentAndNoTemporaryFile) {
-  testing::TempDir dir;
-  const std::string path = dir.dataPath() + "ct.cap";
-  ASSERT_FALSE(ReplaceFile(path, "a long first content\r\n"));
-  ASSERT_FALSE(ReplaceFile(path, "new\r\n", Durability::Flushed));
-  EXPECT_EQ(dir.Read("ct.cap"), "new\r\n");
-  EXPECT_FALSE(dir.Exists("ct.cap.new"));
+  for (const Durability durability : {Durability::Plain, Durability::Flushed, Durability::Scratch}) {
+    testing::TempDir dir;
+    const std::string path = dir.dataPath() + "cp.txt";
+    ASSERT_FALSE(ReplaceFile(path, "a long first content\r\n", durability));
+    ASSERT_FALSE(ReplaceFile(path, "new\r\n", durability));
+    EXPECT_EQ(dir.Read("cp.txt"), "new\r\n");
+    EXPECT_FALSE(dir.Exists("cp.txt.new"));
+  }
 }
 
 TEST(FileIo, FailuresNameTheFileAndTheReason) {
