@@ -57,6 +57,9 @@ class NotedBurstTimer : public BurstTimer {
 
 struct FramingRun {
   FramingRun() {
+    // The rig's data directory, channel table and counts, so that the
+    // readings go there and not to the working directory.
+    context.state = rig.context.state;
     ::setenv("TALLY77_COM1", pty.portPath().c_str(), 1);
     port.SetPortNumber(1);
     if (port.SetSettings("300,N,8,1") || port.Open()) throw std::runtime_error("Com1 did not open");
