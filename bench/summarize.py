@@ -85,10 +85,13 @@ def main():
             f"{append['bytes_per_entry']:.1f} bytes/entry (RSS +{append['rss_growth_MB']:.1f} MB)",
             append["bytes_per_entry"] <= 64)
     one = find(listing, "List1AppendWithRepaint")
-    row(f"List1 append as in a run (one entry, then the event loop's turn), {one['entries']:.0f} entries",
+    row(f"List1 append as in a run (one entry, then the event loop until List1 has repainted), "
+        f"{one['entries']:.0f} entries",
         "append <= 5 µs; turn < 16 ms",
-        f"append median {one['append_median_us']:.1f} µs; append and turn median {one['median_us'] / 1000:.1f} ms",
-        one["append_median_us"] <= 5 and one["median_us"] < 16000, "the view lays out every row again")
+        f"append median {one['append_median_us']:.1f} µs; append and repaint median {one['median_us'] / 1000:.2f} ms "
+        f"(max {one['max_us'] / 1000:.2f})",
+        one["append_median_us"] <= 5 and one["median_us"] < 16000,
+        f"repainted within {one['turns_max']:.0f} turns of the loop, newest entry in view")
     scroll = find(listing, "List1ScrollToEndRepaint")
     row(f"List1 scroll to end and repaint, {scroll['entries']:.0f} entries", "< 16 ms",
         f"median {scroll['median_ms']:.2f} ms (max {scroll['max_ms']:.2f})", scroll["median_ms"] < 16)

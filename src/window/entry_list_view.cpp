@@ -1,35 +1,208 @@
 #include "window/entry_list_view.h"
 
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QScrollBar>
+#include <algorithm>
+#include <climits>
+#include <string>
 
 namespace tally {
 
-EntryListView::EntryListView(QWidget* parent) : QListView(parent) {
-  setModel(&model_);
-  setUniformItemSizes(true);
-  setSelectionMode(QAbstractItemView::SingleSelection);
-  setEditTriggers(QAbstractItemView::NoEditTriggers);
+EntryListView::EntryListView(QWidget* parent) : QAbstractScrollArea(parent) {
+  setFocusPolicy(Qt::StrongFocus);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  rowHeight_ = std::max(1, fontMetrics().height());
+  verticalScrollBar()->setSingleStep(1);
+  UpdateScrollRange();
 }
 
-void EntryListView::Append(const std::string& entry) {
-  const bool following = followPending_ || AtBottom();
-  model_.Append(entry);
-  if (following && !followPending_) {
-    // Scrolling lays the rows out; doing it once when the event loop comes
-    // round keeps a quick series of appends from laying out after each one.
-    followPending_ = true;
-    QMetaObject::invokeMethod(this, &EntryListView::FollowNewest, Qt::QueuedConnection);
-  }
+std::size_t EntryListView::ShownRows() const {
+  // The scroll bar counts in int; entries beyond that are kept but cannot
+  // be shown, which is years of capture away.
+  return std::min<std::size_t>(model_.EntryCount(), INT_MAX);
 }
+
+int EntryListView::WholeRowsInView() const { return std::max(1, viewport()->height() / rowHeight_); }
 
 bool EntryListView::AtBottom() const {
   const QScrollBar* bar = verticalScrollBar();
   return bar->value() >= bar->maximum();
 }
 
-void EntryListView::FollowNewest() {
-  followPending_ = false;
-  scrollToBottom();
+void EntryListView::UpdateScrollRange() {
+  rowsInRange_ = ShownRows();
+  const int whole = WholeRowsInView();
+  const auto rows = static_cast<int>(rowsInRange_);
+  QScrollBar* bar = verticalScrollBar();
+  bar->setPageStep(whole);
+  bar->setRange(0, std::max(0, rows - whole));
 }
+
+void EntryListView::Append(std::string_view entry) {
+  if (AtBottom()) followPending_ = true;
+  model_.Append(entry);
+  if (!refreshPending_) {
+    // The scroll bar and the repaint wait for the event loop's turn: a
+    // quick series of appends costs one update, not one each.
+    refreshPending_ = true;
+    QMetaObject::invokeMethod(this, &EntryListView::Refresh, Qt::QueuedConnection);
+  }
+}
+
+void EntryListView::Refresh() {
+  refreshPending_ = false;
+  const std::size_t before = rowsInRange_;
+  const std::size_t first = FirstRowInView();
+  UpdateScrollRange();
+  if (followPending_) {
+    followPending_ = false;
+    QScrollBar* bar = verticalScrollBar();
+    if (bar->value() != bar->maximum()) {
+      bar->setValue(bar->maximum());  // repaints through scrollContentsBy
+      return;
+    }
+  }
+  // New rows show without scrolling only when the last one was in sight.
+  if (before < first + static_cast<std::size_t>(WholeRowsInView()) + 1) viewport()->update();
+}
+
+std::size_t EntryListView::FirstRowInView() const {
+  return static_cast<std::size_t>(std::max(0, verticalScrollBar()->value()));
+}
+
+QRect EntryListView::RowRect(std::size_t row) const {
+  const auto offset = static_cast<long long>(row) - static_cast<long long>(FirstRowInView());
+  const long long top = std::clamp<long long>(offset * rowHeight_, INT_MIN / 2, INT_MAX / 2);
+  return QRect(0, static_cast<int>(top), viewport()->width(), rowHeight_);
+}
+
+std::optional<std::size_t> EntryListView::RowAt(int y) const {
+  if (y < 0) return std::nullopt;
+  const std::size_t row = FirstRowInView() + static_cast<std::size_t>(y / rowHeight_);
+  if (row >= ShownRows()) return std::nullopt;
+  return row;
+}
+
+QString EntryListView::RowText(std::size_t row) const {
+  std::string scratch;
+  const std::string_view bytes = model_.EntryBytes(row, scratch);
+  return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+void EntryListView::paintEvent(QPaintEvent* event) {
+  QPainter painter(viewport());
+  const QRect area = event->rect();
+  const std::size_t rows = ShownRows();
+  const std::size_t first = FirstRowInView() + static_cast<std::size_t>(std::max(0, area.top()) / rowHeight_);
+  const std::size_t last = FirstRowInView() + static_cast<std::size_t>(std::max(0, area.bottom()) / rowHeight_);
+  const QPalette& colours = palette();
+  for (std::size_t row = first; row <= last && row < rows; ++row) {
+    const QRect rect = RowRect(row);
+    const bool selected = selected_ == row;
+    if (selected) painter.fillRect(rect, colours.brush(QPalette::Highlight));
+    painter.setPen(colours.color(selected ? QPalette::HighlightedText : QPalette::Text));
+    painter.drawText(rect.adjusted(kTextMargin, 0, -kTextMargin, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                     RowText(row));
+  }
+}
+
+void EntryListView::resizeEvent(QResizeEvent* event) {
+  const bool atBottom = AtBottom();
+  QAbstractScrollArea::resizeEvent(event);
+  UpdateScrollRange();
+  if (atBottom) verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+}
+
+void EntryListView::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::FontChange) {
+    rowHeight_ = std::max(1, fontMetrics().height());
+    UpdateScrollRange();
+    viewport()->update();
+  }
+  QAbstractScrollArea::changeEvent(event);
+}
+
+void EntryListView::scrollContentsBy(int, int) { viewport()->update(); }
+
+void EntryListView::ScrollToRow(std::size_t row) {
+  UpdateScrollRange();
+  QScrollBar* bar = verticalScrollBar();
+  const std::size_t first = FirstRowInView();
+  const auto whole = static_cast<std::size_t>(WholeRowsInView());
+  if (row < first) {
+    bar->setValue(static_cast<int>(row));
+  } else if (row >= first + whole) {
+    bar->setValue(static_cast<int>(row + 1 - whole));
+  }
+}
+
+void EntryListView::SelectRow(std::size_t row) {
+  if (row >= ShownRows()) return;
+  if (selected_ != row) {
+    if (selected_) viewport()->update(RowRect(*selected_));
+    selected_ = row;
+    viewport()->update(RowRect(row));
+  }
+  ScrollToRow(row);
+}
+
+void EntryListView::scrollToTop() {
+  UpdateScrollRange();
+  verticalScrollBar()->setValue(0);
+}
+
+void EntryListView::scrollToBottom() {
+  UpdateScrollRange();
+  verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+}
+
+void EntryListView::keyPressEvent(QKeyEvent* event) {
+  const std::size_t rows = ShownRows();
+  if (rows == 0 || event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
+    QAbstractScrollArea::keyPressEvent(event);
+    return;
+  }
+  const auto page = static_cast<std::size_t>(WholeRowsInView());
+  // With nothing selected yet, the first key picks the first row in view.
+  const std::size_t from = selected_.value_or(FirstRowInView());
+  const bool none = !selected_.has_value();
+  std::size_t to = from;
+  switch (event->key()) {
+    case Qt::Key_Up: to = none ? from : (from > 0 ? from - 1 : 0); break;
+    case Qt::Key_Down: to = none ? from : std::min(from + 1, rows - 1); break;
+    case Qt::Key_PageUp: to = none ? from : (from > page ? from - page : 0); break;
+    case Qt::Key_PageDown: to = none ? from : std::min(from + page, rows - 1); break;
+    case Qt::Key_Home: to = 0; break;
+    case Qt::Key_End: to = rows - 1; break;
+    default: QAbstractScrollArea::keyPressEvent(event); return;
+  }
+  SelectRow(std::min(to, rows - 1));
+  event->accept();
+}
+
+void EntryListView::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) {
+    QAbstractScrollArea::mousePressEvent(event);
+    return;
+  }
+  if (const auto row = RowAt(event->position().toPoint().y())) SelectRow(*row);
+  event->accept();
+}
+
+void EntryListView::mouseMoveEvent(QMouseEvent* event) {
+  if (!(event->buttons() & Qt::LeftButton)) {
+    QAbstractScrollArea::mouseMoveEvent(event);
+    return;
+  }
+  const int y = std::clamp(event->position().toPoint().y(), 0, std::max(0, viewport()->height() - 1));
+  if (const auto row = RowAt(y)) SelectRow(*row);
+  event->accept();
+}
+
+QSize EntryListView::sizeHint() const { return {256, 12 * rowHeight_ + 2 * frameWidth()}; }
 
 }  // namespace tally
