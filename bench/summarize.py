@@ -75,7 +75,7 @@ def main():
     in_place = scratch["OverwrittenInPlace"]["real_time"]
     row("(breakdown) cp.txt written as a new file renamed over the old", "-",
         f"{rename:.0f} µs (in place: {in_place:.0f} µs; read back {scratch['ReadBack']['real_time']:.0f} µs)", None,
-        "where the burst's time goes")
+        "the former replacement; the program now removes the old file first")
 
     for kind in ("fLI", "fLII"):
         append = find(listing, f"List1Append/{kind}_lines")
