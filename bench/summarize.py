@@ -71,11 +71,13 @@ def main():
         f"median burst {large_burst / fresh_burst:.2f}x, median set {large_set / fresh_set:.2f}x",
         large_burst / fresh_burst < 1.25 and large_set / fresh_set < 1.25, "within 25 % counts as not growing")
 
+    as_scratch = scratch["ReplacedAsScratch"]["real_time"]
     rename = scratch["ReplacedByRename"]["real_time"]
     in_place = scratch["OverwrittenInPlace"]["real_time"]
-    row("(breakdown) cp.txt written as a new file renamed over the old", "-",
-        f"{rename:.0f} µs (in place: {in_place:.0f} µs; read back {scratch['ReadBack']['real_time']:.0f} µs)", None,
-        "the former replacement; the program now removes the old file first")
+    row("(breakdown) cp.txt written: old file removed, new one renamed into place", "-",
+        f"{as_scratch:.0f} µs (renamed over the old: {rename:.0f} µs; in place: {in_place:.0f} µs; "
+        f"read back {scratch['ReadBack']['real_time']:.0f} µs)", None,
+        "as the program writes it; the other ways for comparison")
 
     for kind in ("fLI", "fLII"):
         append = find(listing, f"List1Append/{kind}_lines")

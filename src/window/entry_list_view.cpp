@@ -16,6 +16,9 @@ EntryListView::EntryListView(QWidget* parent) : QAbstractScrollArea(parent) {
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   rowHeight_ = std::max(1, fontMetrics().height());
+  refresh_.setSingleShot(true);
+  refresh_.setInterval(0);
+  connect(&refresh_, &QTimer::timeout, this, &EntryListView::Refresh);
   verticalScrollBar()->setSingleStep(1);
   UpdateScrollRange();
 }
@@ -45,16 +48,12 @@ void EntryListView::UpdateScrollRange() {
 void EntryListView::Append(std::string_view entry) {
   if (AtBottom()) followPending_ = true;
   model_.Append(entry);
-  if (!refreshPending_) {
-    // The scroll bar and the repaint wait for the event loop's turn: a
-    // quick series of appends costs one update, not one each.
-    refreshPending_ = true;
-    QMetaObject::invokeMethod(this, &EntryListView::Refresh, Qt::QueuedConnection);
-  }
+  // The scroll bar and the repaint wait for the event loop's turn: a quick
+  // series of appends costs one update, not one each.
+  if (!refresh_.isActive()) refresh_.start();
 }
 
 void EntryListView::Refresh() {
-  refreshPending_ = false;
   const std::size_t before = rowsInRange_;
   const std::size_t first = FirstRowInView();
   UpdateScrollRange();
@@ -120,6 +119,9 @@ void EntryListView::resizeEvent(QResizeEvent* event) {
 void EntryListView::changeEvent(QEvent* event) {
   if (event->type() == QEvent::FontChange) {
     rowHeight_ = std::max(1, fontMetrics().height());
+  refresh_.setSingleShot(true);
+  refresh_.setInterval(0);
+  connect(&refresh_, &QTimer::timeout, this, &EntryListView::Refresh);
     UpdateScrollRange();
     viewport()->update();
   }
