@@ -20,15 +20,10 @@ namespace {
 namespace fs = std::filesystem;
 using testing::ControlFile;
 using testing::ControlFiles;
+using testing::DataDirectoryIn;
 using testing::FaultRun;
 using testing::LinesOf;
 using testing::TempDir;
-
-std::string DataDirectoryIn(const TempDir& dir) {
-  const std::string directory = dir.dataPath() + testing::kDataDirectoryName;
-  fs::create_directory(directory);
-  return directory;
-}
 
 std::string RandomBytes(std::size_t count, unsigned seed) {
   std::mt19937 random(seed);

@@ -20,18 +20,13 @@ namespace {
 namespace fs = std::filesystem;
 using testing::ControlFile;
 using testing::ControlFiles;
+using testing::DataDirectoryIn;
 using testing::FaultRun;
 using testing::LinesOf;
 using testing::TempDir;
 using testing::TmpfsMount;
 
 constexpr std::size_t kFliRecordBytes = 326;  // 324 characters and CR LF
-
-std::string DataDirectoryIn(const TempDir& dir) {
-  const std::string directory = dir.dataPath() + testing::kDataDirectoryName;
-  fs::create_directory(directory);
-  return directory;
-}
 
 std::string ReadAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

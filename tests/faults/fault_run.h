@@ -78,6 +78,9 @@ class FaultRun {
 // Sets 1 to sets of a run on a fresh directory without any fault: what the
 // faulty runs must end up with.
 std::string ControlFiles(int sets, bool longBursts = false);
+
+// A fresh data directory named kDataDirectoryName inside dir.
+std::string DataDirectoryIn(const TempDir& dir);
 // One file of such a run.
 std::string ControlFile(int sets, const std::string& name, bool longBursts = false);
 

@@ -186,4 +186,10 @@ std::vector<std::string> LinesOf(const std::string& content) {
   return lines;
 }
 
+std::string DataDirectoryIn(const TempDir& dir) {
+  const std::string directory = dir.dataPath() + kDataDirectoryName;
+  std::filesystem::create_directory(directory);
+  return directory;
+}
+
 }  // namespace tally::testing

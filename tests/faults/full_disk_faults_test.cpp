@@ -19,14 +19,9 @@ namespace {
 namespace fs = std::filesystem;
 using testing::ControlFile;
 using testing::ControlFiles;
+using testing::DataDirectoryIn;
 using testing::FaultRun;
 using testing::TempDir;
-
-std::string DataDirectoryIn(const TempDir& dir) {
-  const std::string directory = dir.dataPath() + testing::kDataDirectoryName;
-  fs::create_directory(directory);
-  return directory;
-}
 
 // A file size limit for this process, with SIGXFSZ ignored so that a write
 // past it fails with EFBIG instead of ending the process. Both are put back

@@ -20,6 +20,7 @@ namespace {
 namespace fs = std::filesystem;
 using testing::ControlFile;
 using testing::ControlFiles;
+using testing::DataDirectoryIn;
 using testing::FaultRun;
 using testing::LinesOf;
 using testing::RecordingSurface;
@@ -61,8 +62,7 @@ int RunChildKilledAtSecondSet(const std::string& directory) {
 
 TEST(KilledProcessFaults, ASetReportedGoodIsWholeOnDiskAndTheNextStartAppendsAfterIt) {
   TempDir dir;
-  const std::string directory = dir.dataPath() + testing::kDataDirectoryName;
-  fs::create_directory(directory);
+  const std::string directory = DataDirectoryIn(dir);
 
   const int status = RunChildKilledAtSecondSet(directory);
   ASSERT_TRUE(WIFSIGNALED(status)) << "child status " << status;
