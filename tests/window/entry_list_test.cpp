@@ -29,6 +29,18 @@ std::size_t AllocatedBytes() {
   return info.uordblks + info.hblkhd;  // from the heap and mapped on their own
 }
 
+// Whether the C library's allocator serves this program, so that its
+// figures count our allocations (a sanitizer build brings its own).
+bool AllocatorIsObservable() {
+  static char* volatile probe = nullptr;  // volatile: the allocation must happen
+  const std::size_t before = AllocatedBytes();
+  probe = new char[1 << 20];
+  const bool seen = AllocatedBytes() >= before + (1 << 20);
+  delete[] probe;
+  probe = nullptr;
+  return seen;
+}
+
 TEST(EntryListModel, EntriesComeBackInTheOrderAppended) {
   EntryListModel model;
   const std::string entries[] = {"sync ", "", "01,005,00020,00300", "x\xFFy", std::string("a\0b", 3)};
@@ -79,12 +91,13 @@ TEST(EntryListModel, AMillionEntriesAreQuickAndCompact) {
     const double own = static_cast<double>(model.MemoryBytes()) / kMillion;
     EXPECT_LE(own, 64.0);
     EXPECT_GE(own, static_cast<double>(kReadingLine.size()));
+    EXPECT_EQ(model.Entry(kMillion - 1), kReadingLine);
+    EXPECT_EQ(model.EntryCount(), kMillion);
     // The allocator agrees with the storage's own accounting.
+    if (!AllocatorIsObservable()) GTEST_SKIP() << "the allocator's figures do not count this program's allocations";
     const double allocated = static_cast<double>(AllocatedBytes() - before) / kMillion;
     EXPECT_LE(allocated, 64.0);
     EXPECT_NEAR(allocated, own, 0.05 * own);
-    EXPECT_EQ(model.Entry(kMillion - 1), kReadingLine);
-    EXPECT_EQ(model.EntryCount(), kMillion);
   }
 }
 
