@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "doubles/state_expectations.h"
 #include "doubles/test_rig.h"
 
 namespace tally {
@@ -304,14 +305,7 @@ TEST(RejectedBurstRunTest, RejectedBurstLeavesTheSetAsIfItHadNeverCome) {
     EXPECT_TRUE(clean.dir.Exists(name)) << name;
     EXPECT_EQ(interrupted.dir.Read(name), clean.dir.Read(name)) << name;
   }
-  const CaptureState& a = clean.context.state;
-  const CaptureState& b = interrupted.context.state;
-  EXPECT_EQ(b.lineCount, a.lineCount);
-  EXPECT_EQ(b.obsCount, a.obsCount);
-  EXPECT_EQ(b.obsRemaining, a.obsRemaining);
-  EXPECT_EQ(b.setLines, a.setLines);
-  EXPECT_EQ(b.shortLines, a.shortLines);
-  EXPECT_EQ(b.lineStamps, a.lineStamps);
+  testing::ExpectSameSetInProgress(interrupted.context.state, clean.context.state);
   EXPECT_EQ(interrupted.surface.list1, clean.surface.list1);
 }
 

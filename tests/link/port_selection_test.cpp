@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "doubles/state_expectations.h"
 #include "link/capture_run.h"
 
 namespace tally {
@@ -69,13 +70,8 @@ TEST(PortSelectionTest, PressInTheMiddleOfARunKeepsTheSetInProgress) {
   run.PressPort(4);
 
   const CaptureState& after = run.context.state;
-  EXPECT_EQ(after.lineCount, before.lineCount);
-  EXPECT_EQ(after.obsCount, before.obsCount);
+  testing::ExpectSameSetInProgress(after, before);
   EXPECT_EQ(after.tickCount, before.tickCount);
-  EXPECT_EQ(after.obsRemaining, before.obsRemaining);
-  EXPECT_EQ(after.setLines, before.setLines);
-  EXPECT_EQ(after.shortLines, before.shortLines);
-  EXPECT_EQ(after.lineStamps, before.lineStamps);
   EXPECT_EQ(after.setRecord, before.setRecord);
   EXPECT_EQ(after.sortedRecord, before.sortedRecord);
   EXPECT_EQ(after.processorType, ProcessorType::fLI);
