@@ -1,0 +1,149 @@
+// Lines of "fl.db1": whole sets as the capture writes them, and every kind of
+// damaged line kept with its reason.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "history/set_index.h"
+#include "history/set_line.h"
+#include "history_sets.h"
+
+namespace tally::history {
+namespace {
+
+using testing::SetFields;
+using testing::TestRig;
+using testing::WriteSet;
+
+TEST(SetLineTest, ReadsTheSetsTheCaptureWrote) {
+  TestRig rig;
+  WriteSet(rig, 1, "20261206143015", false, "AB12");
+  WriteSet(rig, 2, "20261206143120", true, "\xE9t\xE9 ");
+  SetIndex index(rig.dir.dataPath() + "fl.db1");
+  EXPECT_EQ(index.IndexAll(), FileChange::Opened);
+  ASSERT_EQ(index.size(), 2u);
+  EXPECT_EQ(index.damagedCount(), 0u);
+  EXPECT_EQ(index.Offset(1), 326u);
+  EXPECT_EQ(index.Length(0), 326u);
+  EXPECT_EQ(index.Length(1), 678u);
+
+  struct Expected {
+    std::string marker;
+    LocalStamp stamp;
+    SetType type;
+  };
+  const std::vector<Expected> rows = {{"AB12", {2026, 12, 6, 14, 30, 15}, SetType::fLI},
+                                      {"\xE9t\xE9 ", {2026, 12, 6, 14, 31, 20}, SetType::fLII}};
+  for (std::size_t row = 0; row < rows.size(); ++row) {
+    SCOPED_TRACE(row);
+    const SetLine set = index.Parse(row);
+    EXPECT_EQ(set.reason, "");
+    EXPECT_EQ(set.marker, rows[row].marker);
+    EXPECT_EQ(set.stamp, rows[row].stamp);
+    EXPECT_EQ(set.type, rows[row].type);
+    for (int slot = 1; slot <= kChannelSlots; ++slot) {
+      const std::vector<int> fields = SetFields(static_cast<int>(row) + 1, slot, set.type == SetType::fLII);
+      ASSERT_EQ(set.slots[slot - 1].fieldCount, static_cast<int>(fields.size()));
+      for (std::size_t field = 1; field <= fields.size(); ++field) {
+        EXPECT_EQ(set.Value(slot, static_cast<int>(field)), fields[field - 1]);
+        EXPECT_EQ(set.PlainNumber(slot, static_cast<int>(field)), std::to_string(fields[field - 1]));
+      }
+    }
+  }
+}
+
+// A whole fLI line; slot 5 field 3 starts at character 18 + 4 * 19 + 8.
+std::string WholeLine() {
+  std::string line = "AB1220261206143015";
+  for (int channel = 1; channel <= 16; ++channel) line += "," + testing::PaddedLine(SetFields(3, channel, false));
+  return line + "  ";
+}
+
+std::string With(std::size_t position, const std::string& text) {
+  return WholeLine().replace(position, text.size(), text);
+}
+
+std::string MixedLine() {
+  std::string line = "AB1220261206143015";
+  for (int channel = 1; channel <= 16; ++channel) {
+    line += "," + testing::PaddedLine(SetFields(3, channel, channel != 9));
+  }
+  return line + "  ";
+}
+
+struct LineCase {
+  const char* what;
+  std::string line;
+  bool crEnded;
+  std::string reason;  // "" for a whole set
+};
+
+const std::vector<LineCase> kLineCases = {
+    {"whole", WholeLine(), true, ""},
+    {"decimal point", With(18 + 4 * 19 + 8, "001.5"), true, ""},
+    {"ends in comma and blank", With(322, ", "), true, ""},
+    {"cut short", WholeLine().substr(0, 300), true,
+     "wrong length: 300 characters, not 324 (fLI) or 676 (fLII)"},
+    {"empty", "", true, "wrong length: 0 characters, not 324 (fLI) or 676 (fLII)"},
+    {"mixed", MixedLine(), true, "a set of fLI and fLII lines mixed: 654 characters"},
+    {"month 13", With(8, "13"), true, "stamp is no date: \"20261306143015\""},
+    {"30 February", With(8, "0230"), true, "stamp is no date: \"20260230143015\""},
+    {"hour 24", With(12, "24"), true, "stamp is no date: \"20261206243015\""},
+    {"letter in stamp", With(11, "x"), true, "stamp is not digits: \"2026120x143015\""},
+    {"letter in field", With(18 + 4 * 19 + 8, "00x20"), true, "slot 5 field 3 is not a number: \"00x20\""},
+    {"two points", With(18 + 4 * 19 + 8, "0.1.2"), true, "slot 5 field 3 is not a number: \"0.1.2\""},
+    {"no comma", With(18 + 19, ";"), true, "no comma at character 38"},
+    {"bad end", With(322, "xx"), true, "ends in \"xx\", not two blanks or a comma and a blank"},
+    {"LF alone", WholeLine(), false, "line ends in LF without CR"},
+};
+
+TEST(SetLineTest, DamagedLinesCarryTheirReason) {
+  for (const LineCase& c : kLineCases) {
+    SCOPED_TRACE(c.what);
+    const SetLine set = ParseSetLine(c.line, c.crEnded);
+    EXPECT_EQ(set.reason, c.reason);
+    EXPECT_EQ(set.damaged(), !c.reason.empty());
+    // The quick check while indexing gives the same verdict.
+    EXPECT_EQ(CheckSetLine(c.line, c.crEnded), set.damage);
+  }
+}
+
+TEST(SetLineTest, TheIndexKeepsDamagedLinesAsRowsInFileOrder) {
+  TestRig rig;
+  std::string file;
+  std::size_t damaged = 0;
+  for (const LineCase& c : kLineCases) {
+    file += c.line + (c.crEnded ? "\r\n" : "\n");
+    damaged += !c.reason.empty();
+  }
+  rig.dir.Write("fl.db1", file);
+  SetIndex index(rig.dir.dataPath() + "fl.db1");
+  index.IndexAll();
+  ASSERT_EQ(index.size(), kLineCases.size());
+  EXPECT_EQ(index.damagedCount(), damaged);
+  for (std::size_t row = 0; row < kLineCases.size(); ++row) {
+    SCOPED_TRACE(kLineCases[row].what);
+    EXPECT_EQ(index.Parse(row).reason, kLineCases[row].reason);
+    EXPECT_EQ(index.LineText(row), kLineCases[row].line);
+  }
+}
+
+TEST(SetLineTest, PaddingZerosAreDropped) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"00020", "20"}, {"00000", "0"}, {"007", "7"}, {"12345", "12345"}, {"001.5", "1.5"}, {"00.50", "0.50"}};
+  for (const auto& [padded, plain] : cases) EXPECT_EQ(WithoutPadding(padded), plain) << padded;
+}
+
+TEST(LocalStampTest, SecondsRoundTripAndOrder) {
+  for (const LocalStamp stamp : {LocalStamp{1970, 1, 1, 0, 0, 0}, LocalStamp{2024, 2, 29, 23, 59, 59},
+                                 LocalStamp{2026, 12, 6, 14, 30, 15}, LocalStamp{1969, 12, 31, 23, 0, 0}}) {
+    EXPECT_EQ(LocalStamp::FromSeconds(stamp.Seconds()), stamp) << stamp.Iso();
+  }
+  EXPECT_EQ((LocalStamp{1970, 1, 2, 0, 0, 1}.Seconds()), 86401);
+  EXPECT_EQ((LocalStamp{2026, 12, 6, 14, 30, 15}.Iso()), "2026-12-06T14:30:15");
+}
+
+}  // namespace
+}  // namespace tally::history
