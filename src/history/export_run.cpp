@@ -1,0 +1,26 @@
+#include "history/export_run.h"
+
+#include "history/set_export.h"
+#include "history/set_index.h"
+
+namespace tally::history {
+
+std::string SetFilePath(const std::string& dataDirectory) {
+  if (!dataDirectory.empty() && dataDirectory.back() == '/') return dataDirectory + "fl.db1";
+  return dataDirectory + "/fl.db1";
+}
+
+int RunExport(const HistoryOptions& options, const ZoneRules& zone, std::ostream& out, std::ostream& errors) {
+  SetIndex index(SetFilePath(options.dataDirectory));
+  if (index.IndexAll() == FileChange::Missing) {
+    errors << "tally77-history: " << index.error() << "\n";
+    return 1;
+  }
+  const ExportCounts counts = WriteExport(index, zone, options.choice, options.format, out, errors);
+  const std::string summary = DamagedSummary(counts);
+  if (!summary.empty() && options.format == ExportFormat::Csv) errors << summary << "\n";
+  out.flush();
+  return 0;
+}
+
+}  // namespace tally::history
