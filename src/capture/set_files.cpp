@@ -19,11 +19,11 @@ std::vector<SetFileWrite> SetFileWrites(const CaptureState& state) {
   std::vector<SetFileWrite> writes;
   writes.push_back({"fl.db1", state.sortedRecord + kLineEnd, Mode::Append, Durability::Flushed});
   writes.push_back({"ct.cap", Left(state.shortLines, kCtCapCount) + kLineEnd, Mode::Replace,
-                    Durability::Plain});
+                    Durability::Flushed});
   writes.push_back({"usage.cap", Left(state.shortLines, kUsageCapCount) + kLineEnd, Mode::Append,
                     Durability::Flushed});
   writes.push_back({"ferro2.cap", Left(state.lineStamps, kFerro2CapCount) + kLineEnd, Mode::Replace,
-                    Durability::Plain});
+                    Durability::Flushed});
   return writes;
 }
 

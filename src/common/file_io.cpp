@@ -7,6 +7,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "common/replace_target.h"
+
 #ifdef _WIN32
 #include <io.h>
 #define TALLY_OPEN ::_open
@@ -92,23 +94,30 @@ Status AppendToFile(const std::string& path, const std::string& bytes, Durabilit
 }
 
 Status ReplaceFile(const std::string& path, const std::string& bytes, Durability durability) {
-  const std::string temporary = path + ".new";
-  const int handle =
-      TALLY_OPEN(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | TALLY_BINARY, kCreateMode);
-  if (handle < 0) return FileFailure(FailureCode::FileOpen, "create", path, errno);
-  const int error = WriteFlushClose(handle, bytes, durability);
-  std::error_code renameError;
+  Outcome<ReplaceTarget> found = FindReplaceTarget(path);
+  if (!found.ok()) return found.failure();
+  const ReplaceTarget& target = found.value();
+  Outcome<TemporaryFile> created = CreateTemporaryBeside(target);
+  if (!created.ok()) return created.failure();
+  const TemporaryFile& temporary = created.value();
+
+  int error = WriteFlushClose(temporary.handle, bytes, durability);
   if (error == 0 && durability == Durability::Scratch) {
     std::error_code ignored;  // a missing old file is fine
-    std::filesystem::remove(path, ignored);
+    std::filesystem::remove(target.path, ignored);
   }
-  if (error == 0) std::filesystem::rename(temporary, path, renameError);
+  std::error_code renameError;
+  if (error == 0) std::filesystem::rename(temporary.path, target.path, renameError);
   if (error != 0 || renameError) {
     std::error_code ignored;
-    std::filesystem::remove(temporary, ignored);
+    std::filesystem::remove(temporary.path, ignored);
     if (error != 0) return FileFailure(FailureCode::FileWrite, "write", path, error);
     return Failure{FailureCode::FileWrite, "cannot write " + path + ": " + renameError.message()};
   }
+  // The new name must reach the device too, or a power cut brings the old
+  // file back.
+  if (durability == Durability::Flushed) error = FlushDirectoryOf(target.path);
+  if (error != 0) return FileFailure(FailureCode::FileWrite, "flush", path, error);
   return Ok();
 }
 

@@ -23,8 +23,13 @@ Status AppendToFile(const std::string& path, const std::string& bytes,
                     Durability durability = Durability::Flushed);
 
 // Replaces the file's content with bytes. The new content is written to a
-// temporary file in the same directory and renamed over the old file, so the
-// file is never seen half written.
+// temporary file of an unforeseeable name in the same directory and renamed
+// over the old file, so the file is never seen half written; the temporary
+// file is removed when anything fails. A symbolic link is followed and the
+// file it names is replaced; the new file keeps the old one's permission
+// bits (and owner and group where allowed). A file the program may not
+// write is refused and left as it is. Flushed also flushes the directory
+// after the rename.
 Status ReplaceFile(const std::string& path, const std::string& bytes,
                    Durability durability = Durability::Plain);
 

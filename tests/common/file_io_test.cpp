@@ -1,15 +1,29 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <csignal>
 #include <filesystem>
+#include <functional>
 
 #include "common/file_io.h"
 #include "doubles/temp_dir.h"
 
 namespace tally {
 namespace {
+
+namespace fs = std::filesystem;
+
+// Names of temporary files left in a folder by a replacement.
+std::string TemporariesIn(const std::string& folder) {
+  std::string names;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    const std::string name = entry.path().filename().string();
+    if (name.find(".new-") != std::string::npos) names += name + " ";
+  }
+  return names;
+}
 
 TEST(FileIo, AppendCreatesThenAppendsExactBytes) {
   testing::TempDir dir;
@@ -26,7 +40,7 @@ TEST(FileIo, ReplaceLeavesOnlyTheNewContentAndNoTemporaryFile) {
     ASSERT_FALSE(ReplaceFile(path, "a long first content\r\n", durability));
     ASSERT_FALSE(ReplaceFile(path, "new\r\n", durability));
     EXPECT_EQ(dir.Read("cp.txt"), "new\r\n");
-    EXPECT_FALSE(dir.Exists("cp.txt.new"));
+    EXPECT_EQ(TemporariesIn(dir.path()), "");
   }
 }
 
@@ -77,6 +91,104 @@ TEST(FileIo, AnAppendCutShortLeavesNoHalfLine) {
   ASSERT_TRUE(status);
   EXPECT_EQ(status->code, FailureCode::FileWrite);
   EXPECT_EQ(dir.Read("usage.cap"), "0123456789\r\n");
+}
+
+// What the operator set on a replaced file stays as it was: a symbolic link
+// stays a link and the file it names is replaced, the permission bits stay,
+// and a link planted under a name a temporary file once had is not followed.
+TEST(FileIo, ReplacementKeepsWhatTheOperatorSet) {
+  const struct {
+    const char* what;
+    std::function<void(const testing::TempDir&)> arrange;
+    const char* replacedFile;  // where the new content must be found
+  } cases[] = {
+      {"relative link",
+       [](const testing::TempDir& dir) {
+         fs::create_directory(dir.dataPath() + "real");
+         dir.Write("real/ct.cap", "old\r\n");
+         fs::create_symlink("real/ct.cap", dir.dataPath() + "ct.cap");
+       },
+       "real/ct.cap"},
+      {"absolute link to a link to a file not there yet",
+       [](const testing::TempDir& dir) {
+         fs::create_symlink(dir.dataPath() + "hop", dir.dataPath() + "ct.cap");
+         fs::create_symlink(dir.dataPath() + "later.cap", dir.dataPath() + "hop");
+       },
+       "later.cap"},
+      {"planted link at the old temporary name",
+       [](const testing::TempDir& dir) {
+         dir.Write("victim", "precious");
+         fs::create_symlink(dir.dataPath() + "victim", dir.dataPath() + "ct.cap.new");
+       },
+       "ct.cap"},
+      {"mode 0604 under a umask of 077",
+       [](const testing::TempDir& dir) {
+         dir.Write("ct.cap", "old\r\n");
+         fs::permissions(dir.dataPath() + "ct.cap", fs::perms(0604));
+       },
+       "ct.cap"},
+  };
+  for (const auto& c : cases) {
+    testing::TempDir dir;
+    c.arrange(dir);
+    const bool wasLink = fs::is_symlink(dir.dataPath() + "ct.cap");
+    const fs::perms before = fs::status(dir.dataPath() + "ct.cap").permissions();
+    const mode_t savedMask = ::umask(077);
+    const Status status = ReplaceFile(dir.dataPath() + "ct.cap", "new\r\n", Durability::Flushed);
+    ::umask(savedMask);
+    ASSERT_FALSE(status) << c.what << ": " << status->message;
+    EXPECT_EQ(dir.Read(c.replacedFile), "new\r\n") << c.what;
+    EXPECT_EQ(fs::is_symlink(dir.dataPath() + "ct.cap"), wasLink) << c.what;
+    if (before != fs::perms::unknown) {
+      EXPECT_EQ(fs::status(dir.dataPath() + "ct.cap").permissions(), before) << c.what;
+    }
+    if (dir.Exists("victim")) EXPECT_EQ(dir.Read("victim"), "precious") << c.what;
+    EXPECT_EQ(TemporariesIn(dir.path()), "") << c.what;
+  }
+}
+
+// A replacement that fails changes nothing and leaves no temporary file.
+TEST(FileIo, AFailedReplacementLeavesNoTemporaryFile) {
+  const struct {
+    const char* what;
+    std::function<void(const testing::TempDir&)> arrange;
+    const char* reason;
+    const char* oldFile;  // the old content, "old\r\n", stays there
+  } cases[] = {
+      {"a folder in the file's place",
+       [](const testing::TempDir& dir) {
+         fs::create_directory(dir.dataPath() + "ct.cap");
+         dir.Write("ct.cap/kept", "old\r\n");
+       },
+       "cannot write DIR/ct.cap: Is a directory", "ct.cap/kept"},
+      {"links in a loop", [](const testing::TempDir& dir) { fs::create_symlink("ct.cap", dir.dataPath() + "ct.cap"); },
+       "cannot follow DIR/ct.cap: Too many levels of symbolic links", nullptr},
+      {"a file size limit",
+       [](const testing::TempDir& dir) {
+         dir.Write("ct.cap", "old\r\n");
+         rlimit limited{};
+         getrlimit(RLIMIT_FSIZE, &limited);
+         limited.rlim_cur = 4;
+         setrlimit(RLIMIT_FSIZE, &limited);
+       },
+       "cannot write DIR/ct.cap: File too large", "ct.cap"},
+  };
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  for (const auto& c : cases) {
+    testing::TempDir dir;
+    c.arrange(dir);
+    const Status status = ReplaceFile(dir.dataPath() + "ct.cap", "new content\r\n", Durability::Flushed);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    ASSERT_TRUE(status) << c.what;
+    std::string reason = c.reason;
+    reason.replace(reason.find("DIR/"), 4, dir.dataPath());
+    EXPECT_EQ(status->message, reason) << c.what;
+    EXPECT_EQ(TemporariesIn(dir.path()), "") << c.what;
+    if (c.oldFile != nullptr) EXPECT_EQ(dir.Read(c.oldFile), "old\r\n") << c.what;
+  }
+  std::signal(SIGXFSZ, oldHandler);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 // wires it; bursts arrive from the scripted port and are framed on
 // simulated time.
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -106,6 +107,16 @@ class TmpfsMount {
 // Fills the file system holding directory with one file until it takes no
 // more. Gives the filler's path.
 std::string FillUp(const std::string& directory);
+
+// Runs body in a child process as a user whom file modes bind: when the
+// tests run as root, folder is given to user and group 65534 and the child
+// takes them on. Gives what body returned; skipReason says why the child
+// could not become that user (the body did not run).
+struct ChildRun {
+  std::string output;
+  std::string skipReason;
+};
+ChildRun RunUnprivileged(const std::string& folder, const std::function<std::string()>& body);
 
 // Lines (CR LF ended) of a file's content; a last line without CR LF counts.
 std::vector<std::string> LinesOf(const std::string& content);

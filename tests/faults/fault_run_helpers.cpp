@@ -1,10 +1,13 @@
 #include "faults/fault_run.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/mount.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -184,6 +187,66 @@ std::vector<std::string> LinesOf(const std::string& content) {
     from = end + 2;
   }
   return lines;
+}
+
+namespace {
+
+constexpr uid_t kUnprivilegedId = 65534;
+constexpr int kCouldNotDrop = 97;
+
+void GiveAway(const std::string& folder) {
+  ::lchown(folder.c_str(), kUnprivilegedId, kUnprivilegedId);
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    ::lchown(entry.path().c_str(), kUnprivilegedId, kUnprivilegedId);
+  }
+}
+
+// In the child: becomes the unprivileged user, or says why not.
+std::string DropPrivileges() {
+  if (::geteuid() != 0) return "";
+  if (::setgroups(0, nullptr) != 0 || ::setgid(kUnprivilegedId) != 0 || ::setuid(kUnprivilegedId) != 0) {
+    return std::string("cannot become user 65534: ") + std::strerror(errno);
+  }
+  return "";
+}
+
+void WriteAllTo(int handle, const std::string& text) {
+  std::size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t written = ::write(handle, text.data() + done, text.size() - done);
+    if (written <= 0) return;
+    done += static_cast<std::size_t>(written);
+  }
+}
+
+}  // namespace
+
+ChildRun RunUnprivileged(const std::string& folder, const std::function<std::string()>& body) {
+  if (::geteuid() == 0) GiveAway(folder);
+  int pipeEnds[2];
+  if (::pipe(pipeEnds) != 0) return {"", std::string("no pipe: ") + std::strerror(errno)};
+  std::fflush(nullptr);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::close(pipeEnds[0]);
+    const std::string refused = DropPrivileges();
+    WriteAllTo(pipeEnds[1], refused.empty() ? body() : refused);
+    ::_exit(refused.empty() ? 0 : kCouldNotDrop);
+  }
+  ::close(pipeEnds[1]);
+  std::string output;
+  char buffer[4096];
+  for (ssize_t got; (got = ::read(pipeEnds[0], buffer, sizeof buffer)) != 0;) {
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) break;
+    output.append(buffer, static_cast<std::size_t>(got));
+  }
+  ::close(pipeEnds[0]);
+  int status = 0;
+  if (child < 0 || ::waitpid(child, &status, 0) != child) return {"", "no child process"};
+  if (WIFEXITED(status) && WEXITSTATUS(status) == kCouldNotDrop) return {"", output};
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) output += "\n[child ended with status " + std::to_string(status) + "]";
+  return {output, ""};
 }
 
 std::string DataDirectoryIn(const TempDir& dir) {
