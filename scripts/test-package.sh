@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# The Debian package test: makes the package from an already built tree,
+# checks it with lintian, installs it with dpkg into a root folder made here,
+# runs the installed programs, validates the installed desktop entries,
+# metainfo and man pages, and removes it again, leaving no file behind.
+# Usage: scripts/test-package.sh [build folder]   (default: build)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=$(realpath "${1:-build}")
+
+skip() { echo "Package test skipped: $*"; exit 0; }
+if [ "$(id -u)" -ne 0 ]; then skip "dpkg --root needs root"; fi
+missing=()
+for tool in dpkg dpkg-deb dpkg-shlibdeps apt-get cpack lintian desktop-file-validate appstreamcli man; do
+  command -v "$tool" >/dev/null || missing+=("$tool")
+done
+if ((${#missing[@]})); then skip "missing ${missing[*]} (scripts/install-deps.sh installs them)"; fi
+if [ ! -f "$build/CPackConfig.cmake" ]; then skip "no configured build in $build"; fi
+
+work=$(mktemp -d /tmp/tally77-package.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "Package test FAILED: $*" >&2; exit 1; }
+
+# The package, from what the build made.
+rm -f "$build"/package/tally77_*.deb
+(cd "$build" && cpack -G DEB >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log"; fail "cpack"; }
+debs=("$build"/package/tally77_*.deb)
+[ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || fail "cpack made no single tally77 package"
+deb=${debs[0]}
+echo "Package: $deb"
+
+# Warnings and notes are shown; errors fail. packaging/README.md names the
+# warnings that stay for a locally built package.
+lintian_status=0
+lintian --fail-on error "$deb" >"$work/lintian.log" 2>&1 || lintian_status=$?
+grep -v "running with root privileges" "$work/lintian.log" || true
+((lintian_status == 0)) || fail "lintian found errors"
+
+# Every dependency can be satisfied here, as apt would do it.
+apt-get install --simulate -qq "$deb" >"$work/apt.log" 2>&1 || { cat "$work/apt.log"; fail "apt cannot install it"; }
+
+# Install into a root of our own; the libraries come from the running system.
+root=$work/root
+mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates"
+touch "$root/var/lib/dpkg/status"
+dpkg --root="$root" --force-depends -i "$deb" >"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log"; fail "dpkg -i"; }
+
+version=$(dpkg-deb -f "$deb" Version)
+QT_QPA_PLATFORM=offscreen timeout 20 "$root/usr/bin/tally77" --version >"$work/version.txt" 2>&1 ||
+  { cat "$work/version.txt"; fail "tally77 --version"; }
+grep -q "${version%-*}" "$work/version.txt" || { cat "$work/version.txt"; fail "tally77 --version does not name ${version%-*}"; }
+timeout 20 "$root/usr/bin/tally77-sim" --help >"$work/sim-help.txt" 2>&1 || fail "tally77-sim --help"
+grep -q -- "--bursts" "$work/sim-help.txt" || fail "tally77-sim --help lists no options"
+
+for entry in "$root"/usr/share/applications/*.desktop; do
+  desktop-file-validate "$entry" || fail "desktop-file-validate $entry"
+done
+for info in "$root"/usr/share/metainfo/*.metainfo.xml; do
+  appstreamcli validate --no-net "$info" || fail "appstreamcli validate $info"
+done
+# The man pages as packaged (a local dpkg may be told to leave them out).
+dpkg-deb -x "$deb" "$work/contents"
+for page in "$work"/contents/usr/share/man/man*/*; do
+  warnings=$(LC_ALL=C.UTF-8 man --warnings -l "$page" 2>&1 >/dev/null)
+  [ -z "$warnings" ] || fail "man --warnings $page: $warnings"
+done
+
+dpkg --root="$root" --purge tally77 >>"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log"; fail "dpkg --purge"; }
+left=$(cd "$root" && find . -mindepth 1 ! -path './var' ! -path './var/lib' ! -path './var/lib/dpkg' \
+  ! -path './var/lib/dpkg/*' | sort)
+[ -z "$left" ] || fail "left behind after removal: $left"
+if compgen -G "$root/var/lib/dpkg/info/tally77.*" >/dev/null; then fail "dpkg still lists tally77's files"; fi
+echo "Package test passed: lintian, install, tally77 --version, tally77-sim --help, validation, removal"
