@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <climits>
 
 #include "window/caption_fit.h"
@@ -14,6 +15,7 @@
 #include "window/drive_list.h"
 #include "window/entry_list_view.h"
 #include "window/indicator_shape.h"
+#include "window/port_menu.h"
 #include "window/program_icon.h"
 
 namespace tally {
@@ -146,6 +148,12 @@ void Form1::SetTabOrder() {
 void Form1::ConnectControls() {
   for (int i = 0; i < 4; ++i) {
     connect(commands_[i], &QPushButton::clicked, this, [this, i] { emit portButtonClicked(i + 1); });
+    commands_[i]->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(commands_[i], &QPushButton::customContextMenuRequested, this, [this, i](QPoint at) {
+      ShowPortMenu(commands_[i], at, [this, i](const QString& device) {
+        emit portDeviceChosen(i + 1, device);
+      });
+    });
   }
   connect(commands_[4], &QPushButton::clicked, this, &Form1::endNowClicked);
   connect(commands_[5], &QPushButton::clicked, this, &Form1::initClicked);
@@ -183,6 +191,16 @@ void Form1::SelectDrive(const std::string& drive) { drive1_->SelectDrive(PathFro
 std::string Form1::DirectoryPath() const { return PathToBytes(dir1_->Path()); }
 
 bool Form1::SetDirectoryPath(const std::string& path) { return dir1_->SetPath(PathFromBytes(path)); }
+
+bool Form1::OpenDataDirectory(const QString& path, bool choose) {
+  {
+    const QSignalBlocker quiet(dir1_);
+    if (!dir1_->SetPath(path)) return false;
+  }
+  drive1_->SelectDrive(dir1_->Path());
+  if (choose) emit directoryChanged();
+  return true;
+}
 
 void Form1::Beep() { QApplication::beep(); }
 

@@ -48,6 +48,11 @@ class Form1 : public QWidget, public WindowSurface, public ProgramHost {
   void Beep() override;
   void EndProgram() override;
 
+  // Opens Dir1 at the directory and Drive1 at the drive holding it. A
+  // chosen one becomes the data directory as a click in Dir1 makes it: the
+  // port buttons are ready. False, and nothing moved, when it cannot be read.
+  bool OpenDataDirectory(const QString& path, bool choose);
+
  signals:
   void portButtonClicked(int number);  // Command1..Command4
   void endNowClicked();                // Command5
@@ -55,6 +60,7 @@ class Form1 : public QWidget, public WindowSurface, public ProgramHost {
   void driveChanged();                 // Drive1
   void directoryChanged();             // Dir1
   void closing();                      // the operator closes the window
+  void portDeviceChosen(int number, const QString& device);  // from a port button's menu
 
  protected:
   void closeEvent(QCloseEvent* event) override;

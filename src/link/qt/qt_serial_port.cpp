@@ -46,6 +46,18 @@ QtSerialPort::~QtSerialPort() { Close(); }
 
 void QtSerialPort::SetPortNumber(int number) { portNumber_ = number; }
 
+void QtSerialPort::ChooseDevice(int number, const std::string& device) {
+  if (number >= 1 && number <= static_cast<int>(chosenDevices_.size())) {
+    chosenDevices_[number - 1] = device;
+  }
+}
+
+std::string QtSerialPort::DeviceOf(int number) const {
+  const bool chosen = number >= 1 && number <= static_cast<int>(chosenDevices_.size()) &&
+                      !chosenDevices_[number - 1].empty();
+  return chosen ? chosenDevices_[number - 1] : DeviceForPort(number);
+}
+
 Status QtSerialPort::SetSettings(const std::string& settings) {
   Outcome<LineSettings> parsed = ParseLineSettings(settings);
   if (!parsed) return parsed.failure();
@@ -68,14 +80,14 @@ void QtSerialPort::SetLinkHandler(std::function<void(bool, const std::string&)> 
 }
 
 std::string QtSerialPort::Label() const {
-  return PortLabel(portNumber_, device_.empty() ? DeviceForPort(portNumber_) : device_);
+  return PortLabel(portNumber_, device_.empty() ? DeviceOf(portNumber_) : device_);
 }
 
 Status QtSerialPort::Open() {
   // An open (or lost) port is released first; the program's own press
   // also ends any reopening of a lost port.
   Close();
-  device_ = DeviceForPort(portNumber_);
+  device_ = DeviceOf(portNumber_);
   if (Status failed = OpenDevice(true)) return failed;
   state_ = LinkState::Open;
   return Ok();

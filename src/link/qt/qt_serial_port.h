@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QSerialPort>
 #include <QTimer>
+#include <array>
 #include <functional>
 #include <string>
 
@@ -38,6 +39,11 @@ class QtSerialPort : public QObject, public SerialPort {
   void SetReopenInterval(int milliseconds);
   void SetWatchInterval(int milliseconds);
 
+  // The device port button number (1..4) opens from its next press on, in
+  // place of the one DeviceForPort names; an empty one gives that back.
+  void ChooseDevice(int number, const std::string& device);
+  std::string DeviceOf(int number) const;
+
  private:
   enum class LinkState { Closed, Open, Lost };
 
@@ -58,6 +64,7 @@ class QtSerialPort : public QObject, public SerialPort {
   QTimer watchTimer_;
   QTimer reopenTimer_;
   int portNumber_ = 1;
+  std::array<std::string, 4> chosenDevices_;
   LineSettings settings_;
   std::string device_;
   LinkState state_ = LinkState::Closed;

@@ -62,6 +62,20 @@ TEST_F(QtSerialPortTest, ReceivedBytesRaiseTheEventAndInputTakesThemAll) {
   EXPECT_EQ(port.Input(), "");  // the buffer is empty after a read
 }
 
+TEST_F(QtSerialPortTest, AChosenDeviceOpensByItsLinkOverTheEnvironment) {
+  testing::TempDir dir;
+  const std::string link = dir.path() + "/usb-Adapter-if00-port0";
+  PtyPeer peer(link);
+  UseDevice(dir.path() + "/not-this-one");
+  port.ChooseDevice(1, link);
+  ASSERT_FALSE(port.Open());
+  peer.Write("7");
+  EXPECT_EQ(InputOf(1), "7");
+
+  port.ChooseDevice(1, "");
+  EXPECT_EQ(port.DeviceOf(1), dir.path() + "/not-this-one");
+}
+
 TEST_F(QtSerialPortTest, EveryByteValueTravelsBothWaysInOrder) {
   PtyPeer peer;
   UseDevice(peer.path());
