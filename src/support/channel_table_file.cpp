@@ -30,7 +30,15 @@ double ColumnNumber(const std::string& line, std::size_t position, std::size_t w
   return NumberFromText(Mid(line, position, width));
 }
 
-// One row from one line of the file, by fixed columns.
+std::string DefaultChannelLine(int channel) {
+  char line[80];
+  std::snprintf(line, sizeof line, "%3d -%20s,0020,1.00,120,000,999%23s.\r\n", channel, "",
+                "");
+  return line;
+}
+
+}  // namespace
+
 ChannelEntry EntryFromLine(const std::string& line) {
   ChannelEntry entry;
   entry.label = Left(line, 25);
@@ -42,15 +50,6 @@ ChannelEntry EntryFromLine(const std::string& line) {
   if (entry.voltage == 0) entry.voltage = kUsualVoltage;
   return entry;
 }
-
-std::string DefaultChannelLine(int channel) {
-  char line[80];
-  std::snprintf(line, sizeof line, "%3d -%20s,0020,1.00,120,000,999%23s.\r\n", channel, "",
-                "");
-  return line;
-}
-
-}  // namespace
 
 void LoadChannelTable(CaptureContext& context) {
   Outcome<LineReader> opened = LineReader::Open(SupportFilePath(context.state, kChannelTableName));

@@ -7,6 +7,9 @@
 
 namespace tally {
 
+// One row from one line of the file, by fixed columns.
+ChannelEntry EntryFromLine(const std::string& line);
+
 void LoadChannelTable(CaptureContext& context);
 void WriteDefaultChannelTable(CaptureContext& context);
 

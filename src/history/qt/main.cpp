@@ -7,7 +7,10 @@
 
 #include "history/export_run.h"
 #include "history/history_options.h"
+#include "history/qt/history_window.h"
 #include "history/qt/zone_of_qt.h"
+
+#include <QApplication>
 
 namespace {
 
@@ -48,9 +51,12 @@ int main(int argc, char* argv[]) {
 
 namespace {
 
-int RunWindow(int, char*[], const tally::history::HistoryOptions&, const QTimeZone&) {
-  std::cerr << "tally77-history: the window is not built yet\n";
-  return 1;
+int RunWindow(int argc, char* argv[], const tally::history::HistoryOptions& options, const QTimeZone& zone) {
+  QApplication application(argc, argv);
+  tally::history::HistoryWindow window(tally::history::RulesOf(zone));
+  window.show();
+  if (!options.dataDirectory.empty()) window.OpenDirectory(QString::fromStdString(options.dataDirectory));
+  return application.exec();
 }
 
 }  // namespace

@@ -1,0 +1,66 @@
+#pragma once
+// The plot of one field of the chosen channels over time, with each
+// channel's limits as lines and the alarms marked. The wheel zooms around
+// the pointer, dragging pans, the arrow keys pan and + and - zoom; only the
+// points a column of pixels can show are drawn.
+
+#include <QChartView>
+#include <map>
+#include <vector>
+
+#include "history/limits_and_alarms.h"
+#include "history/plot_points.h"
+
+class QDateTimeAxis;
+class QValueAxis;
+
+namespace tally::history {
+
+struct PlotContent {
+  int field = 2;
+  std::map<int, std::vector<PlotPoint>> channels;  // points sorted by x
+  std::map<int, ChannelLimits> limits;             // of the plotted channels
+  std::vector<PlotPoint> alarms;                   // where each alarm is marked
+};
+
+class SetPlot : public QChartView {
+  Q_OBJECT
+
+ public:
+  explicit SetPlot(QWidget* parent = nullptr);
+
+  void Show(PlotContent content);
+  // The whole time range of the points.
+  void ShowAll();
+  // Draws the points of the visible range again, decimated to the width.
+  void Redraw();
+  void ZoomBy(double factor);
+  void PanBy(double fraction);
+
+  // The names of the series, in the order they were added.
+  QStringList SeriesNames() const;
+  // Points drawn now in all line series (channels and limits).
+  int PointsDrawn() const;
+
+ protected:
+  void wheelEvent(QWheelEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void SetXRange(double from, double to);
+  void FitY();
+
+  QDateTimeAxis* xAxis_;
+  QValueAxis* yAxis_;
+  PlotContent content_;
+  double xFrom_ = 0;
+  double xTo_ = 1;
+  bool dragging_ = false;
+  QPointF dragStart_;
+};
+
+}  // namespace tally::history

@@ -1,0 +1,73 @@
+// What the plot draws: decimated points that keep every peak, the limits of
+// "ct.dat" and the alarms of "alarmlog.txt".
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "doubles/temp_dir.h"
+#include "history/limits_and_alarms.h"
+#include "history/plot_points.h"
+#include "support/channel_table_file.h"
+
+namespace tally::history {
+namespace {
+
+TEST(PlotPointsTest, DecimationKeepsPeaksEndsAndAFewPointsPerColumn) {
+  std::vector<PlotPoint> points;
+  for (int i = 0; i < 100000; ++i) points.push_back({i * 1000.0, std::sin(i / 500.0)});
+  points[54321].y = 7;
+  points[12345].y = -7;
+  const std::vector<PlotPoint> kept = Decimate(points, 0, 99999000, 800);
+  EXPECT_LE(kept.size(), 4u * 800u);
+  EXPECT_EQ(kept.front().x, 0);
+  EXPECT_EQ(kept.back().x, 99999000);
+  const auto has = [&kept](double x) {
+    return std::any_of(kept.begin(), kept.end(), [x](const PlotPoint& p) { return p.x == x; });
+  };
+  EXPECT_TRUE(has(54321000));
+  EXPECT_TRUE(has(12345000));
+  // A narrow range: its points and one neighbour on each side, all of them.
+  const std::vector<PlotPoint> zoomed = Decimate(points, 50000000, 50010000, 800);
+  ASSERT_EQ(zoomed.size(), 11u + 2u);
+  EXPECT_EQ(zoomed.front().x, 49999000);
+}
+
+TEST(AlarmLogTest, AlarmLines) {
+  struct Case {
+    std::string line;
+    bool read;
+    int channel;
+    bool high;
+  };
+  for (const Case& c : {Case{"03 high fL0120261206143015", true, 3, true}, Case{"16 low  fL0120261206143015", true, 16, false},
+                        Case{"123 high fL0120261206143015", true, 123, true}, Case{"03 high fL012026120614301", false, 0, false},
+                        Case{"03 hi fL0120261206143015", false, 0, false}, Case{"x3 high fL0120261206143015", false, 0, false},
+                        Case{"03 high fL0120261306143015", false, 0, false}}) {
+    const std::optional<AlarmEntry> alarm = AlarmFromLine(c.line);
+    ASSERT_EQ(alarm.has_value(), c.read) << c.line;
+    if (!alarm) continue;
+    EXPECT_EQ(alarm->channel, c.channel);
+    EXPECT_EQ(alarm->high, c.high);
+    EXPECT_EQ(alarm->stamp, (LocalStamp{2026, 12, 6, 14, 30, 15}));
+  }
+}
+
+TEST(AlarmLogTest, LimitsFromTheChannelTable) {
+  testing::TempDir dir;
+  std::string table = DefaultChannelTable();  // high 000 and low 999: both tests off
+  const std::size_t third = table.find("\r\n", table.find("\r\n") + 2) + 2;
+  table.replace(third + 40, 7, "0020100");
+  dir.Write("ct.dat", table);
+  const auto limits = ReadChannelLimits(dir.path());
+  EXPECT_EQ(limits[3].high, 20);
+  EXPECT_EQ(limits[3].low, 100);
+  EXPECT_FALSE(limits[2].high);
+  EXPECT_FALSE(limits[2].low);
+  EXPECT_FALSE(ReadChannelLimits(dir.path() + "/nowhere")[3].high);
+}
+
+}  // namespace
+}  // namespace tally::history

@@ -1,0 +1,141 @@
+// The history window on the offscreen platform, on a data directory written
+// by a simulated run: rows, values, the choice of time, channels and field
+// in the table and the plot, following the file, and the export equal to
+// the command line's.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+
+#include "faults/fault_run.h"
+#include "history/qt/history_window.h"
+#include "history/qt/set_plot.h"
+#include "history/qt/set_table_model.h"
+#include "history/qt/zone_of_qt.h"
+#include "support/channel_table_file.h"
+
+namespace tally::history {
+namespace {
+
+bool WaitFor(const std::function<bool()>& done, int milliseconds = 20000) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!done()) {
+    if (clock.elapsed() > milliseconds) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+  }
+  return true;
+}
+
+constexpr int kSets = 12;
+
+class HistoryWindowTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    static int argc = 1;
+    static char name[] = "history_window_test";
+    static char* argv[] = {name, nullptr};
+    if (QApplication::instance() == nullptr) new QApplication(argc, argv);
+  }
+
+  void SetUp() override {
+    directory = dir.dataPath() + testing::kDataDirectoryName;
+    std::filesystem::create_directory(directory);
+    run = std::make_unique<testing::FaultRun>(directory);
+    run->Start("1000");
+    for (int set = 1; set <= kSets; ++set) WriteSet(set);
+    // Channel 3's limit as the run had it: high above 20.
+    std::string table = DefaultChannelTable();
+    const std::size_t third = table.find("\r\n", table.find("\r\n") + 2) + 2;
+    table.replace(third + 40, 4, "0020");
+    std::ofstream(directory + "/ct.dat", std::ios::binary) << table;
+    std::ofstream(directory + "/fl.db1", std::ios::binary | std::ios::app) << "cut short\r\n";
+    window.OpenDirectory(QString::fromStdString(directory));
+    ASSERT_TRUE(WaitFor([this] { return !window.indexing(); }));
+  }
+
+  // Set n is stamped 14:(30 + n):15, its lines arriving a second apart.
+  void WriteSet(int set) {
+    run->clock.now = {2026, 12, 6, 14, 30 + set, 0};
+    run->Set(set);
+  }
+  std::string Series() { return window.plot().SeriesNames().join(",").toStdString(); }
+  QString Cell(int row, int column) {
+    return window.model().data(window.model().index(row, column), Qt::DisplayRole).toString();
+  }
+  static int ChannelColumn(int channel) { return SetTableModel::kFirstChannelColumn + channel - 1; }
+
+  testing::TempDir dir;
+  std::string directory;
+  std::unique_ptr<testing::FaultRun> run;
+  HistoryWindow window{RulesOf(QTimeZone::utc())};
+};
+
+TEST_F(HistoryWindowTest, ShowsEverySetAndTheDamagedLine) {
+  ASSERT_EQ(window.model().rowCount(), kSets + 1);
+  EXPECT_EQ(window.StatusText(), "12 sets, 1 damaged lines, 13 shown");
+  EXPECT_EQ(Cell(0, SetTableModel::kTimeColumn), "2026-12-06 14:31:15");
+  EXPECT_EQ(Cell(0, SetTableModel::kTypeColumn), "fLI");
+  EXPECT_EQ(Cell(0, ChannelColumn(3)), "13");   // field 2 of channel 3 in set 1
+  EXPECT_EQ(Cell(1, ChannelColumn(16)), "36");  // set 2
+  EXPECT_EQ(Cell(kSets, SetTableModel::kTypeColumn), "damaged");
+  EXPECT_EQ(Cell(kSets, SetTableModel::kNoteColumn),
+            "line 13: wrong length: 9 characters, not 324 (fLI) or 676 (fLII)");
+  window.SetField(4);
+  EXPECT_EQ(Cell(0, ChannelColumn(3)), "300");
+}
+
+TEST_F(HistoryWindowTest, TheChoiceOfTimeChannelsAndFieldReachesTableAndPlot) {
+  // Sets 3 to 5 and the undated damaged line.
+  window.SetRange(LocalStamp{2026, 12, 6, 14, 33, 15}, LocalStamp{2026, 12, 6, 14, 35, 15});
+  EXPECT_EQ(window.model().rowCount(), 4);
+  EXPECT_EQ(window.StatusText(), "12 sets, 1 damaged lines, 4 shown from 2026-12-06 14:33:15 to 2026-12-06 14:35:15");
+  window.model().sort(SetTableModel::kTimeColumn, Qt::DescendingOrder);
+  EXPECT_EQ(Cell(0, ChannelColumn(3)), "53");
+
+  window.SetChannels(std::bitset<17>().set(3).set(5));
+  EXPECT_TRUE(window.table().isColumnHidden(ChannelColumn(1)));
+  EXPECT_FALSE(window.table().isColumnHidden(ChannelColumn(5)));
+  EXPECT_EQ(Series(), "Channel 3,Channel 3 high,Channel 5,Alarms");
+  EXPECT_EQ(window.plot().PointsDrawn(), 3 + 2 + 3);  // three sets, the limit line, three sets
+  window.SetField(3);
+  EXPECT_EQ(Series(), "Channel 3,Channel 5");
+}
+
+TEST_F(HistoryWindowTest, NewSetsAppearWhileTheCaptureAppends) {
+  WriteSet(kSets + 1);
+  EXPECT_TRUE(WaitFor([this] { return window.model().rowCount() == kSets + 2; }));
+}
+
+TEST_F(HistoryWindowTest, TheExportEqualsTheCommandLineExport) {
+  window.SetRange(LocalStamp{2026, 12, 6, 14, 34, 0}, std::nullopt);
+  window.SetChannels(std::bitset<17>().set(1).set(2).set(3).set(4).set(7));
+  QTemporaryDir out;
+  for (const auto& [format, name] : {std::pair{ExportFormat::Csv, "csv"}, std::pair{ExportFormat::JsonLines, "json"}}) {
+    SCOPED_TRACE(name);
+    const QString path = out.filePath(QString::fromLatin1(name));
+    ASSERT_TRUE(window.ExportTo(path, format));
+    QFile written(path);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    QProcess cli;
+    cli.start(QStringLiteral(TALLY77_HISTORY_PATH),
+              {"--export", name, "--from", "2026-12-06T14:34", "--channels", "1-4,7", "--tz", "UTC",
+               QString::fromStdString(directory)});
+    ASSERT_TRUE(cli.waitForFinished(20000));
+    EXPECT_EQ(cli.exitCode(), 0);
+    const QByteArray expected = cli.readAllStandardOutput();
+    EXPECT_EQ(expected.count('\n'), format == ExportFormat::Csv ? 1 + 9 * 5 : 9 + 1);
+    EXPECT_EQ(written.readAll(), expected);
+  }
+}
+
+}  // namespace
+}  // namespace tally::history
