@@ -84,7 +84,10 @@ Status WriteOrKeep(CaptureContext& context, const std::vector<SetFileWrite>& wri
       status = PerformSetFileWrite(due.dataPath, due.write);
       if (!status) continue;
     }
-    kept.Keep(std::move(due));
+    const Status journaled = kept.Keep(std::move(due));
+    if (journaled) {
+      context.surface.AppendList2("Kept lines held in memory only: " + journaled->message);
+    }
     if (!first) first = std::move(status);
   }
   if (first) first->message += "; kept until the directory takes writes";
@@ -97,10 +100,33 @@ void RetryKeptWrites(CaptureContext& context) {
   if (context.keptWrites.empty()) AnnounceAllWritten(context, retried.writtenFiles);
 }
 
+void StartKeptWritesJournal(CaptureContext& context, const std::string& folder) {
+  if (folder.empty()) {
+    context.surface.AppendList2("No folder for a journal of kept lines: they would be held in memory");
+    return;
+  }
+  for (const std::string& journal : context.keptWrites.UseJournalFolder(folder)) {
+    context.surface.AppendList2("Kept lines of an earlier run found in " + journal);
+  }
+  if (context.keptWrites.empty()) return;
+  const KeptWrites::FlushResult retried = context.keptWrites.Flush();
+  if (context.keptWrites.empty()) {
+    AnnounceAllWritten(context, retried.writtenFiles);
+    return;
+  }
+  for (const auto& [path, failure] : retried.failures) {
+    context.surface.AppendList2("Kept lines still wait: " + failure.message);
+  }
+}
+
 void SaveKeptWritesBeforeEnd(CaptureContext& context) {
   if (context.keptWrites.empty()) return;
   context.keptWrites.Flush();
-  if (context.keptWrites.empty()) return;
+  for (const std::string& journal : context.keptWrites.JournalPaths()) {
+    std::fprintf(stderr, "tally77: kept lines not yet written stay in %s; the next start writes them\n",
+                 journal.c_str());
+  }
+  if (context.keptWrites.writes().empty()) return;
   const std::string folder = RescueFolder(context.clock.Now());
   for (const KeptWrite& kept : context.keptWrites.TakeAll()) RescueWrite(folder, kept);
 }

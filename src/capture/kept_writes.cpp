@@ -1,47 +1,150 @@
 #include "capture/kept_writes.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <numeric>
 
 namespace tally {
 
-bool KeptWrites::HoldsFile(const std::string& path) const {
-  return std::any_of(writes_.begin(), writes_.end(),
-                     [&path](const KeptWrite& kept) { return kept.path() == path; });
+namespace {
+
+constexpr const char* kJournalEnding = ".journal";
+
+// Journals in folder, oldest first (their names begin with the time).
+std::vector<std::string> JournalsIn(const std::string& folder) {
+  std::vector<std::string> paths;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind("kept-", 0) == 0 && name.ends_with(kJournalEnding) && entry.is_regular_file(error)) {
+      paths.push_back(entry.path().string());
+    }
+  }
+  std::sort(paths.begin(), paths.end());
+  return paths;
 }
 
-void KeptWrites::Keep(KeptWrite kept) {
+}  // namespace
+
+std::vector<std::string> KeptWrites::UseJournalFolder(const std::string& folder) {
+  journalFolder_ = folder;
+  std::vector<std::string> adopted;
+  for (const std::string& path : JournalsIn(folder)) {
+    Outcome<KeptJournal> opened = KeptJournal::Adopt(path);
+    if (!opened.ok()) continue;  // a running program's own, or not ours to read
+    JournalInUse inUse{std::move(opened).value(), 0};
+    const Status counted = inUse.journal.ForEachWaiting([&](const KeptWrite& kept) {
+      ++inUse.waiting;
+      Waits(kept.path());
+      return KeptJournal::Visit::Waits;
+    });
+    static_cast<void>(counted);  // what could be read is what is kept
+    if (inUse.waiting == 0) {
+      inUse.journal.Remove();
+      continue;
+    }
+    adopted.push_back(path);
+    journals_.insert(journals_.end() - (ownJournalOpen_ ? 1 : 0), std::move(inUse));
+  }
+  return adopted;
+}
+
+std::size_t KeptWrites::size() const {
+  return std::accumulate(waiting_.begin(), waiting_.end(), std::size_t{0},
+                         [](std::size_t sum, const auto& entry) { return sum + entry.second; });
+}
+
+std::vector<std::string> KeptWrites::JournalPaths() const {
+  std::vector<std::string> paths;
+  for (const JournalInUse& inUse : journals_) paths.push_back(inUse.journal.path());
+  return paths;
+}
+
+Status KeptWrites::Keep(KeptWrite kept) {
+  Status journalFailure;
+  if (!journalFolder_.empty() && memory_.empty()) {
+    if (!ownJournalOpen_) {
+      Outcome<KeptJournal> created = KeptJournal::Create(journalFolder_);
+      if (created.ok()) {
+        journals_.push_back({std::move(created).value(), 0});
+        ownJournalOpen_ = true;
+      } else {
+        journalFailure = created.failure();
+      }
+    }
+    if (ownJournalOpen_) {
+      journalFailure = journals_.back().journal.Append(kept);
+      if (!journalFailure) {
+        ++journals_.back().waiting;
+        Waits(kept.path());
+        return Ok();
+      }
+    }
+  }
+  const std::string path = kept.path();
   if (kept.write.mode == SetFileWrite::Mode::Replace) {
-    const std::string path = kept.path();
-    std::erase_if(writes_, [&path](const KeptWrite& older) {
+    const auto dropped = std::erase_if(memory_, [&path](const KeptWrite& older) {
       return older.write.mode == SetFileWrite::Mode::Replace && older.path() == path;
     });
+    for (std::size_t n = 0; n < dropped; ++n) Written(path);
   }
-  writes_.push_back(std::move(kept));
+  memory_.push_back(std::move(kept));
+  Waits(path);
+  return journalFailure;
+}
+
+void KeptWrites::Written(const std::string& path) {
+  const auto found = waiting_.find(path);
+  if (found == waiting_.end()) return;
+  if (--found->second == 0) waiting_.erase(found);
+}
+
+bool KeptWrites::TryWrite(const KeptWrite& kept, FlushResult& result) {
+  const std::string path = kept.path();
+  if (result.failures.count(path) != 0) return false;
+  Status status = PerformSetFileWrite(kept.dataPath, kept.write);
+  if (status) {
+    result.failures.emplace(path, std::move(*status));
+    return false;
+  }
+  result.writtenFiles.push_back(kept.write.name);
+  Written(path);
+  return true;
 }
 
 KeptWrites::FlushResult KeptWrites::Flush() {
   FlushResult result;
-  std::deque<KeptWrite> stillKept;
-  for (KeptWrite& kept : writes_) {
-    const std::string path = kept.path();
-    if (result.failures.count(path) == 0) {
-      Status status = PerformSetFileWrite(kept.dataPath, kept.write);
-      if (!status) {
-        result.writtenFiles.push_back(kept.write.name);
-        continue;
-      }
-      result.failures.emplace(path, std::move(*status));
-    }
-    stillKept.push_back(std::move(kept));
+  // Once every waiting file has failed in this pass, the rest of a journal
+  // need not be read.
+  const auto allRefused = [&] { return result.failures.size() >= waiting_.size(); };
+  for (JournalInUse& inUse : journals_) {
+    if (allRefused()) break;
+    const Status marked = inUse.journal.ForEachWaiting([&](const KeptWrite& kept) {
+      if (allRefused()) return KeptJournal::Visit::Stop;
+      if (!TryWrite(kept, result)) return KeptJournal::Visit::Waits;
+      --inUse.waiting;
+      return KeptJournal::Visit::Done;
+    });
+    static_cast<void>(marked);  // an unmarked record is tried again later
   }
-  writes_ = std::move(stillKept);
+  for (std::size_t index = journals_.size(); index-- > 0;) {
+    if (journals_[index].waiting != 0) continue;
+    journals_[index].journal.Remove();
+    if (ownJournalOpen_ && index + 1 == journals_.size()) ownJournalOpen_ = false;
+    journals_.erase(journals_.begin() + static_cast<std::ptrdiff_t>(index));
+  }
+  std::deque<KeptWrite> stillKept;
+  for (KeptWrite& kept : memory_) {
+    if (!TryWrite(kept, result)) stillKept.push_back(std::move(kept));
+  }
+  memory_ = std::move(stillKept);
   return result;
 }
 
 std::vector<KeptWrite> KeptWrites::TakeAll() {
-  std::vector<KeptWrite> all(std::make_move_iterator(writes_.begin()),
-                             std::make_move_iterator(writes_.end()));
-  writes_.clear();
+  std::vector<KeptWrite> all(std::make_move_iterator(memory_.begin()), std::make_move_iterator(memory_.end()));
+  for (const KeptWrite& kept : all) Written(kept.path());
+  memory_.clear();
   return all;
 }
 

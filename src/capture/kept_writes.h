@@ -1,7 +1,9 @@
 #pragma once
 // Writes of the run's data files (set files, alarm log lines) that could not
-// be made when they were due: kept in memory, in order, and made before any
-// newer write of the same file as soon as the directory takes writes again.
+// be made when they were due: kept in order and made before any newer write
+// of the same file as soon as the directory takes writes again. Kept writes
+// go to a journal on disk (see kept_journal.h) once a journal folder is
+// given; memory holds them only while no journal can be written.
 
 #include <cstddef>
 #include <deque>
@@ -9,43 +11,63 @@
 #include <string>
 #include <vector>
 
+#include "capture/kept_journal.h"
 #include "capture/set_file_write.h"
 #include "common/outcome.h"
 
 namespace tally {
 
-struct KeptWrite {
-  std::string dataPath;  // the data directory the write was due in
-  SetFileWrite write;
-  std::string path() const { return dataPath + write.name; }
-};
-
 class KeptWrites {
  public:
-  bool empty() const { return writes_.empty(); }
-  std::size_t size() const { return writes_.size(); }
-  const std::deque<KeptWrite>& writes() const { return writes_; }
+  // Keeps writes in a journal in folder from now on, and takes on the
+  // journals earlier runs left there that no running program holds, oldest
+  // first: their writes are made before this run's. Gives their paths.
+  std::vector<std::string> UseJournalFolder(const std::string& folder);
+
+  bool empty() const { return waiting_.empty(); }
+  // Writes waiting, in journals and in memory.
+  std::size_t size() const;
+  // The writes held in memory.
+  const std::deque<KeptWrite>& writes() const { return memory_; }
+  // The journals that hold writes still waiting.
+  std::vector<std::string> JournalPaths() const;
 
   // Whether a write of this file waits, so that a newer one must wait too.
-  bool HoldsFile(const std::string& path) const;
+  bool HoldsFile(const std::string& path) const { return waiting_.count(path) != 0; }
 
-  // Keeps a write. A replacement makes an older kept replacement of the same
+  // Keeps a write, in the journal when there is one. A write the journal
+  // does not take stays in memory, and so does every later one until the
+  // memory is empty again; the journal's failure is given the first time.
+  // In memory a replacement makes an older kept replacement of the same
   // file needless: only the newest content of a replaced file counts.
-  void Keep(KeptWrite kept);
+  Status Keep(KeptWrite kept);
 
   struct FlushResult {
-    std::vector<std::string> writtenFiles;  // names, in the order written
+    std::vector<std::string> writtenFiles;    // names, in the order written
     std::map<std::string, Failure> failures;  // by path: the write that failed
   };
-  // Makes the kept writes in the order they were kept. A write waits while
-  // an earlier write of the same file failed in this pass.
+  // Makes the kept writes in the order they were kept: journals first, then
+  // memory. A write waits while an earlier write of the same file failed in
+  // this pass. A journal whose writes are all made is removed.
   FlushResult Flush();
 
-  // Takes every kept write out, in order.
+  // Takes every write kept in memory out, in order.
   std::vector<KeptWrite> TakeAll();
 
  private:
-  std::deque<KeptWrite> writes_;
+  struct JournalInUse {
+    KeptJournal journal;
+    std::size_t waiting = 0;
+  };
+  bool TryWrite(const KeptWrite& kept, FlushResult& result);
+  void Waits(const std::string& path) { ++waiting_[path]; }
+  void Written(const std::string& path);
+
+  std::string journalFolder_;
+  std::vector<JournalInUse> journals_;  // taken on first, this run's own last
+  bool ownJournalOpen_ = false;
+  std::deque<KeptWrite> memory_;
+  std::map<std::string, std::size_t> waiting_;  // by path, journals and memory
 };
 
 }  // namespace tally

@@ -5,6 +5,8 @@
 #include <iostream>
 
 #include "capture/capture_context.h"
+#include "capture/data_file_writes.h"
+#include "capture/journal_folder.h"
 #include "common/clock.h"
 #include "link/event_wiring.h"
 #include "link/qt/qt_burst_timer.h"
@@ -35,5 +37,7 @@ int main(int argc, char* argv[]) {
   tally::ConnectCaptureEvents(context);
   if (!tally::ApplyStartChoices(window, port, remembered, options, std::cerr)) return 2;
   window.show();
+  // Sets an earlier run kept but could not write are written first.
+  tally::StartKeptWritesJournal(context, tally::JournalFolder());
   return application.exec();
 }

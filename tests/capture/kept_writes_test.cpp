@@ -1,5 +1,6 @@
-// Set files and alarm log lines the data directory does not take are kept in
-// memory and written, in order and before anything newer, once it does.
+// Set files and alarm log lines the data directory does not take are kept
+// (in a journal, else in memory) and written, in order and before anything
+// newer, once it does.
 
 #include <gtest/gtest.h>
 
@@ -8,8 +9,10 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <unistd.h>
 
 #include "capture/data_file_writes.h"
+#include "capture/journal_folder.h"
 #include "capture/kept_writes.h"
 #include "capture/process_reading.h"
 #include "common/path_text.h"
@@ -131,6 +134,75 @@ TEST(KeptWrites, TheEndOfTheProgramSavesWhatIsStillKept) {
   const std::string saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   EXPECT_EQ(saved, "record\r\n");
   EXPECT_TRUE(rig.context.keptWrites.empty());
+}
+
+// Sets one environment variable for the life of the object (none: unset).
+class EnvironmentVariable {
+ public:
+  EnvironmentVariable(const char* name, const char* value) : name_(name) {
+    const char* old = std::getenv(name);
+    if (old != nullptr) saved_ = old;
+    hadValue_ = old != nullptr;
+    if (value != nullptr) {
+      setenv(name, value, 1);
+    } else {
+      unsetenv(name);
+    }
+  }
+  ~EnvironmentVariable() {
+    if (hadValue_) {
+      setenv(name_, saved_.c_str(), 1);
+    } else {
+      unsetenv(name_);
+    }
+  }
+
+ private:
+  const char* name_;
+  std::string saved_;
+  bool hadValue_ = false;
+};
+
+TEST(KeptWrites, TheJournalLiesInTheUsersStateFolder) {
+  TempDir place;
+  const std::string base = place.path();
+  place.Write("file", "not a folder");
+  std::filesystem::create_directory(base + "/tmp");
+  const std::string ownTemporary = base + "/tmp/tally77-" + std::to_string(::geteuid());
+  const struct {
+    const char* state;
+    std::string home;
+    std::string folder;
+  } cases[] = {
+      {"STATE", base + "/home", base + "/state/tally77"},
+      {nullptr, base + "/home", base + "/home/.local/state/tally77"},
+      {"relative/state", base + "/home", base + "/home/.local/state/tally77"},
+      {nullptr, base + "/file", ownTemporary},
+  };
+  for (const auto& c : cases) {
+    const std::string state = c.state != nullptr && std::string(c.state) == "STATE" ? base + "/state" : "";
+    EnvironmentVariable stateHome("XDG_STATE_HOME", state.empty() ? c.state : state.c_str());
+    EnvironmentVariable home("HOME", c.home.c_str());
+    EnvironmentVariable temporary("TMPDIR", (base + "/tmp").c_str());
+    EXPECT_EQ(JournalFolder(), c.folder) << c.home;
+    EXPECT_TRUE(std::filesystem::is_directory(c.folder)) << c.folder;
+  }
+}
+
+// Without a journal the kept lines stay in memory, and List2 says so once.
+TEST(KeptWrites, AJournalThatCannotBeWrittenLeavesTheLinesInMemory) {
+  TestRig rig;
+  rig.dir.Write("journal", "a file, not a folder");
+  rig.context.keptWrites.UseJournalFolder(rig.dir.dataPath() + "journal");
+  rig.context.state.dataPath = rig.dir.dataPath() + "gone" + kPathSeparator;
+  const SetFileWrite line{"fl.db1", "record\r\n", SetFileWrite::Mode::Append, Durability::Flushed};
+  ASSERT_TRUE(WriteOrKeep(rig.context, {line, line}));
+  ASSERT_EQ(rig.surface.list2.size(), 1u);
+  const std::string& said = rig.surface.list2.front();
+  const std::string start = "Kept lines held in memory only: cannot create journal " + rig.dir.dataPath() + "journal/kept-";
+  EXPECT_EQ(said.substr(0, start.size()), start) << said;
+  EXPECT_TRUE(said.ends_with(".journal: Not a directory")) << said;
+  EXPECT_EQ(rig.context.keptWrites.writes().size(), 2u);
 }
 
 }  // namespace

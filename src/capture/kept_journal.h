@@ -1,0 +1,64 @@
+#pragma once
+// A journal of kept writes on disk, in a folder outside the data directory:
+// every write the data directory did not take is appended as one record and
+// flushed to the device before the operator is told the set is kept, so a
+// kill, a crash or a power cut loses none. A record is marked done once its
+// write was made; a journal whose records are all done is removed. The
+// journal is locked while a program uses it, so two programs never replay
+// the same records.
+//
+// Record: "K" "-" (done: "+") " " mode (A or R) durability (0, 1, 2) " "
+// lengths of data directory, file name and bytes, then LF, the three texts
+// and LF. A record cut short by a crash ends the journal.
+
+#include <functional>
+#include <string>
+
+#include "capture/set_file_write.h"
+#include "common/outcome.h"
+
+namespace tally {
+
+struct KeptWrite {
+  std::string dataPath;  // the data directory the write was due in
+  SetFileWrite write;
+  std::string path() const { return dataPath + write.name; }
+};
+
+class KeptJournal {
+ public:
+  // A new journal in folder, named so that names sort by time of creation.
+  static Outcome<KeptJournal> Create(const std::string& folder);
+  // A journal an earlier run left: fails when another running program holds
+  // it, or it cannot be opened.
+  static Outcome<KeptJournal> Adopt(const std::string& path);
+
+  KeptJournal(KeptJournal&& other) noexcept;
+  KeptJournal& operator=(KeptJournal&& other) noexcept;
+  KeptJournal(const KeptJournal&) = delete;
+  KeptJournal& operator=(const KeptJournal&) = delete;
+  ~KeptJournal();
+
+  const std::string& path() const { return path_; }
+
+  // Appends a record and flushes it to the device. A record cut short is
+  // taken back.
+  Status Append(const KeptWrite& kept);
+
+  // Calls visit with every record not yet done, in order. Done marks the
+  // record done (flushed); Waits leaves it for later; Stop leaves it and
+  // ends the pass.
+  enum class Visit { Done, Waits, Stop };
+  Status ForEachWaiting(const std::function<Visit(const KeptWrite&)>& visit);
+
+  // Closes the journal and removes its file.
+  void Remove();
+
+ private:
+  KeptJournal(std::string path, int handle) : path_(std::move(path)), handle_(handle) {}
+
+  std::string path_;
+  int handle_ = -1;
+};
+
+}  // namespace tally
