@@ -118,10 +118,7 @@ void SendEndCommand(CaptureContext& context, int count) {
 }
 
 void EndProgram(CaptureContext& context) {
-  context.ended = true;
-  context.timer.Disarm();
-  if (context.port.IsOpen()) context.port.Close();
-  SaveKeptWritesBeforeEnd(context);
+  StopCapture(context);
   context.program.EndProgram();
 }
 
@@ -158,6 +155,13 @@ void EndRun(CaptureContext& context) {
   SendEndCommand(context, EndCount(context.surface.Text(TextBox::Text3)));
   context.surface.SetText(TextBox::Text3, "0");
   if (context.state.obsRemaining < 1) EndProgram(context);
+}
+
+void StopCapture(CaptureContext& context) {
+  context.ended = true;
+  context.timer.Disarm();
+  if (context.port.IsOpen()) context.port.Close();
+  SaveKeptWritesBeforeEnd(context);
 }
 
 }  // namespace tally

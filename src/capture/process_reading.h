@@ -14,4 +14,10 @@ void ProcessReading(CaptureContext& context);
 // ends the program when obsRemaining is below 1.
 void EndRun(CaptureContext& context);
 
+// Ends the capture at once, as closing the window does: no further event is
+// handled, nothing is sent to the processor, the port is released once its
+// output has left, and completed sets the data directory has not taken yet
+// are saved. The program itself is not ended.
+void StopCapture(CaptureContext& context);
+
 }  // namespace tally

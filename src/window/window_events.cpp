@@ -1,6 +1,5 @@
 #include "window/window_events.h"
 
-#include "capture/data_file_writes.h"
 #include "capture/process_reading.h"
 #include "link/port_selection.h"
 #include "support/data_directory.h"
@@ -35,12 +34,6 @@ void ConnectWindowEvents(Form1& window, CaptureContext& context) {
   QObject::connect(&window, &Form1::closing, &window, [&context] { OnWindowClose(context); });
 }
 
-void OnWindowClose(CaptureContext& context) {
-  context.ended = true;
-  context.timer.Disarm();
-  if (context.port.IsOpen()) context.port.Close();
-  // Completed sets the data directory has not taken yet are not lost.
-  SaveKeptWritesBeforeEnd(context);
-}
+void OnWindowClose(CaptureContext& context) { StopCapture(context); }
 
 }  // namespace tally

@@ -1,0 +1,57 @@
+// tally77-capture: the capture of the window, with no window, for a service
+// manager. Reads its settings, checks the data directory, presses the port
+// and captures until the sets are done or a signal stops it.
+
+#include <QCoreApplication>
+#include <csignal>
+#include <cstdio>
+
+#include "common/log_line.h"
+#include "link/qt/signal_notifier.h"
+#include "service/capture_service.h"
+#include "service/data_directory_check.h"
+#include "service/exit_codes.h"
+#include "service/service_options.h"
+
+namespace {
+
+int Finish(const tally::CommandLine& command) {
+  std::fputs(command.text.c_str(), command.exitCode == tally::kExitDone ? stdout : stderr);
+  return command.exitCode;
+}
+
+void ConnectSignals(tally::SignalNotifier& processSignals, tally::CaptureService& service) {
+  QObject::connect(&processSignals, &tally::SignalNotifier::received, &service, [&service](int number) {
+    if (number == SIGHUP) {
+      service.ReloadSupportFiles();
+    } else {
+      service.Stop(number == SIGINT ? "SIGINT" : "SIGTERM");
+    }
+  });
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  QCoreApplication application(argc, argv);
+  // Before anything could start a thread: the signals stay blocked in all.
+  tally::SignalNotifier processSignals({SIGTERM, SIGINT, SIGHUP});
+  QCoreApplication::setApplicationName("tally77-capture");
+  QCoreApplication::setApplicationVersion(TALLY77_VERSION);
+
+  const tally::CommandLine command = tally::ReadCommandLine(QCoreApplication::arguments());
+  if (!command.settings) return Finish(command);
+  const tally::ServiceSettings& settings = *command.settings;
+  const tally::LogWriter log(stdout);
+  if (const auto fault = tally::CheckDataDirectory(settings.dataDirectory)) {
+    log.Error(fault->message);
+    return fault->exitCode;
+  }
+
+  tally::ServiceNotifier notifier;
+  tally::CaptureService service(settings, log, notifier);
+  if (settings.init) return service.WriteDefaultSupportFiles() ? tally::kExitDone : tally::kExitIoError;
+  ConnectSignals(processSignals, service);
+  service.Start();
+  return QCoreApplication::exec();
+}
