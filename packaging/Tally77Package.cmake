@@ -21,6 +21,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Tally 77 reads an energy-metering processor's readings from a serial line,
 groups them into observation sets, writes the set files and checks every
 reading against per-channel alarm limits. The package holds the capture
-window tally77 and the processor simulator tally77-sim.")
+window tally77, the unattended capture tally77-capture with its systemd
+unit, and the processor simulator tally77-sim.")
 
 include(CPack)

@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev qt6-serialport-dev libqt6serialport6-dev
   qt6-charts-dev libqt6opengl6-dev tzdata
   socat xvfb xdotool imagemagick
+  libsystemd-dev faketime
   clang libclang-rt-14-dev
   scdoc librsvg2-bin file dpkg-dev lintian desktop-file-utils appstream man-db
 )
