@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <cstdlib>
 
+#include "capture/data_file_writes.h"
+#include "capture/journal_folder.h"
 #include "capture/process_reading.h"
 #include "link/event_wiring.h"
 #include "link/port_devices.h"
@@ -50,6 +52,8 @@ void CaptureService::Start() {
   log_.Info("Capturing into " + settings_.dataDirectory + " from " + PortName(settings_.portNumber) +
             " (" + DeviceForPort(settings_.portNumber) + ")" +
             (settings_.sets ? ", " + *settings_.sets + " sets" : ", until stopped"));
+  // Sets an earlier run kept but could not write are written first.
+  StartKeptWritesJournal(context_, JournalFolder());
   OnPortButton(context_, settings_.portNumber);
   if (port_.IsOpen()) {
     PortOpened();

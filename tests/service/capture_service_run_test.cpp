@@ -108,21 +108,29 @@ QStringList Options(const SiteDirectory& site, const std::string& device, const 
                      QString::fromStdString(device)} + more;
 }
 
+// The program's environment, with its journal of kept writes beside the
+// data directory instead of in the user's state folder.
+QProcessEnvironment EnvironmentFor(const SiteDirectory& site,
+                                   std::vector<std::pair<QString, QString>> variables = {}) {
+  variables.emplace_back("XDG_STATE_HOME", QString::fromStdString(site.root.path() + "/state"));
+  return ServiceProcess::Environment(variables);
+}
+
 class CaptureServiceRun : public ::testing::Test {
  protected:
   void SetUp() override { testing::EnsureApplication(); }
 };
 
 TEST_F(CaptureServiceRun, WritesTheWindowCoresFilesAndEndCommandByteForByte) {
-  QProcessEnvironment environment = ServiceProcess::Environment();
+  SiteDirectory windowSite;
+  SiteDirectory serviceSite;
+  QProcessEnvironment environment = EnvironmentFor(serviceSite);
   if (!testing::StopClockForProgram(environment)) {
     GTEST_SKIP() << "libfaketime is not installed (Debian package faketime): the program's "
                     "stamps cannot be set to the window core's fixed clock";
   }
   const QStringList simOptions = {"--fast", "--gap", "300", "--bursts", "32", "--order", "shuffle",
                                   "--seed", "7", "--wait-end", "20000"};
-  SiteDirectory windowSite;
-  SiteDirectory serviceSite;
   WriteDefaultSupportFiles(windowSite);
   ServiceProcess init({"--init", "--data-dir", QString::fromStdString(serviceSite.path())}, environment);
   ASSERT_EQ(init.WaitForExit(kStopPatience), 0);
@@ -154,7 +162,7 @@ TEST_F(CaptureServiceRun, SigtermMidSetKeepsTheCompletedSetAndSendsNothing) {
   SiteDirectory site;
   WriteDefaultSupportFiles(site);
   SimProcess sim({"--fast", "--gap", "200", "--bursts", "24"});
-  ServiceProcess service(Options(site, sim.path(), {"--interval", "100"}), ServiceProcess::Environment());
+  ServiceProcess service(Options(site, sim.path(), {"--interval", "100"}), EnvironmentFor(site));
   ASSERT_TRUE(service.WaitForLog(",00020,", kRunPatience));  // the fourth line of the second set
 
   service.Signal(SIGTERM);
@@ -179,7 +187,7 @@ TEST_F(CaptureServiceRun, SighupReadsTheChangedLimitsForTheRestOfTheRun) {
   // Channels 16 down to 1, twice: channel 3 is the 14th burst of each set.
   SimProcess sim({"--fast", "--gap", "200", "--bursts", "30", "--order", "reverse", "--high-channel",
                   "3", "--high-value", "900"});
-  ServiceProcess service(Options(site, sim.path(), {"--interval", "100"}), ServiceProcess::Environment());
+  ServiceProcess service(Options(site, sim.path(), {"--interval", "100"}), EnvironmentFor(site));
   ASSERT_TRUE(service.WaitForLog(",00017,", kRunPatience));
 
   site.Write("ct.dat", TableWithHighLimitOnChannel3());
@@ -201,7 +209,7 @@ TEST_F(CaptureServiceRun, ALineHungUpMidSetComesBackAndTheSetIsFinished) {
   SimProcess sim({"--fast", "--gap", "300", "--bursts", "16", "--link", QString::fromStdString(link),
                   "--drop-after", "8", "--drop-ms", "300", "--wait-end", "20000"});
   ServiceProcess service(Options(site, link, {"--sets", "1", "--interval", "150"}),
-                         ServiceProcess::Environment(), /*journalLog=*/true);
+                         EnvironmentFor(site), /*journalLog=*/true);
 
   ASSERT_EQ(service.WaitForExit(kRunPatience), 0);
   ASSERT_EQ(sim.WaitForExit(kStopPatience), 0);
@@ -290,8 +298,8 @@ TEST_F(CaptureServiceRun, TellsTheServiceManagerItIsReadyOnlyOnceThePortIsOpen) 
   ASSERT_TRUE(manager.bound());
   ServiceProcess service(
       Options(site, link, {"--sets", "1", "--interval", "100"}),
-      ServiceProcess::Environment({{"NOTIFY_SOCKET", QString::fromStdString(site.root.path() + "/notify")},
-                                   {"WATCHDOG_USEC", "400000"}}));
+      EnvironmentFor(site, {{"NOTIFY_SOCKET", QString::fromStdString(site.root.path() + "/notify")},
+                            {"WATCHDOG_USEC", "400000"}}));
   ASSERT_TRUE(WaitFor([&] { return manager.IndexOf("STATUS=waiting for Com1") >= 0; }, kRunPatience));
   EXPECT_EQ(manager.IndexOf("READY=1"), -1);
 
