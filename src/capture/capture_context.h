@@ -48,8 +48,9 @@ struct CaptureContext {
   // once in List2 while it lasts.
   bool scratchFailing = false;
 
-  // The status indicator says a completed set is kept, not yet written; it
-  // says "We have a good reading " again once the kept writes are made.
+  // The status indicator says a completed set is kept, not yet written
+  // (kept up to date by status_indicator.h); only then does it say "We have
+  // a good reading " again once the kept writes are made.
   bool indicatorShowsKeptSet = false;
 };
 

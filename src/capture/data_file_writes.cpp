@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 
+#include "capture/status_indicator.h"
 #include "common/clock_text.h"
 #include "common/path_text.h"
 
@@ -27,11 +28,7 @@ std::string Joined(const std::vector<std::string>& names) {
 void AnnounceAllWritten(CaptureContext& context, const std::vector<std::string>& files) {
   context.surface.AppendList2(ClockTime(context.clock.Now()) + " Kept lines written: " + Joined(files));
   context.alarmLogFailing = false;
-  if (context.indicatorShowsKeptSet) {
-    context.indicatorShowsKeptSet = false;
-    context.surface.SetIndicatorColour(kGreen);
-    context.surface.SetCaption(Caption::Label1, "We have a good reading ");
-  }
+  if (context.indicatorShowsKeptSet) ShowStatus(context, kGreen, "We have a good reading ");
 }
 
 // A folder outside the data directory for what it would not take by the

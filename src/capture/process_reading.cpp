@@ -10,6 +10,7 @@
 #include "capture/reading_decoder.h"
 #include "capture/set_files.h"
 #include "capture/set_record.h"
+#include "capture/status_indicator.h"
 #include "common/clock_text.h"
 #include "common/number_text.h"
 #include "common/positional_text.h"
@@ -34,10 +35,6 @@ std::string LineStampEntry(const LocalDateTime& now) {
   return entry;
 }
 
-void ShowIndicator(WindowSurface& surface, const std::string& message) {
-  surface.SetIndicatorColour(kGreen);
-  surface.SetCaption(Caption::Label1, message);
-}
 
 // A burst that gave no line: the operator sees why, and it is not counted.
 void ReportRejectedReading(WindowSurface& surface, const Failure& failure, const std::string& burst) {
@@ -54,7 +51,7 @@ std::string TakeLineIntoSet(CaptureContext& context, const ReadingLine& line, co
   context.surface.SetText(TextBox::Text2, std::to_string(state.lineCount));
   state.shortLines += Left(line.text, kShortLineLength) + kLineEnd;
   state.lineStamps += LineStampEntry(context.clock.Now());
-  if (state.lineCount == kUpdatePendingLine) ShowIndicator(context.surface, " Update pending ... ");
+  if (state.lineCount == kUpdatePendingLine) ShowStatus(context, kGreen, " Update pending ... ");
   return candidate;
 }
 
@@ -63,9 +60,7 @@ std::string TakeLineIntoSet(CaptureContext& context, const ReadingLine& line, co
 void ReportSetKept(CaptureContext& context, const Failure& failure) {
   context.surface.AppendList2(ClockTime(context.clock.Now()) + " Set " +
                               std::to_string(context.state.obsCount + 1) + " not written: " + failure.message);
-  context.surface.SetIndicatorColour(kRed);
-  context.surface.SetCaption(Caption::Label1, "Set kept, not yet written");
-  context.indicatorShowsKeptSet = true;
+  ShowStatus(context, kRed, kSetKeptMessage);
 }
 
 // Step 11: the sixteenth line completes the set.
@@ -77,7 +72,7 @@ void CompleteSet(CaptureContext& context, std::string candidate) {
   if (written) {
     ReportSetKept(context, *written);
   } else {
-    ShowIndicator(context.surface, "We have a good reading ");
+    ShowStatus(context, kGreen, "We have a good reading ");
   }
   state.lineCount = 0;
   ++state.obsCount;

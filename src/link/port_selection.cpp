@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "capture/status_indicator.h"
 #include "support/bill_template.h"
 #include "support/channel_table_file.h"
 #include "support/data_directory.h"
@@ -22,7 +23,7 @@ std::string PortName(int number) { return "Com" + std::to_string(number); }
 // pressed at once.
 void ReportPortNotOpen(CaptureContext& context, int number, const Failure& failure) {
   context.surface.AppendList2(failure.message);
-  context.surface.SetCaption(Caption::Label1, PortName(number) + " not open");
+  ShowStatusMessage(context, PortName(number) + " not open");
 }
 
 }  // namespace
@@ -42,8 +43,7 @@ void PrepareLink(CaptureContext& context) {
   if (context.port.IsOpen()) context.port.Close();
   const Status applied = context.port.SetSettings(kLineSettings);
   if (applied) context.surface.AppendList2(applied->message);
-  context.surface.SetIndicatorColour(kRed);
-  context.surface.SetCaption(Caption::Label1, "Please wait 3 minutes");
+  ShowStatus(context, kRed, "Please wait 3 minutes");
   LoadRateFile(context);
   LoadChannelTable(context);
   CheckBillTemplate(context);

@@ -8,11 +8,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 
 #include "common/path_text.h"
 #include "faults/fault_run.h"
+#include "link/port_selection.h"
 
 namespace tally {
 namespace {
@@ -98,12 +100,50 @@ TEST(DataDirectoryFaults, FullFileSystemKeepsTheSetsUntilThereIsRoomAgain) {
   EXPECT_TRUE(run.Listed({"Set 2 not written: ", "fl.db1"}));
   // Nothing half written is left behind: no record, no temporary file.
   EXPECT_EQ(run.Read("fl.db1"), "");
-  EXPECT_FALSE(fs::exists(directory + "/ct.cap.new"));
+  for (const auto& entry : fs::directory_iterator(directory)) {
+    EXPECT_EQ(entry.path().filename().string().find(".new-"), std::string::npos) << entry.path();
+  }
 
   fs::remove(filler);
   run.Set(3);
   ExpectGoodAgain(run);
   EXPECT_EQ(run.Files(), ControlFiles(3));
+}
+
+// When the kept lines are written at last, only the red "Set kept, not yet
+// written" turns green: a message shown since then stays.
+TEST(DataDirectoryFaults, OnlyTheKeptSetMessageTurnsGreenWhenTheLinesAreWritten) {
+  const struct {
+    const char* what;
+    std::function<void(FaultRun&)> between;
+    const char* message;
+    std::uint32_t colour;
+  } cases[] = {
+      {"nothing shown since", [](FaultRun&) {}, "We have a good reading ", kGreen},
+      {"Com2 pressed and failing",
+       [](FaultRun& run) {
+         run.port.refuseOpen = true;
+         OnPortButton(run.context, 2);
+       },
+       "Com2 not open", kRed},
+      {"Com1 pressed again", [](FaultRun& run) { OnPortButton(run.context, 1); }, "Please wait 3 minutes", kRed},
+  };
+  for (const auto& c : cases) {
+    TempDir dir;
+    const std::string directory = DataDirectoryIn(dir);
+    FaultRun run(directory);
+    run.Start();
+    fs::rename(directory, directory + ".away");
+    run.Set(1);
+    ExpectSetKeptShown(run);
+    fs::rename(directory + ".away", directory);
+    c.between(run);
+    run.Line(16, 2);
+    run.Line(15, 2);
+    EXPECT_TRUE(run.context.keptWrites.empty()) << c.what;
+    EXPECT_EQ(run.surface.CaptionOf(Caption::Label1), c.message) << c.what;
+    EXPECT_EQ(run.surface.indicatorColour, c.colour) << c.what;
+  }
 }
 
 // A directory moved away and a file put in its place: every write fails

@@ -1,0 +1,15 @@
+#include "capture/status_indicator.h"
+
+namespace tally {
+
+void ShowStatus(CaptureContext& context, std::uint32_t colour, const std::string& message) {
+  context.surface.SetIndicatorColour(colour);
+  ShowStatusMessage(context, message);
+}
+
+void ShowStatusMessage(CaptureContext& context, const std::string& message) {
+  context.surface.SetCaption(Caption::Label1, message);
+  context.indicatorShowsKeptSet = message == kSetKeptMessage;
+}
+
+}  // namespace tally
