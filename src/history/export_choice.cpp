@@ -20,14 +20,13 @@ std::optional<LocalStamp> ReadLocalBound(const std::string& text, bool end, std:
   LocalStamp stamp;
   const std::string_view view = text;
   const bool dateOnly = view.size() == 10;
-  const bool valid = (dateOnly || view.size() == 16 || view.size() == 19) && view[4] == '-' &&
-                     view[7] == '-' && ReadInt(view.substr(0, 4), stamp.year) &&
-                     ReadInt(view.substr(5, 2), stamp.month) && ReadInt(view.substr(8, 2), stamp.day) &&
-                     (dateOnly || ((view[10] == 'T' || view[10] == ' ') && view[13] == ':' &&
-                                   ReadInt(view.substr(11, 2), stamp.hour) &&
-                                   ReadInt(view.substr(14, 2), stamp.minute) &&
-                                   (view.size() == 16 ||
-                                    (view[16] == ':' && ReadInt(view.substr(17, 2), stamp.second)))));
+  const bool valid =
+      (dateOnly || view.size() == 16 || view.size() == 19) && view[4] == '-' && view[7] == '-' &&
+      ReadInt(view.substr(0, 4), stamp.year) && ReadInt(view.substr(5, 2), stamp.month) &&
+      ReadInt(view.substr(8, 2), stamp.day) &&
+      (dateOnly || ((view[10] == 'T' || view[10] == ' ') && view[13] == ':' &&
+                    ReadInt(view.substr(11, 2), stamp.hour) && ReadInt(view.substr(14, 2), stamp.minute) &&
+                    (view.size() == 16 || (view[16] == ':' && ReadInt(view.substr(17, 2), stamp.second)))));
   if (valid && dateOnly && end) {
     stamp.hour = 23;
     stamp.minute = 59;

@@ -18,9 +18,7 @@ struct ExportChoice {
   bool allChannels = true;
   std::bitset<kChannelSlots + 1> channels;
 
-  bool Includes(const LocalStamp& stamp) const {
-    return (!from || stamp >= *from) && (!to || stamp <= *to);
-  }
+  bool Includes(const LocalStamp& stamp) const { return (!from || stamp >= *from) && (!to || stamp <= *to); }
   bool HasChannel(double channel) const {
     if (allChannels) return true;
     const int whole = static_cast<int>(channel);

@@ -9,7 +9,8 @@ std::vector<PlotPoint> Decimate(const std::vector<PlotPoint>& points, double xFr
                                 std::size_t columns) {
   const auto byX = [](const PlotPoint& p, double x) { return p.x < x; };
   auto first = std::lower_bound(points.begin(), points.end(), xFrom, byX);
-  auto last = std::upper_bound(first, points.end(), xTo, [](double x, const PlotPoint& p) { return x < p.x; });
+  auto last =
+      std::upper_bound(first, points.end(), xTo, [](double x, const PlotPoint& p) { return x < p.x; });
   if (first != points.begin()) --first;
   if (last != points.end()) ++last;
   const std::size_t count = static_cast<std::size_t>(last - first);

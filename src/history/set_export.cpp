@@ -8,7 +8,8 @@ namespace tally::history {
 
 namespace {
 
-const char* const kCsvHeader = "time,dst,marker,type,channel,field2,field3,field4,field5,field6,field7,field8\r\n";
+const char* const kCsvHeader =
+    "time,dst,marker,type,channel,field2,field3,field4,field5,field6,field7,field8\r\n";
 
 std::string CsvText(std::string_view latin1) {
   const std::string text = Utf8FromLatin1(latin1);
@@ -39,8 +40,8 @@ std::string JsonText(std::string_view latin1) {
 }
 
 void WriteCsvSet(const SetLine& set, const SetTime& time, const ExportChoice& choice, std::ostream& out) {
-  const std::string lead = time.Iso() + "," + DstMarkName(time.mark) + "," + CsvText(set.marker) + "," +
-                           TypeName(set.type) + ",";
+  const std::string lead =
+      time.Iso() + "," + DstMarkName(time.mark) + "," + CsvText(set.marker) + "," + TypeName(set.type) + ",";
   for (int slot = 1; slot <= kChannelSlots; ++slot) {
     if (!choice.HasChannel(set.Value(slot, 1))) continue;
     std::string row = lead + NumberText(set.FieldText(slot, 1));

@@ -98,8 +98,8 @@ std::string_view SetFileBytes::View(std::uint64_t offset, std::uint64_t count, s
   scratch.resize(count);
   std::uint64_t done = 0;
   while (done < count) {
-    const ssize_t got = ::pread(descriptor_, scratch.data() + done, count - done,
-                                static_cast<off_t>(offset + done));
+    const ssize_t got =
+        ::pread(descriptor_, scratch.data() + done, count - done, static_cast<off_t>(offset + done));
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) break;  // shortened under us: the caller sees fewer bytes
     done += static_cast<std::uint64_t>(got);

@@ -36,8 +36,8 @@ SetIndex::SetIndex(std::string path) : path_(std::move(path)) {}
 FileChange SetIndex::Follow() {
   const FileIdentity now = IdentityOf(path_);
   const bool wasOpen = bytes_.isOpen();
-  const bool sameFile = wasOpen && now.exists && now.device == bytes_.identity().device &&
-                        now.inode == bytes_.identity().inode;
+  const bool sameFile =
+      wasOpen && now.exists && now.device == bytes_.identity().device && now.inode == bytes_.identity().inode;
   if (!sameFile) {
     std::string error = "cannot open " + path_ + ": no such file";
     SetFileBytes reopened;
@@ -82,8 +82,8 @@ bool SetIndex::IndexSome(std::uint64_t byteBudget) {
       const char* lf = static_cast<const char*>(found);
       const std::uint64_t lfAt = base + static_cast<std::uint64_t>(lf - chunk.data());
       // A line begun in an earlier chunk is fetched whole.
-      const std::string_view line = end_ >= base ? chunk.substr(end_ - base, lfAt - end_)
-                                                 : bytes_.View(end_, lfAt - end_, lineScratch);
+      const std::string_view line =
+          end_ >= base ? chunk.substr(end_ - base, lfAt - end_) : bytes_.View(end_, lfAt - end_, lineScratch);
       TakeLine(end_, lfAt + 1, line);
       from = lf + 1;
     }

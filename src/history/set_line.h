@@ -40,12 +40,12 @@ enum class Damage {
   None,
   NoCarriageReturn,  // the line ends in LF alone
   WrongLength,
-  MixedTypes,        // a set completed with fLI and fLII lines
+  MixedTypes,  // a set completed with fLI and fLII lines
   StampNotDigits,
   StampNoDate,
-  MissingComma,      // a slot that does not open with a comma, or fields not separated
-  NotDigits,         // a field with bytes other than digits and one decimal point
-  BadEnd,            // the two characters after the last slot are neither "  " nor ", "
+  MissingComma,  // a slot that does not open with a comma, or fields not separated
+  NotDigits,     // a field with bytes other than digits and one decimal point
+  BadEnd,        // the two characters after the last slot are neither "  " nor ", "
 };
 
 // The quick verdict used while indexing: the line's bytes without the CR LF

@@ -14,9 +14,7 @@ namespace tally::history {
 struct TimeRange {
   std::optional<LocalStamp> from;  // included
   std::optional<LocalStamp> to;    // included
-  bool Includes(const LocalStamp& stamp) const {
-    return (!from || stamp >= *from) && (!to || stamp <= *to);
-  }
+  bool Includes(const LocalStamp& stamp) const { return (!from || stamp >= *from) && (!to || stamp <= *to); }
 };
 
 enum class TimeOrder { Ascending, Descending };

@@ -32,15 +32,16 @@ ZoneRules::ZoneRules(int earliestOffset, std::vector<ZoneChange> changes)
     : earliestOffset_(earliestOffset), changes_(std::move(changes)) {}
 
 int ZoneRules::OffsetAtUtc(std::int64_t utc) const {
-  const auto after = std::upper_bound(changes_.begin(), changes_.end(), utc,
-                                      [](std::int64_t t, const ZoneChange& change) { return t < change.utc; });
+  const auto after =
+      std::upper_bound(changes_.begin(), changes_.end(), utc,
+                       [](std::int64_t t, const ZoneChange& change) { return t < change.utc; });
   return after == changes_.begin() ? earliestOffset_ : std::prev(after)->offsetAfter;
 }
 
 LocalOffsets ZoneRules::At(std::int64_t localSeconds) const {
-  const auto first = std::lower_bound(
-      changes_.begin(), changes_.end(), localSeconds - kReach,
-      [](const ZoneChange& change, std::int64_t t) { return change.utc < t; });
+  const auto first =
+      std::lower_bound(changes_.begin(), changes_.end(), localSeconds - kReach,
+                       [](const ZoneChange& change, std::int64_t t) { return change.utc < t; });
   for (auto change = first; change != changes_.end() && change->utc <= localSeconds + kReach; ++change) {
     // Local clocks read utc + before up to the change and utc + after from it.
     const std::int64_t oldClock = change->utc + change->offsetBefore;

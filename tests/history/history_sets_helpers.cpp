@@ -1,9 +1,8 @@
-#include "history_sets.h"
-
 #include <cstdio>
 
 #include "capture/set_files.h"
 #include "capture/set_record.h"
+#include "history_sets.h"
 
 namespace tally::testing {
 

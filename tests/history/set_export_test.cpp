@@ -1,6 +1,8 @@
 // The export of sets: CSV and JSON Lines byte for byte, the choice of time
 // range and channels, damaged lines, and the command line that asks for it.
 
+#include "history/set_export.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,7 +13,6 @@
 
 #include "history/export_run.h"
 #include "history/history_options.h"
-#include "history/set_export.h"
 #include "history_sets.h"
 
 namespace tally::history {
@@ -60,13 +61,16 @@ TEST_F(SetExportTest, CsvHasOneRowPerSetAndChosenChannel) {
 }
 
 TEST_F(SetExportTest, JsonHasOneObjectPerSetAndPerDamagedLine) {
-  EXPECT_EQ(Export(ExportFormat::JsonLines),
-            "{\"time\":\"2026-12-06T14:30:15+01:00\",\"dst\":\"\",\"marker\":\"A,\xC3\xA9 \",\"type\":\"fLI\","
-            "\"channels\":[{\"channel\":2,\"fields\":[9,201,300]},{\"channel\":16,\"fields\":[23,1601,300]}]}\n"
-            "{\"line\":2,\"damaged\":\"" + kDamage + "\"}\n"
-            "{\"time\":\"2026-12-06T14:31:20+01:00\",\"dst\":\"\",\"marker\":\"AB12\",\"type\":\"fLII\","
-            "\"channels\":[{\"channel\":2,\"fields\":[16,202,300,7,99999,2,12000]},"
-            "{\"channel\":16,\"fields\":[30,1602,300,7,99999,2,12000]}]}\n");
+  EXPECT_EQ(
+      Export(ExportFormat::JsonLines),
+      "{\"time\":\"2026-12-06T14:30:15+01:00\",\"dst\":\"\",\"marker\":\"A,\xC3\xA9 \",\"type\":\"fLI\","
+      "\"channels\":[{\"channel\":2,\"fields\":[9,201,300]},{\"channel\":16,\"fields\":[23,1601,300]}]}\n"
+      "{\"line\":2,\"damaged\":\"" +
+          kDamage +
+          "\"}\n"
+          "{\"time\":\"2026-12-06T14:31:20+01:00\",\"dst\":\"\",\"marker\":\"AB12\",\"type\":\"fLII\","
+          "\"channels\":[{\"channel\":2,\"fields\":[16,202,300,7,99999,2,12000]},"
+          "{\"channel\":16,\"fields\":[30,1602,300,7,99999,2,12000]}]}\n");
   EXPECT_EQ(notes, "");
 }
 
@@ -76,9 +80,9 @@ TEST_F(SetExportTest, TheTimeRangeIncludesBothEnds) {
     const char* to;
     std::size_t rows;  // CSV rows after the header
   };
-  for (const Range& range : {Range{"2026-12-06", "2026-12-06", 4}, Range{"2026-12-06T14:31:20", "", 2},
-                             Range{"", "2026-12-06T14:30:15", 2}, Range{"2026-12-07", "", 0},
-                             Range{"", "2026-12-06T14:30", 0}}) {
+  for (const Range& range :
+       {Range{"2026-12-06", "2026-12-06", 4}, Range{"2026-12-06T14:31:20", "", 2},
+        Range{"", "2026-12-06T14:30:15", 2}, Range{"2026-12-07", "", 0}, Range{"", "2026-12-06T14:30", 0}}) {
     SCOPED_TRACE(std::string(range.from) + " to " + range.to);
     std::string error;
     options.choice.from = *range.from ? ReadLocalBound(range.from, false, error) : std::nullopt;
@@ -95,7 +99,8 @@ TEST_F(SetExportTest, AMissingFileIsAFault) {
   std::ostringstream out;
   std::ostringstream errors;
   EXPECT_EQ(RunExport(options, kCet, out, errors), 1);
-  EXPECT_EQ(errors.str(), "tally77-history: cannot open " + rig.dir.dataPath() + "nowhere/fl.db1: no such file\n");
+  EXPECT_EQ(errors.str(),
+            "tally77-history: cannot open " + rig.dir.dataPath() + "nowhere/fl.db1: no such file\n");
 }
 
 TEST(HistoryOptionsTest, CommandLines) {
@@ -106,7 +111,8 @@ TEST(HistoryOptionsTest, CommandLines) {
   const std::vector<Case> cases = {
       {{}, ""},
       {{"/data"}, ""},
-      {{"--export", "csv", "--from", "2026-12-01", "--to", "2026-12-31", "--channels", "1-4,7,9-16", "/d"}, ""},
+      {{"--export", "csv", "--from", "2026-12-01", "--to", "2026-12-31", "--channels", "1-4,7,9-16", "/d"},
+       ""},
       {{"--export", "xml", "/d"}, "--export takes csv or json, not xml"},
       {{"--export", "csv"}, "--export needs a data directory"},
       {{"--from", "2026-12-01", "/d"}, "--from, --to and --channels go with --export"},

@@ -1,6 +1,8 @@
 // Following "fl.db1" while a capture appends to it, and starting over when
 // it shrinks, is replaced or changes in place.
 
+#include "history/set_index.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -10,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "history/set_index.h"
 #include "history_sets.h"
 
 namespace tally::history {

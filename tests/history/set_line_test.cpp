@@ -1,13 +1,14 @@
 // Lines of "fl.db1": whole sets as the capture writes them, and every kind of
 // damaged line kept with its reason.
 
+#include "history/set_line.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "history/set_index.h"
-#include "history/set_line.h"
 #include "history_sets.h"
 
 namespace tally::history {
@@ -57,7 +58,8 @@ TEST(SetLineTest, ReadsTheSetsTheCaptureWrote) {
 // A whole fLI line; slot 5 field 3 starts at character 18 + 4 * 19 + 8.
 std::string WholeLine() {
   std::string line = "AB1220261206143015";
-  for (int channel = 1; channel <= 16; ++channel) line += "," + testing::PaddedLine(SetFields(3, channel, false));
+  for (int channel = 1; channel <= 16; ++channel)
+    line += "," + testing::PaddedLine(SetFields(3, channel, false));
   return line + "  ";
 }
 

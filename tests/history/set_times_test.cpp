@@ -1,13 +1,14 @@
 // Local stamps given the offset the zone had: the hours a change of the
 // clocks repeats or skips, and the file's order that places a repeated stamp.
 
+#include "history/set_times.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <string>
 #include <vector>
 
-#include "history/set_times.h"
 #include "history/zone_rules.h"
 #include "history_sets.h"
 
@@ -29,11 +30,16 @@ TEST(ZoneRulesTest, StampsAroundTheChanges) {
     int offset;
   };
   const std::vector<Case> cases = {
-      {{2026, 1, 10, 12, 0, 0}, DstMark::None, 3600},       {{2026, 3, 29, 1, 59, 59}, DstMark::None, 3600},
-      {{2026, 3, 29, 2, 0, 0}, DstMark::Skipped, 3600},     {{2026, 3, 29, 2, 59, 59}, DstMark::Skipped, 3600},
-      {{2026, 3, 29, 3, 0, 0}, DstMark::None, 7200},        {{2026, 7, 1, 12, 0, 0}, DstMark::None, 7200},
-      {{2026, 10, 25, 1, 59, 59}, DstMark::None, 7200},     {{2026, 10, 25, 2, 0, 0}, DstMark::Repeated, 7200},
-      {{2026, 10, 25, 2, 59, 59}, DstMark::Repeated, 7200}, {{2026, 10, 25, 3, 0, 0}, DstMark::None, 3600},
+      {{2026, 1, 10, 12, 0, 0}, DstMark::None, 3600},
+      {{2026, 3, 29, 1, 59, 59}, DstMark::None, 3600},
+      {{2026, 3, 29, 2, 0, 0}, DstMark::Skipped, 3600},
+      {{2026, 3, 29, 2, 59, 59}, DstMark::Skipped, 3600},
+      {{2026, 3, 29, 3, 0, 0}, DstMark::None, 7200},
+      {{2026, 7, 1, 12, 0, 0}, DstMark::None, 7200},
+      {{2026, 10, 25, 1, 59, 59}, DstMark::None, 7200},
+      {{2026, 10, 25, 2, 0, 0}, DstMark::Repeated, 7200},
+      {{2026, 10, 25, 2, 59, 59}, DstMark::Repeated, 7200},
+      {{2026, 10, 25, 3, 0, 0}, DstMark::None, 3600},
   };
   for (const Case& c : cases) {
     const LocalOffsets offsets = kBerlin2026.At(c.stamp.Seconds());
@@ -66,7 +72,8 @@ std::vector<std::string> TimesOf(const std::vector<std::string>& stamps) {
   std::vector<std::string> times;
   for (std::size_t row = 0; row < index.size(); ++row) {
     SetTime time;
-    times.push_back(TimeOf(index, row, kBerlin2026, time) ? time.Iso() + " " + DstMarkName(time.mark) : "none");
+    times.push_back(TimeOf(index, row, kBerlin2026, time) ? time.Iso() + " " + DstMarkName(time.mark)
+                                                          : "none");
   }
   return times;
 }

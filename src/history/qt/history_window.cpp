@@ -29,6 +29,8 @@ namespace {
 // Bytes indexed per turn of the event loop: a few milliseconds of work.
 constexpr std::uint64_t kSliceBytes = 8u << 20;
 constexpr int kFollowMs = 1000;
+// Rows read for the plot per turn of the event loop.
+constexpr int kPlotSliceRows = 20000;
 constexpr const char* kStampFormat = "yyyy-MM-dd hh:mm:ss";
 
 LocalStamp StampOf(const QDateTime& when) {
@@ -85,6 +87,8 @@ HistoryWindow::HistoryWindow(ZoneRules zone, QWidget* parent)
 
   slices_.setInterval(0);
   connect(&slices_, &QTimer::timeout, this, &HistoryWindow::IndexSlice);
+  plotSlices_.setInterval(0);
+  connect(&plotSlices_, &QTimer::timeout, this, &HistoryWindow::GatherSlice);
   follow_.setInterval(kFollowMs);
   connect(&follow_, &QTimer::timeout, this, &HistoryWindow::FollowFile);
   resize(1100, 750);
@@ -96,11 +100,13 @@ HistoryWindow::~HistoryWindow() = default;
 void HistoryWindow::BuildMenus() {
   QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
   file->addAction(QStringLiteral("&Open data directory..."), QKeySequence::Open, this, [this] {
-    const QString chosen = QFileDialog::getExistingDirectory(this, QStringLiteral("Data directory"), directory_);
+    const QString chosen =
+        QFileDialog::getExistingDirectory(this, QStringLiteral("Data directory"), directory_);
     if (!chosen.isEmpty()) OpenDirectory(chosen);
   });
   file->addAction(QStringLiteral("Export &CSV..."), this, [this] { AskExport(ExportFormat::Csv); });
-  file->addAction(QStringLiteral("Export &JSON Lines..."), this, [this] { AskExport(ExportFormat::JsonLines); });
+  file->addAction(QStringLiteral("Export &JSON Lines..."), this,
+                  [this] { AskExport(ExportFormat::JsonLines); });
   file->addSeparator();
   file->addAction(QStringLiteral("&Quit"), QKeySequence::Quit, this, &QWidget::close);
   QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
@@ -126,7 +132,8 @@ QWidget* HistoryWindow::BuildControls() {
   row->addWidget(toOn_);
   row->addWidget(to_);
   field_ = new QComboBox();
-  for (int field = 2; field <= kMostFields; ++field) field_->addItem(QStringLiteral("Field %1").arg(field), field);
+  for (int field = 2; field <= kMostFields; ++field)
+    field_->addItem(QStringLiteral("Field %1").arg(field), field);
   connect(field_, &QComboBox::currentIndexChanged, this, [this] {
     model_->SetField(field_->currentData().toInt());
     Replot();
@@ -213,7 +220,8 @@ ExportChoice HistoryWindow::Choice() const {
   ExportChoice choice;
   if (fromOn_->isChecked()) choice.from = StampOf(from_->dateTime());
   if (toOn_->isChecked()) choice.to = StampOf(to_->dateTime());
-  for (int channel = 1; channel <= kChannelSlots; ++channel) choice.channels[channel] = channels_[channel]->isChecked();
+  for (int channel = 1; channel <= kChannelSlots; ++channel)
+    choice.channels[channel] = channels_[channel]->isChecked();
   choice.allChannels = choice.channels.count() == kChannelSlots;
   return choice;
 }
@@ -227,7 +235,8 @@ void HistoryWindow::ApplyRange() {
 
 void HistoryWindow::ApplyChannels() {
   for (int channel = 1; channel <= kChannelSlots; ++channel) {
-    table_->setColumnHidden(SetTableModel::kFirstChannelColumn + channel - 1, !channels_[channel]->isChecked());
+    table_->setColumnHidden(SetTableModel::kFirstChannelColumn + channel - 1,
+                            !channels_[channel]->isChecked());
   }
   Replot();
 }
@@ -238,39 +247,57 @@ void HistoryWindow::Replot() {
     return;
   }
   replotDue_ = false;
+  // The points are gathered in slices on the event loop, as the index is
+  // built; a new choice starts the gathering over.
   const ExportChoice choice = Choice();
-  PlotContent content;
-  content.field = field_->currentData().toInt();
+  plotJob_ = PlotContent{};
+  plotJob_.field = field_->currentData().toInt();
   for (int channel = 1; channel <= kChannelSlots; ++channel) {
     if (!choice.channels[channel]) continue;
-    content.channels[channel];
-    content.limits[channel] = content.field == 2 ? limits_[channel] : ChannelLimits{};
+    plotJob_.channels[channel];
+    plotJob_.limits[channel] = plotJob_.field == 2 ? limits_[channel] : ChannelLimits{};
   }
-  for (int row = 0; row < model_->rowCount(); ++row) {
-    const std::size_t line = model_->LineOf(row);
+  plotRow_ = 0;
+  plotting_ = true;
+  GatherSlice();
+  if (plotting_) plotSlices_.start();
+}
+
+void HistoryWindow::GatherSlice() {
+  const int end = std::min(model_->rowCount(), plotRow_ + kPlotSliceRows);
+  for (; plotRow_ < end; ++plotRow_) {
+    const std::size_t line = model_->LineOf(plotRow_);
     SetTime time;
     if (!TimeOf(*index_, line, zone_, time)) continue;
     const SetLine set = index_->Parse(line);
     if (set.damaged()) continue;
     const double x = InstantMs(time.stamp, time.offset);
-    for (auto& [channel, points] : content.channels) {
-      if (content.field <= set.slots[channel - 1].fieldCount) points.push_back({x, set.Value(channel, content.field)});
+    for (auto& [channel, points] : plotJob_.channels) {
+      if (plotJob_.field <= set.slots[channel - 1].fieldCount)
+        points.push_back({x, set.Value(channel, plotJob_.field)});
     }
   }
-  for (auto& [channel, points] : content.channels) {
-    std::stable_sort(points.begin(), points.end(), [](const PlotPoint& a, const PlotPoint& b) { return a.x < b.x; });
+  if (plotRow_ < model_->rowCount()) return;
+  plotSlices_.stop();
+  plotting_ = false;
+  for (auto& [channel, points] : plotJob_.channels) {
+    std::stable_sort(points.begin(), points.end(),
+                     [](const PlotPoint& a, const PlotPoint& b) { return a.x < b.x; });
   }
   // Alarms concern field 2, the value tested against the limits.
+  const ExportChoice choice = Choice();
   for (const AlarmEntry& alarm : alarms_) {
-    if (content.field != 2 || alarm.channel < 1 || alarm.channel > kChannelSlots || !choice.channels[alarm.channel] ||
-        !choice.Includes(alarm.stamp)) {
+    if (plotJob_.field != 2 || alarm.channel < 1 || alarm.channel > kChannelSlots ||
+        !choice.channels[alarm.channel] || !choice.Includes(alarm.stamp)) {
       continue;
     }
     const ChannelLimits& limits = limits_[alarm.channel];
     const std::optional<double> level = alarm.high ? limits.high : limits.low;
-    content.alarms.push_back({InstantMs(alarm.stamp, zone_.At(alarm.stamp.Seconds()).offset), level.value_or(0)});
+    plotJob_.alarms.push_back(
+        {InstantMs(alarm.stamp, zone_.At(alarm.stamp.Seconds()).offset), level.value_or(0)});
   }
-  plot_->Show(std::move(content));
+  plot_->Show(std::move(plotJob_));
+  plotJob_ = PlotContent{};
 }
 
 void HistoryWindow::UpdateStatus() {
@@ -280,7 +307,8 @@ void HistoryWindow::UpdateStatus() {
                      .arg(damaged)
                      .arg(model_->rowCount());
   const ExportChoice choice = Choice();
-  if (choice.from) text += QStringLiteral(" from ") + QString::fromStdString(choice.from->Iso()).replace('T', ' ');
+  if (choice.from)
+    text += QStringLiteral(" from ") + QString::fromStdString(choice.from->Iso()).replace('T', ' ');
   if (choice.to) text += QStringLiteral(" to ") + QString::fromStdString(choice.to->Iso()).replace('T', ' ');
   status_->setText(text);
 }
@@ -303,16 +331,18 @@ bool HistoryWindow::ExportTo(const QString& path, ExportFormat format) {
     return false;
   }
   const std::string summary = format == ExportFormat::Csv ? DamagedSummary(counts) : "";
-  ShowMessage(QStringLiteral("%1 sets exported to %2%3")
-                  .arg(counts.sets)
-                  .arg(path, summary.empty() ? QString() : QStringLiteral("; ") + QString::fromStdString(summary)));
+  ShowMessage(
+      QStringLiteral("%1 sets exported to %2%3")
+          .arg(counts.sets)
+          .arg(path, summary.empty() ? QString() : QStringLiteral("; ") + QString::fromStdString(summary)));
   return true;
 }
 
 void HistoryWindow::AskExport(ExportFormat format) {
   const bool csv = format == ExportFormat::Csv;
-  const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Export"), directory_,
-                                                    csv ? QStringLiteral("CSV (*.csv)") : QStringLiteral("JSON Lines (*.jsonl)"));
+  const QString path = QFileDialog::getSaveFileName(
+      this, QStringLiteral("Export"), directory_,
+      csv ? QStringLiteral("CSV (*.csv)") : QStringLiteral("JSON Lines (*.jsonl)"));
   if (!path.isEmpty()) ExportTo(path, format);
 }
 

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "history/limits_and_alarms.h"
+#include "history/qt/set_plot.h"
 #include "history/set_export.h"
 #include "history/set_index.h"
 #include "history/zone_rules.h"
@@ -45,6 +46,8 @@ class HistoryWindow : public QMainWindow {
   bool ExportTo(const QString& path, ExportFormat format);
 
   bool indexing() const { return indexing_; }
+  // Indexing, or gathering the points of the plot.
+  bool busy() const { return indexing_ || plotting_; }
   SetTableModel& model() { return *model_; }
   QTableView& table() { return *table_; }
   SetPlot& plot() { return *plot_; }
@@ -59,6 +62,7 @@ class HistoryWindow : public QMainWindow {
   void ApplyRange();
   void ApplyChannels();
   void Replot();
+  void GatherSlice();
   void UpdateStatus();
   void ShowMessage(const QString& message);
   void AskExport(ExportFormat format);
@@ -85,6 +89,10 @@ class HistoryWindow : public QMainWindow {
   QTimer follow_;
   bool indexing_ = false;
   bool replotDue_ = false;
+  QTimer plotSlices_;
+  PlotContent plotJob_;
+  int plotRow_ = 0;
+  bool plotting_ = false;
 };
 
 }  // namespace tally::history

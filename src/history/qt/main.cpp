@@ -1,6 +1,7 @@
 // tally77-history: the captured sets of a data directory in a window, or
 // exported to standard output without a display.
 
+#include <QApplication>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -9,8 +10,6 @@
 #include "history/history_options.h"
 #include "history/qt/history_window.h"
 #include "history/qt/zone_of_qt.h"
-
-#include <QApplication>
 
 namespace {
 

@@ -165,7 +165,8 @@ QStringList SetPlot::SeriesNames() const {
 int SetPlot::PointsDrawn() const {
   int count = 0;
   for (QAbstractSeries* series : chart()->series()) {
-    if (series->type() == QAbstractSeries::SeriesTypeLine) count += static_cast<QLineSeries*>(series)->count();
+    if (series->type() == QAbstractSeries::SeriesTypeLine)
+      count += static_cast<QLineSeries*>(series)->count();
   }
   return count;
 }

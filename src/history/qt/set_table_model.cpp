@@ -28,7 +28,9 @@ int SetTableModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(rows_.size());
 }
 
-int SetTableModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kNoteColumn + 1; }
+int SetTableModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : kNoteColumn + 1;
+}
 
 const SetLine& SetTableModel::Line(std::size_t line) const {
   auto found = recent_.find(line);

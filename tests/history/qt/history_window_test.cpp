@@ -3,6 +3,8 @@
 // in the table and the plot, following the file, and the export equal to
 // the command line's.
 
+#include "history/qt/history_window.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -16,7 +18,6 @@
 #include <memory>
 
 #include "faults/fault_run.h"
-#include "history/qt/history_window.h"
 #include "history/qt/set_plot.h"
 #include "history/qt/set_table_model.h"
 #include "history/qt/zone_of_qt.h"
@@ -59,7 +60,7 @@ class HistoryWindowTest : public ::testing::Test {
     std::ofstream(directory + "/ct.dat", std::ios::binary) << table;
     std::ofstream(directory + "/fl.db1", std::ios::binary | std::ios::app) << "cut short\r\n";
     window.OpenDirectory(QString::fromStdString(directory));
-    ASSERT_TRUE(WaitFor([this] { return !window.indexing(); }));
+    ASSERT_TRUE(WaitFor([this] { return !window.busy(); }));
   }
 
   // Set n is stamped 14:(30 + n):15, its lines arriving a second apart.
@@ -67,7 +68,11 @@ class HistoryWindowTest : public ::testing::Test {
     run->clock.now = {2026, 12, 6, 14, 30 + set, 0};
     run->Set(set);
   }
-  std::string Series() { return window.plot().SeriesNames().join(",").toStdString(); }
+  // The plot's series once its points are gathered.
+  std::string Series() {
+    EXPECT_TRUE(WaitFor([this] { return !window.busy(); }));
+    return window.plot().SeriesNames().join(",").toStdString();
+  }
   QString Cell(int row, int column) {
     return window.model().data(window.model().index(row, column), Qt::DisplayRole).toString();
   }
@@ -97,7 +102,8 @@ TEST_F(HistoryWindowTest, TheChoiceOfTimeChannelsAndFieldReachesTableAndPlot) {
   // Sets 3 to 5 and the undated damaged line.
   window.SetRange(LocalStamp{2026, 12, 6, 14, 33, 15}, LocalStamp{2026, 12, 6, 14, 35, 15});
   EXPECT_EQ(window.model().rowCount(), 4);
-  EXPECT_EQ(window.StatusText(), "12 sets, 1 damaged lines, 4 shown from 2026-12-06 14:33:15 to 2026-12-06 14:35:15");
+  EXPECT_EQ(window.StatusText(),
+            "12 sets, 1 damaged lines, 4 shown from 2026-12-06 14:33:15 to 2026-12-06 14:35:15");
   window.model().sort(SetTableModel::kTimeColumn, Qt::DescendingOrder);
   EXPECT_EQ(Cell(0, ChannelColumn(3)), "53");
 
@@ -105,6 +111,7 @@ TEST_F(HistoryWindowTest, TheChoiceOfTimeChannelsAndFieldReachesTableAndPlot) {
   EXPECT_TRUE(window.table().isColumnHidden(ChannelColumn(1)));
   EXPECT_FALSE(window.table().isColumnHidden(ChannelColumn(5)));
   EXPECT_EQ(Series(), "Channel 3,Channel 3 high,Channel 5,Alarms");
+  EXPECT_TRUE(WaitFor([this] { return !window.busy(); }));
   EXPECT_EQ(window.plot().PointsDrawn(), 3 + 2 + 3);  // three sets, the limit line, three sets
   window.SetField(3);
   EXPECT_EQ(Series(), "Channel 3,Channel 5");
@@ -119,7 +126,8 @@ TEST_F(HistoryWindowTest, TheExportEqualsTheCommandLineExport) {
   window.SetRange(LocalStamp{2026, 12, 6, 14, 34, 0}, std::nullopt);
   window.SetChannels(std::bitset<17>().set(1).set(2).set(3).set(4).set(7));
   QTemporaryDir out;
-  for (const auto& [format, name] : {std::pair{ExportFormat::Csv, "csv"}, std::pair{ExportFormat::JsonLines, "json"}}) {
+  for (const auto& [format, name] :
+       {std::pair{ExportFormat::Csv, "csv"}, std::pair{ExportFormat::JsonLines, "json"}}) {
     SCOPED_TRACE(name);
     const QString path = out.filePath(QString::fromLatin1(name));
     ASSERT_TRUE(window.ExportTo(path, format));

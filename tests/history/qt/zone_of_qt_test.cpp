@@ -1,8 +1,9 @@
 // The zone's changes as the system's zone database gives them.
 
+#include "history/qt/zone_of_qt.h"
+
 #include <gtest/gtest.h>
 
-#include "history/qt/zone_of_qt.h"
 #include "history/set_line.h"
 
 namespace tally::history {
