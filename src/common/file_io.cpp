@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -122,12 +123,17 @@ Status ReplaceFile(const std::string& path, const std::string& bytes, Durability
 }
 
 Outcome<std::string> ReadWholeFile(const std::string& path) {
+  return ReadFileStart(path, static_cast<std::size_t>(-1));
+}
+
+Outcome<std::string> ReadFileStart(const std::string& path, std::size_t most) {
   const int handle = TALLY_OPEN(path.c_str(), O_RDONLY | TALLY_BINARY);
   if (handle < 0) return FileFailure(FailureCode::FileOpen, "open", path, errno);
   std::string content;
   char buffer[65536];
-  for (;;) {
-    const auto got = TALLY_READ(handle, buffer, sizeof buffer);
+  while (content.size() < most) {
+    const auto want = static_cast<unsigned>(std::min<std::size_t>(sizeof buffer, most - content.size()));
+    const auto got = TALLY_READ(handle, buffer, want);
     if (got < 0) {
       if (errno == EINTR) continue;
       const int error = errno;

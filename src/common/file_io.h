@@ -2,6 +2,7 @@
 // Whole-file writes in binary mode. Every call opens and closes its file;
 // nothing stays open between calls. Messages name the file and the reason.
 
+#include <cstddef>
 #include <string>
 
 #include "common/outcome.h"
@@ -35,5 +36,9 @@ Status ReplaceFile(const std::string& path, const std::string& bytes,
 
 // The whole content of a file.
 Outcome<std::string> ReadWholeFile(const std::string& path);
+
+// At most the first `most` bytes of a file: a file much larger than what
+// is used of it is never loaded whole.
+Outcome<std::string> ReadFileStart(const std::string& path, std::size_t most);
 
 }  // namespace tally

@@ -13,8 +13,8 @@ bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
 
 }  // namespace
 
-Outcome<ItemReader> ItemReader::Open(const std::string& path) {
-  Outcome<std::string> content = ReadWholeFile(path);
+Outcome<ItemReader> ItemReader::Open(const std::string& path, std::size_t most) {
+  Outcome<std::string> content = ReadFileStart(path, most);
   if (!content) return content.failure();
   ItemReader reader(std::move(content).value());
   reader.path_ = path;

@@ -22,7 +22,8 @@ struct Item {
 class ItemReader {
  public:
   // Reads the whole file (it is closed again before this returns).
-  static Outcome<ItemReader> Open(const std::string& path);
+  // most: the bytes read at most from the start of the file.
+  static Outcome<ItemReader> Open(const std::string& path, std::size_t most = static_cast<std::size_t>(-1));
   // Items of a text already in memory.
   explicit ItemReader(std::string content);
 

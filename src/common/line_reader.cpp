@@ -4,8 +4,8 @@
 
 namespace tally {
 
-Outcome<LineReader> LineReader::Open(const std::string& path) {
-  Outcome<std::string> content = ReadWholeFile(path);
+Outcome<LineReader> LineReader::Open(const std::string& path, std::size_t most) {
+  Outcome<std::string> content = ReadFileStart(path, most);
   if (!content) return content.failure();
   LineReader reader(std::move(content).value());
   reader.path_ = path;

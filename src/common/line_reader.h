@@ -13,7 +13,8 @@ namespace tally {
 class LineReader {
  public:
   // Reads the whole file (it is closed again before this returns).
-  static Outcome<LineReader> Open(const std::string& path);
+  // most: the bytes read at most from the start of the file.
+  static Outcome<LineReader> Open(const std::string& path, std::size_t most = static_cast<std::size_t>(-1));
   explicit LineReader(std::string content);
 
   // The next line without its line end; FailureCode::EndOfFile past the end.

@@ -15,7 +15,7 @@ constexpr int kBillLineWidth = 77;
 
 void CheckBillTemplate(CaptureContext& context) {
   Outcome<LineReader> opened =
-      LineReader::Open(SupportFilePath(context.state, kBillTemplateName));
+      LineReader::Open(SupportFilePath(context.state, kBillTemplateName), kSupportFileReadLimit);
   // The template only has to be readable and hold at least one line, even
   // an empty one; its text is not used.
   if (!opened || !opened.value().Next()) ShowReadProblem(context, kBillTemplateName);

@@ -52,7 +52,7 @@ ChannelEntry EntryFromLine(const std::string& line) {
 }
 
 void LoadChannelTable(CaptureContext& context) {
-  Outcome<LineReader> opened = LineReader::Open(SupportFilePath(context.state, kChannelTableName));
+  Outcome<LineReader> opened = LineReader::Open(SupportFilePath(context.state, kChannelTableName), kSupportFileReadLimit);
   if (!opened) {
     ShowReadProblem(context, kChannelTableName);
     return;

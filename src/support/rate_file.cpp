@@ -29,7 +29,7 @@ std::string FourColumnLine(std::string_view a, std::string_view b, std::string_v
 }  // namespace
 
 void LoadRateFile(CaptureContext& context) {
-  Outcome<ItemReader> opened = ItemReader::Open(SupportFilePath(context.state, kRateFileName));
+  Outcome<ItemReader> opened = ItemReader::Open(SupportFilePath(context.state, kRateFileName), kSupportFileReadLimit);
   if (!opened) {
     ShowReadProblem(context, kRateFileName);
     return;

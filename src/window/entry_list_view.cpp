@@ -119,9 +119,6 @@ void EntryListView::resizeEvent(QResizeEvent* event) {
 void EntryListView::changeEvent(QEvent* event) {
   if (event->type() == QEvent::FontChange) {
     rowHeight_ = std::max(1, fontMetrics().height());
-  refresh_.setSingleShot(true);
-  refresh_.setInterval(0);
-  connect(&refresh_, &QTimer::timeout, this, &EntryListView::Refresh);
     UpdateScrollRange();
     viewport()->update();
   }

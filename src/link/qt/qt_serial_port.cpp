@@ -1,5 +1,6 @@
 #include "link/qt/qt_serial_port.h"
 
+#include <QSignalBlocker>
 #include <algorithm>
 #include <utility>
 
@@ -169,6 +170,9 @@ void QtSerialPort::DrainOutput() {
       MillisecondsToSend(settings_, static_cast<std::size_t>(pending)) + kDrainMarginMilliseconds;
   QElapsedTimer elapsed;
   elapsed.start();
+  // Waiting for the write may deliver a receive notification at once; no
+  // handler may run inside the close. What arrived is read before release.
+  const QSignalBlocker quiet(serial_);
   while (serial_.bytesToWrite() > 0) {
     const long long left = budget - elapsed.elapsed();
     if (left <= 0 || !serial_.waitForBytesWritten(static_cast<int>(left))) break;

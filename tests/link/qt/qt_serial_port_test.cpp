@@ -115,6 +115,25 @@ TEST_F(QtSerialPortTest, CloseRightAfterAWriteDeliversEveryByte) {
   EXPECT_EQ(peer.Received(), bulk + end);
 }
 
+// The drain on close waits for the line; a receive event must not run
+// inside it (no handler runs inside another).
+TEST_F(QtSerialPortTest, NoReceiveEventRunsInsideTheDrainOnClose) {
+  PtyPeer peer;
+  UseDevice(peer.path());
+  ASSERT_FALSE(port.SetSettings("9600,N,8,1"));
+  ASSERT_FALSE(port.Open());
+  bool closing = false;
+  int insideClose = 0;
+  port.SetReceiveHandler([&] { insideClose += closing ? 1 : 0; });
+  peer.Write("1,5,20,300");
+  ASSERT_FALSE(port.Output(std::string(2000, 'x')));
+  closing = true;
+  port.Close();
+  closing = false;
+  EXPECT_EQ(insideClose, 0);
+  ASSERT_TRUE(peer.WaitForBytes(2000, kPatience));
+}
+
 TEST_F(QtSerialPortTest, WritesWhileClosedFailQuietly) {
   PtyPeer peer;
   UseDevice(peer.path());
