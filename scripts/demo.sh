@@ -5,7 +5,9 @@
 #
 # With a display, the window opens for you: open DEMO in the directory list,
 # clear Obs # and press Init (default support files), set Obs # to 1 and
-# press Com1. The run ends by itself after the set.
+# press Com1. The simulator leaves 3 s between bursts, more than the
+# window's starting Interval of 2000 ms, so nothing else needs typing. The
+# run ends by itself after the set (about a minute).
 #
 # Without a display (or with --auto) the same runs under a virtual X server
 # and the window is worked as an operator would, with mouse and keys: DEMO
@@ -39,6 +41,19 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# Says why the demo stops, with the end of the window's and the simulator's
+# logs, and stops it.
+fail() {
+  echo "$1" >&2
+  for log in "$data/window.log" "$data/sim.log"; do
+    if [ -s "$log" ]; then
+      echo "--- last lines of $log:" >&2
+      tail -n 20 "$log" >&2
+    fi
+  done
+  exit 1
+}
+
 # Waits until the command succeeds, at most $1 seconds.
 wait_for() {
   local seconds=$1; shift
@@ -49,17 +64,23 @@ wait_for() {
   done
 }
 
-sets=1
-if ((auto)); then sets=2; fi
-"$sim_bin" --bursts $((sets * 16)) --gap 1000 >"$data/sim.log" 2>&1 &
+# With a display the operator keeps the window's Interval of 2000 ms: the
+# bursts come 3 s apart. Played by the script, Interval 300 is typed and
+# they come 1 s apart. Either way the simulator gives up a minute after its
+# last burst if no end command came.
+sets=1 gap=3000
+if ((auto)); then sets=2 gap=1000; fi
+rm -f "$data/window.log"
+"$sim_bin" --bursts $((sets * 16)) --gap "$gap" --wait-end 60000 >"$data/sim.log" 2>&1 &
 pids+=($!)
-wait_for 10 test -s "$data/sim.log"
+wait_for 10 test -s "$data/sim.log" || fail "The simulator did not start within 10 s"
 pty=$(head -n 1 "$data/sim.log")
 echo "Simulated processor on $pty (its log: $data/sim.log)"
 
 if ((!auto)); then
   echo "Open DEMO in the directory list, clear Obs #, press Init, set Obs # to 1, press Com1."
-  (cd "$data" && TALLY77_COM1=$pty "$window_bin")
+  (cd "$data" && TALLY77_COM1=$pty "$window_bin" --data-dir "$data")
+  if [ ! -s "$data/DEMO/fl.db1" ]; then fail "The window closed before a set was written"; fi
   echo "Files of the run in $data/DEMO:"
   ls -l "$data/DEMO"
   exit 0
@@ -69,16 +90,17 @@ fi
 display_file=$(mktemp)
 Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$display_file" 2>/dev/null &
 pids+=($!)
-wait_for 10 test -s "$display_file"
+wait_for 10 test -s "$display_file" || fail "Xvfb did not start within 10 s"
 export DISPLAY=":$(head -n 1 "$display_file")"
 rm -f "$display_file"
 
-(cd "$data" && TALLY77_COM1=$pty exec "$window_bin") >"$data/window.log" 2>&1 &
+(cd "$data" && TALLY77_COM1=$pty exec "$window_bin" --data-dir "$data") >"$data/window.log" 2>&1 &
 window_pid=$!
 pids+=("$window_pid")
 
-window=$(xdotool search --sync --name "ferroLUMEN Tally 77 v1.10" | head -n 1)
-xdotool windowfocus --sync "$window"
+find_window() { window=$(xdotool search --name "ferroLUMEN Tally 77 v1.10" 2>/dev/null | head -n 1); [ -n "$window" ]; }
+wait_for 30 find_window || fail "The window did not appear within 30 s"
+timeout 10 xdotool windowfocus --sync "$window" || fail "The window did not take the focus within 10 s"
 read -r width height < <(xdotool getwindowgeometry --shell "$window" |
   awk -F= '/^WIDTH/ {w=$2} /^HEIGHT/ {h=$2} END {print w, h}')
 
@@ -116,16 +138,14 @@ if wait_for 150 test -s "$data/DEMO/fl.db1"; then
   import -window "$window" "$shot"
   echo "Screenshot of the window after the first set: $shot"
 else
-  echo "No set was written within 150 s; see $data/window.log and $data/sim.log" >&2
   import -window root "$shot" || true
-  exit 1
+  fail "No set was written within 150 s (screen: $shot)"
 fi
 
 if wait_for 120 bash -c "! kill -0 $window_pid 2>/dev/null"; then
   echo "The run ended after $sets sets."
 else
-  echo "The run did not end within 120 s" >&2
-  exit 1
+  fail "The run did not end within 120 s"
 fi
 echo "Files of the run in $data/DEMO:"
 ls -l "$data/DEMO"
