@@ -58,6 +58,17 @@ done
 for info in "$root"/usr/share/metainfo/*.metainfo.xml; do
   appstreamcli validate --no-net "$info" || fail "appstreamcli validate $info"
 done
+# Every program a desktop entry or a unit starts is where it says, so a unit
+# configured for another prefix or a renamed program is caught.
+programs=$(cat "$root"/usr/share/applications/*.desktop "$root"/usr/lib/systemd/system/* 2>/dev/null |
+  sed -n 's/^\(Exec\|ExecStart\|ExecReload\|ExecStop\)=[-@+!:]*\([^ ]*\).*/\2/p' | sort -u)
+for program in $programs; do
+  case $program in
+    /*/tally77*) [ -x "$root$program" ] || fail "$program, started by an installed file, is not in the package" ;;
+    /*) [ -x "$program" ] || fail "$program, started by an installed file, is missing" ;;
+    *) [ -x "$root/usr/bin/$program" ] || fail "$program, started by an installed file, is not in /usr/bin" ;;
+  esac
+done
 # The man pages as packaged (a local dpkg may be told to leave them out).
 dpkg-deb -x "$deb" "$work/contents"
 for page in "$work"/contents/usr/share/man/man*/*; do
