@@ -20,6 +20,9 @@ enum class FailureCode {
   PortOpen,      // a serial port could not be opened
   PortSettings,  // a line settings text that cannot be applied
   PortWrite,     // writing to a serial port failed (or the port is closed)
+  DatabaseUnreachable,  // the database cannot be reached now: worth trying again
+  DatabaseRefused,      // the database answered no (log-in, schema, privileges)
+  CommandLine,          // arguments a program cannot take
 };
 
 struct Failure {

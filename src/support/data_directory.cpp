@@ -9,6 +9,8 @@ namespace {
 
 constexpr int kPortButtons = 4;
 
+}  // namespace
+
 // The directory list's path with the separator at its end; a root already
 // has it.
 std::string DirectoryWithSeparator(const std::string& path) {
@@ -21,8 +23,6 @@ std::string DirectoryWithSeparator(const std::string& path) {
 std::string MarkerOf(const std::string& dataPath) {
   return Left(Right(dataPath, 5), 4);
 }
-
-}  // namespace
 
 void SelectDataDirectory(CaptureContext& context) {
   CaptureState& state = context.state;

@@ -1,0 +1,40 @@
+#include "common/stop_signals.h"
+
+#include <poll.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+namespace tally {
+
+StopSignals::StopSignals() {
+  sigset_t stops;
+  sigemptyset(&stops);
+  sigaddset(&stops, SIGTERM);
+  sigaddset(&stops, SIGINT);
+  sigaddset(&stops, SIGHUP);
+  sigprocmask(SIG_BLOCK, &stops, &previous_);
+  fd_ = signalfd(-1, &stops, SFD_NONBLOCK | SFD_CLOEXEC);
+}
+
+StopSignals::~StopSignals() {
+  if (fd_ >= 0) ::close(fd_);
+  sigprocmask(SIG_SETMASK, &previous_, nullptr);
+}
+
+int StopSignals::Pending() {
+  if (received_ != 0 || fd_ < 0) return received_;
+  signalfd_siginfo info{};
+  if (::read(fd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
+    received_ = static_cast<int>(info.ssi_signo);
+  }
+  return received_;
+}
+
+int StopSignals::WaitFor(int milliseconds) {
+  if (Pending() != 0 || fd_ < 0) return received_;
+  pollfd watch{fd_, POLLIN, 0};
+  ::poll(&watch, 1, milliseconds);
+  return Pending();
+}
+
+}  // namespace tally

@@ -1,0 +1,133 @@
+#include "forward/database.h"
+
+#include <cstdlib>
+
+namespace tally::forward {
+namespace {
+
+bool Contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
+
+std::string Trimmed(std::string text) {
+  while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
+  return text;
+}
+
+// The password given in conninfo or PGPASSWORD, if any.
+std::vector<std::string> SecretsOf(const std::string& conninfo) {
+  std::vector<std::string> secrets;
+  if (PQconninfoOption* options = PQconninfoParse(conninfo.c_str(), nullptr)) {
+    for (PQconninfoOption* option = options; option->keyword != nullptr; ++option) {
+      if (option->val != nullptr && *option->val != '\0' && std::string(option->keyword) == "password") {
+        secrets.emplace_back(option->val);
+      }
+    }
+    PQconninfoFree(options);
+  }
+  if (const char* fromEnvironment = std::getenv("PGPASSWORD"); fromEnvironment && *fromEnvironment) {
+    secrets.emplace_back(fromEnvironment);
+  }
+  return secrets;
+}
+
+// A log-in the server turned down, or a name it does not know: trying again
+// will not help.
+bool RefusedAtLogIn(PGconn* connection, const std::string& message) {
+  return PQconnectionNeedsPassword(connection) || Contains(message, "authentication failed") ||
+         Contains(message, "no password supplied") || Contains(message, "does not exist") ||
+         Contains(message, "permission denied") || Contains(message, "no pg_hba.conf entry") ||
+         Contains(message, "invalid ");
+}
+
+bool WorthRetrying(const char* state) {
+  const std::string code = state ? state : "";
+  return code.rfind("08", 0) == 0 || code == "57P01" || code == "57P02" || code == "57P03" ||
+         code == "40001" || code == "40P01" || code == "53300";
+}
+
+}  // namespace
+
+std::string WithoutSecrets(std::string message, const std::vector<std::string>& secrets) {
+  for (const std::string& secret : secrets) {
+    for (std::size_t at = message.find(secret); at != std::string::npos; at = message.find(secret, at + 3)) {
+      message.replace(at, secret.size(), "***");
+    }
+  }
+  return message;
+}
+
+std::string Rows::Text(int row, int column) const {
+  const char* value = PQgetvalue(result_.get(), row, column);
+  return std::string(value, static_cast<std::size_t>(PQgetlength(result_.get(), row, column)));
+}
+
+long long Rows::Number(int row, int column) const { return std::atoll(PQgetvalue(result_.get(), row, column)); }
+
+long long Rows::Affected() const { return std::atoll(PQcmdTuples(result_.get())); }
+
+Database::Database(PGconn* connection, std::vector<std::string> secrets)
+    : connection_(connection, &PQfinish), secrets_(std::move(secrets)) {}
+
+Outcome<Database> Database::Connect(const std::string& conninfo) {
+  std::vector<std::string> secrets = SecretsOf(conninfo);
+  char* parseError = nullptr;
+  if (PQconninfoOption* options = PQconninfoParse(conninfo.c_str(), &parseError)) {
+    PQconninfoFree(options);
+  } else {
+    // libpq's own message may quote a piece of the string, password included.
+    PQfreemem(parseError);
+    return Failure{FailureCode::DatabaseRefused, "the connection string given with --db cannot be read"};
+  }
+  const char* keywords[] = {"dbname", "client_encoding", "connect_timeout", "application_name", nullptr};
+  const char* values[] = {conninfo.c_str(), "LATIN1", "10", "tally77-forward", nullptr};
+  PGconn* connection = PQconnectdbParams(keywords, values, 1);
+  if (connection == nullptr) return Failure{FailureCode::DatabaseUnreachable, "out of memory"};
+  if (PQstatus(connection) != CONNECTION_OK) {
+    const std::string message = WithoutSecrets(Trimmed(PQerrorMessage(connection)), secrets);
+    const FailureCode code =
+        RefusedAtLogIn(connection, message) ? FailureCode::DatabaseRefused : FailureCode::DatabaseUnreachable;
+    PQfinish(connection);
+    return Failure{code, message};
+  }
+  return Database(connection, std::move(secrets));
+}
+
+Failure Database::FailureOf(PGresult* result) const {
+  const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+  const std::string text = result ? PQresultErrorMessage(result) : PQerrorMessage(connection_.get());
+  const bool lost = PQstatus(connection_.get()) != CONNECTION_OK || WorthRetrying(state);
+  return Failure{lost ? FailureCode::DatabaseUnreachable : FailureCode::DatabaseRefused,
+                 WithoutSecrets(Trimmed(text), secrets_)};
+}
+
+Outcome<Rows> Database::Run(const std::string& sql, const std::vector<Parameter>& parameters) {
+  std::vector<const char*> values;
+  values.reserve(parameters.size());
+  for (const Parameter& parameter : parameters) values.push_back(parameter ? parameter->c_str() : nullptr);
+  PGresult* result = PQexecParams(connection_.get(), sql.c_str(), static_cast<int>(values.size()), nullptr,
+                                  values.data(), nullptr, nullptr, 0);
+  const ExecStatusType status = result ? PQresultStatus(result) : PGRES_FATAL_ERROR;
+  if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) return Rows(result);
+  Failure failure = FailureOf(result);
+  PQclear(result);
+  return failure;
+}
+
+Status Database::RunScript(const std::string& sql) {
+  PGresult* result = PQexec(connection_.get(), sql.c_str());
+  const ExecStatusType status = result ? PQresultStatus(result) : PGRES_FATAL_ERROR;
+  if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) {
+    PQclear(result);
+    return Ok();
+  }
+  Failure failure = FailureOf(result);
+  PQclear(result);
+  return failure;
+}
+
+std::string Database::Where() const {
+  PGconn* connection = connection_.get();
+  const std::string host = PQhost(connection) ? PQhost(connection) : "";
+  return host + ":" + PQport(connection) + "/" + PQdb(connection) + " as " + PQuser(connection);
+}
+
+}  // namespace tally::forward

@@ -1,0 +1,15 @@
+# Writes the migrations of sql/ into a C++ source, in the order of their names,
+# so that the program carries them and --migrate needs no file beside it.
+file(GLOB migrations ${SQL_DIR}/*.sql)
+list(SORT migrations)
+set(body "// Generated from src/forward/sql/ at build time.\n#include \"forward/migrations.h\"\n\nnamespace tally::forward {\n\nconst std::vector<Migration>& Migrations() {\n  static const std::vector<Migration> all{\n")
+foreach(path ${migrations})
+  get_filename_component(name ${path} NAME_WE)
+  string(REGEX MATCH "^[0-9]+" number ${name})
+  math(EXPR version "${number} + 0")
+  file(READ ${path} sql)
+  string(APPEND body "    {${version}, \"${name}\", R\"tally_sql(${sql})tally_sql\"},\n")
+endforeach()
+string(APPEND body "  };\n  return all;\n}\n\n}  // namespace tally::forward\n")
+file(WRITE ${OUTPUT}.new "${body}")
+file(COPY_FILE ${OUTPUT}.new ${OUTPUT} ONLY_IF_DIFFERENT)

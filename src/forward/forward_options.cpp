@@ -1,0 +1,80 @@
+#include "forward/forward_options.h"
+
+#include <unistd.h>
+
+#include "support/data_directory.h"
+
+#ifndef TALLY77_VERSION
+#define TALLY77_VERSION "unknown"
+#endif
+
+namespace tally::forward {
+namespace {
+
+Failure Usage(const std::string& message) {
+  return Failure{FailureCode::CommandLine, message + "\nTry 'tally77-forward --help'."};
+}
+
+}  // namespace
+
+std::string DefaultStation(const std::string& dataDirectory) {
+  char host[256] = {};
+  if (gethostname(host, sizeof host - 1) != 0) host[0] = '\0';
+  return std::string(host) + "/" + MarkerOf(DirectoryWithSeparator(dataDirectory));
+}
+
+Outcome<ForwardOptions> ParseForwardOptions(const std::vector<std::string>& arguments) {
+  ForwardOptions options;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    const bool hasValue = i + 1 < arguments.size();
+    if (argument == "--help" || argument == "-h") {
+      options.action = ForwardOptions::Action::Help;
+    } else if (argument == "--version") {
+      options.action = ForwardOptions::Action::Version;
+    } else if (argument == "--migrate") {
+      options.action = ForwardOptions::Action::Migrate;
+    } else if (argument == "--once") {
+      options.once = true;
+    } else if (argument == "--data-dir" || argument == "--db" || argument == "--station") {
+      if (!hasValue) return Usage(argument + " needs a value");
+      std::string& target = argument == "--data-dir" ? options.dataDirectory
+                            : argument == "--db"     ? options.conninfo
+                                                     : options.station;
+      target = arguments[++i];
+    } else {
+      return Usage("unknown argument \"" + argument + "\"");
+    }
+  }
+  if (options.action == ForwardOptions::Action::Follow) {
+    if (options.dataDirectory.empty()) return Usage("--data-dir is missing");
+    options.dataDirectory = DirectoryWithSeparator(options.dataDirectory);
+    if (options.station.empty()) options.station = DefaultStation(options.dataDirectory);
+  }
+  return options;
+}
+
+std::string ForwardHelp() {
+  return "Usage: tally77-forward --data-dir DIR [--db CONNINFO] [--station NAME] [--once]\n"
+         "       tally77-forward --migrate [--db CONNINFO]\n"
+         "\n"
+         "Ships every whole set of DIR/fl.db1 and every line of DIR/alarmlog.txt into\n"
+         "PostgreSQL, each exactly once, and keeps following both files.\n"
+         "\n"
+         "  --data-dir DIR   the station's data directory\n"
+         "  --db CONNINFO    libpq connection string or URI; PGHOST, PGSERVICE,\n"
+         "                   ~/.pgpass and the other libpq settings apply too\n"
+         "  --station NAME   the station's name in the database\n"
+         "                   (default: host name/marker of DIR)\n"
+         "  --once           ship what is whole now, then end\n"
+         "  --migrate        create or upgrade the database schema (owner role), then end\n"
+         "  --help           this text\n"
+         "  --version        the program's version\n"
+         "\n"
+         "Exit status: 0 done or stopped by SIGTERM/SIGINT, 1 the database refused\n"
+         "(log-in, schema, privileges), 2 a wrong command line.\n";
+}
+
+std::string ForwardVersion() { return std::string("tally77-forward ") + TALLY77_VERSION + "\n"; }
+
+}  // namespace tally::forward

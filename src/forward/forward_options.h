@@ -1,0 +1,31 @@
+#pragma once
+// The command line of tally77-forward.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/outcome.h"
+#include "forward/line_batch.h"
+
+namespace tally::forward {
+
+struct ForwardOptions {
+  enum class Action { Follow, Migrate, Help, Version } action = Action::Follow;
+  std::string dataDirectory;  // with the separator at its end
+  std::string conninfo;
+  std::string station;  // host name and marker when not given
+  bool once = false;    // ship what is whole now, then end
+  BatchLimits limits;
+};
+
+// Failure carries the message for standard error (never the --db value).
+Outcome<ForwardOptions> ParseForwardOptions(const std::vector<std::string>& arguments);
+
+std::string ForwardHelp();
+std::string ForwardVersion();
+
+// "host/MRK1": this computer's name and the data directory's marker.
+std::string DefaultStation(const std::string& dataDirectory);
+
+}  // namespace tally::forward

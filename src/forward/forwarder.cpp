@@ -1,0 +1,168 @@
+#include "forward/forwarder.h"
+
+#include <csignal>
+#include <cstdlib>
+#include <ctime>
+
+#include "forward/schema.h"
+
+namespace tally::forward {
+namespace {
+
+constexpr int kFirstPauseMs = 500;
+constexpr int kLongestPauseMs = 60'000;
+constexpr int kIdlePollMs = 250;
+
+std::string Number(std::uint64_t value) { return std::to_string(value); }
+
+std::string Signed(std::uint64_t hash) { return std::to_string(static_cast<long long>(hash)); }
+
+long long MonotonicSeconds() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return now.tv_sec;
+}
+
+}  // namespace
+
+Forwarder::Forwarder(ForwardOptions options, StopSignals& stops, const LogWriter& log)
+    : options_(std::move(options)),
+      stops_(stops),
+      log_(log),
+      files_{{"fl.db1", FollowedKind::Sets, {}}, {"alarmlog.txt", FollowedKind::Alarms, {}}} {
+  const char* failpoint = std::getenv("TALLY77_FORWARD_FAILPOINT");
+  killBeforeCommit_ = failpoint != nullptr && std::string(failpoint) == "kill-before-commit";
+}
+
+int Forwarder::Run() {
+  log_.Info("forwarding " + options_.dataDirectory + " as station \"" + options_.station + "\"");
+  while (stops_.Pending() == 0) {
+    if (!database_ && !Reach()) break;
+    bool shipped = false;
+    for (FollowedFile& file : files_) {
+      const Step step = Ship(file);
+      if (step == Step::Refused) return 1;
+      if (step == Step::Lost) break;
+      shipped = shipped || step == Step::Shipped;
+    }
+    if (!database_ || shipped) continue;
+    if (options_.once) return 0;
+    (void)stops_.WaitFor(kIdlePollMs);
+  }
+  if (refusal_) return 1;
+  log_.Info("stopped by signal " + std::to_string(stops_.Pending()));
+  return 0;
+}
+
+bool Forwarder::Reach() {
+  for (int pauseMs = kFirstPauseMs; stops_.Pending() == 0; pauseMs = std::min(pauseMs * 2, kLongestPauseMs)) {
+    Outcome<Database> connected = Database::Connect(options_.conninfo);
+    Status failed = connected ? Prepare(connected.value()) : Status(connected.failure());
+    if (!failed) {
+      database_.emplace(std::move(connected).value());
+      if (waiting_) {
+        log_.Info("database reachable again after " + std::to_string(MonotonicSeconds() - lostSince_) +
+                                     " s: catching up");
+      } else {
+        log_.Info("connected to " + database_->Where());
+      }
+      waiting_ = false;
+      return true;
+    }
+    if (failed->code != FailureCode::DatabaseUnreachable) {
+      log_.Error("the database refused: " + failed->message);
+      refusal_ = failed;
+      return false;
+    }
+    Lose(*failed);
+    if (stops_.WaitFor(pauseMs) != 0) break;
+  }
+  return false;
+}
+
+void Forwarder::Lose(const Failure& failure) {
+  database_.reset();
+  if (waiting_) return;
+  waiting_ = true;
+  lostSince_ = MonotonicSeconds();
+  log_.Warning("database unreachable (" + failure.message +
+                                "); trying again with growing pauses of up to 60 s, the files keep what waits");
+}
+
+Status Forwarder::Prepare(Database& database) {
+  if (Status failed = CheckSchema(database)) return failed;
+  const Parameter station = options_.station;
+  Outcome<Rows> inserted =
+      database.Run("INSERT INTO tally77.stations (name) VALUES ($1) ON CONFLICT (name) DO NOTHING", {station});
+  if (!inserted) return inserted.failure();
+  Outcome<Rows> id = database.Run("SELECT id FROM tally77.stations WHERE name = $1", {station});
+  if (!id) return id.failure();
+  stationId_ = static_cast<int>(id.value().Number(0, 0));
+  for (FollowedFile& file : files_) {
+    Outcome<Rows> last = database.Run(
+        "SELECT byte_offset, line_length, line_hash FROM tally77.positions WHERE station_id = $1 AND file = $2 "
+        "ORDER BY id DESC LIMIT 1",
+        {std::to_string(stationId_), file.name});
+    if (!last) return last.failure();
+    file.position = {};
+    if (last.value().count() == 1) {
+      const Rows& row = last.value();
+      file.position = {static_cast<std::uint64_t>(row.Number(0, 0)), static_cast<std::uint32_t>(row.Number(0, 1)),
+                       static_cast<std::uint64_t>(row.Number(0, 2))};
+    }
+  }
+  return Ok();
+}
+
+Forwarder::Step Forwarder::Trouble(const Failure& failure) {
+  if (failure.code == FailureCode::DatabaseUnreachable) {
+    Lose(failure);
+    return Step::Lost;
+  }
+  log_.Error("the database refused: " + failure.message);
+  refusal_ = failure;
+  return Step::Refused;
+}
+
+Forwarder::Step Forwarder::Ship(FollowedFile& file) {
+  const std::string path = options_.dataDirectory + file.name;
+  if (const PositionCheck check = CheckPosition(path, file.position); check != PositionCheck::Holds) {
+    log_.Warning(PositionTrouble(check, file.name, file.position.offset));
+    file.position = {};
+  }
+  Outcome<LineBatch> batch = ReadLineBatch(path, file.position, options_.limits);
+  if (!batch) {
+    log_.Warning(batch.failure().message);
+    return Step::Idle;
+  }
+  if (batch.value().lines.empty()) return Step::Idle;
+  const FilePosition end = batch.value().end;
+  const Shipment shipment = ShipmentOf(file.kind, batch.value().lines, stationId_);
+  batch.value().lines.clear();
+
+  Database& database = *database_;
+  if (Status failed = database.RunScript("BEGIN")) return Trouble(*failed);
+  Outcome<Rows> stored = database.Run(shipment.sql, shipment.parameters);
+  Outcome<Rows> moved =
+      stored ? database.Run("INSERT INTO tally77.positions (station_id, file, byte_offset, line_length, line_hash) "
+                            "VALUES ($1, $2, $3, $4, $5)",
+                            {std::to_string(stationId_), file.name, Number(end.offset), Number(end.lineLength),
+                             Signed(end.lineHash)})
+             : Outcome<Rows>(stored.failure());
+  if (!moved) {
+    (void)database.RunScript("ROLLBACK");
+    return Trouble(moved.failure());
+  }
+  if (killBeforeCommit_) std::raise(SIGKILL);
+  if (Status failed = database.RunScript("COMMIT")) return Trouble(*failed);
+  file.position = end;
+  const long long added = stored.value().Number(0, 0);
+  log_.Info(file.name + ": " + std::to_string(added) + " of " + std::to_string(shipment.lines) +
+                             " lines stored" +
+                             (added < shipment.lines ? " (" + std::to_string(shipment.lines - added) + " already there)"
+                                                     : "") +
+                             ", shipped up to byte " + Number(end.offset));
+  return Step::Shipped;
+}
+
+}  // namespace tally::forward

@@ -1,0 +1,57 @@
+// tally77-forward: ships the sets and alarms of one station's data directory
+// into PostgreSQL, exactly once, and follows the files as they grow.
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "common/log_line.h"
+#include "common/stop_signals.h"
+#include "forward/database.h"
+#include "forward/forward_options.h"
+#include "forward/forwarder.h"
+#include "forward/schema.h"
+
+namespace {
+
+using namespace tally;
+using namespace tally::forward;
+
+int MigrateDatabase(const std::string& conninfo, const LogWriter& log) {
+  Outcome<Database> database = Database::Connect(conninfo);
+  if (!database) {
+    log.Error("cannot connect to the database: " + database.failure().message);
+    return 1;
+  }
+  if (Status failed = Migrate(database.value(), [&log](const std::string& what) { log.Info(what); })) {
+    log.Error(failed->message);
+    return 1;
+  }
+  log.Info("schema at version " + std::to_string(SchemaVersion()));
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const Outcome<ForwardOptions> options = ParseForwardOptions(std::vector<std::string>(argv + 1, argv + argc));
+  if (!options) {
+    std::fprintf(stderr, "tally77-forward: %s\n", options.failure().message.c_str());
+    return 2;
+  }
+  const LogWriter log(stdout);
+  switch (options.value().action) {
+    case ForwardOptions::Action::Help:
+      std::fputs(ForwardHelp().c_str(), stdout);
+      return 0;
+    case ForwardOptions::Action::Version:
+      std::fputs(ForwardVersion().c_str(), stdout);
+      return 0;
+    case ForwardOptions::Action::Migrate:
+      return MigrateDatabase(options.value().conninfo, log);
+    case ForwardOptions::Action::Follow:
+      break;
+  }
+  StopSignals stops;
+  return Forwarder(options.value(), stops, log).Run();
+}

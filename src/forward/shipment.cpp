@@ -1,0 +1,183 @@
+#include "forward/shipment.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+
+#include "forward/array_parameter.h"
+#include "forward/station_time.h"
+#include "history/set_line.h"
+
+namespace tally::forward {
+namespace {
+
+using history::LocalStamp;
+using history::SetLine;
+
+const char* const kSetSql = R"sql(
+WITH input AS (
+  SELECT * FROM unnest($2::bigint[], $3::text[], $4::text[], $5::int[], $6::bigint[], $7::text[], $8::text[])
+    WITH ORDINALITY AS t(file_offset, marker, stamp, utc_offset, epoch, processor_type, record, n)
+), stored AS (
+  INSERT INTO tally77.sets (station_id, file_offset, marker, stamp, utc_offset, taken_at, processor_type, record)
+  SELECT $1, file_offset, marker, stamp, utc_offset, to_timestamp(epoch), processor_type, record
+  FROM input ORDER BY n
+  ON CONFLICT (station_id, stamp, md5(record)) DO NOTHING
+  RETURNING id, stamp, record, taken_at
+), numbered AS (
+  SELECT DISTINCT ON (s.id) s.id, s.taken_at, i.n
+  FROM stored s JOIN input i ON i.stamp = s.stamp AND i.record = s.record
+  ORDER BY s.id, i.n
+), readings AS (
+  INSERT INTO tally77.readings (set_id, slot, station_id, taken_at, channel, line,
+                                field1, field2, field3, field4, field5, field6, field7, field8)
+  SELECT b.id, r.slot, $1, b.taken_at, r.channel, r.line, r.f1::numeric, r.f2::numeric, r.f3::numeric,
+         r.f4::numeric, r.f5::numeric, r.f6::numeric, r.f7::numeric, r.f8::numeric
+  FROM unnest($9::int[], $10::int[], $11::int[], $12::text[], $13::text[], $14::text[], $15::text[],
+              $16::text[], $17::text[], $18::text[], $19::text[], $20::text[])
+         AS r(n, slot, channel, line, f1, f2, f3, f4, f5, f6, f7, f8)
+  JOIN numbered b ON b.n = r.n
+  RETURNING 1
+), others AS (
+  INSERT INTO tally77.other_lines (station_id, file_offset, line, reason)
+  SELECT $1, o.file_offset, o.line, o.reason FROM unnest($21::bigint[], $22::text[], $23::text[])
+    AS o(file_offset, line, reason)
+  ON CONFLICT DO NOTHING
+  RETURNING 1
+)
+SELECT (SELECT count(*) FROM stored) + (SELECT count(*) FROM others)
+)sql";
+
+const char* const kAlarmSql = R"sql(
+WITH stored AS (
+  INSERT INTO tally77.alarms (station_id, file_offset, line, channel, kind, stamp, utc_offset, taken_at)
+  SELECT $1, a.file_offset, a.line, a.channel, a.kind, a.stamp, a.utc_offset, to_timestamp(a.epoch)
+  FROM unnest($2::bigint[], $3::text[], $4::text[], $5::text[], $6::text[], $7::int[], $8::bigint[])
+    AS a(file_offset, line, channel, kind, stamp, utc_offset, epoch)
+  ON CONFLICT DO NOTHING
+  RETURNING 1
+)
+SELECT count(*) FROM stored
+)sql";
+
+std::optional<StationTime> Placed(const LocalStamp& s) {
+  return PlaceLocalTime(s.year, s.month, s.day, s.hour, s.minute, s.second);
+}
+
+// A field's text as a number the server reads, NULL when it has no digit.
+std::optional<std::string> NumberText(std::string_view field) {
+  if (std::none_of(field.begin(), field.end(), [](char c) { return c >= '0' && c <= '9'; })) return std::nullopt;
+  return std::string(field);
+}
+
+std::optional<std::string> ChannelOf(double value) {
+  if (!std::isfinite(value) || std::fabs(value) > std::numeric_limits<int>::max() / 2) return std::nullopt;
+  return std::to_string(std::lrint(value));  // a half goes to the even neighbour
+}
+
+struct SetColumns {
+  std::array<ArrayParameter, 7> sets;       // offset, marker, stamp, utc offset, epoch, type, record
+  std::array<ArrayParameter, 12> readings;  // set number, slot, channel, line, fields 1-8
+  std::array<ArrayParameter, 3> others;     // offset, line, reason
+
+  void AddOther(const WholeLine& line, const std::string& reason) {
+    others[0].Add(static_cast<long long>(line.offset));
+    others[1].Add(line.text);
+    others[2].Add(reason);
+  }
+
+  void AddReadings(const SetLine& set, long long number) {
+    for (int slot = 1; slot <= history::kChannelSlots; ++slot) {
+      const history::ChannelSlot& fields = set.slots[slot - 1];
+      const history::Field& first = fields.fields[0];
+      const history::Field& last = fields.fields[fields.fieldCount - 1];
+      readings[0].Add(number);
+      readings[1].Add(slot);
+      readings[2].Add(ChannelOf(set.Value(slot, 1)));
+      readings[3].Add(std::string_view(set.text).substr(first.position, last.position + last.length - first.position));
+      for (int field = 1; field <= history::kMostFields; ++field) {
+        readings[3 + field].Add(field <= fields.fieldCount ? NumberText(set.FieldText(slot, field)) : std::nullopt);
+      }
+    }
+  }
+
+  void AddSet(const WholeLine& line, long long number) {
+    const SetLine set = history::ParseSetLine(line.text);
+    const std::optional<StationTime> placed = set.damaged() ? std::nullopt : Placed(set.stamp);
+    if (!placed) {
+      AddOther(line, set.damaged() ? set.reason : "the stamp is no time of the station's zone");
+      return;
+    }
+    sets[0].Add(static_cast<long long>(line.offset));
+    sets[1].Add(set.marker);
+    sets[2].Add(std::string_view(line.text).substr(history::kMarkerLength, 14));
+    sets[3].Add(placed->utcOffset);
+    sets[4].Add(placed->epochSeconds);
+    sets[5].Add(std::string_view(history::TypeName(set.type)));
+    sets[6].Add(line.text);
+    AddReadings(set, number);
+  }
+};
+
+std::vector<Parameter> Joined(int stationId, std::initializer_list<const ArrayParameter*> columns) {
+  std::vector<Parameter> parameters{std::to_string(stationId)};
+  for (const ArrayParameter* column : columns) parameters.emplace_back(column->Text());
+  return parameters;
+}
+
+}  // namespace
+
+std::optional<AlarmLine> ReadAlarmLine(std::string_view line) {
+  for (const std::string_view kind : {std::string_view(" high "), std::string_view(" low  ")}) {
+    const std::size_t at = line.find(kind);
+    if (at == std::string_view::npos || at == 0) continue;
+    AlarmLine alarm{std::string(line.substr(0, at)), kind[2] == 'h' ? "high" : "low", ""};
+    LocalStamp stamp;
+    const std::string_view header = line.substr(at + kind.size());
+    if (header.size() == 18 && history::ReadStamp(header, stamp)) alarm.stamp = std::string(header.substr(4));
+    return alarm;
+  }
+  return std::nullopt;
+}
+
+Shipment SetShipment(const std::vector<WholeLine>& lines, int stationId) {
+  SetColumns columns;
+  long long number = 0;
+  for (const WholeLine& line : lines) columns.AddSet(line, ++number);
+  std::initializer_list<const ArrayParameter*> all{
+      &columns.sets[0],      &columns.sets[1],      &columns.sets[2],      &columns.sets[3],
+      &columns.sets[4],      &columns.sets[5],      &columns.sets[6],      &columns.readings[0],
+      &columns.readings[1],  &columns.readings[2],  &columns.readings[3],  &columns.readings[4],
+      &columns.readings[5],  &columns.readings[6],  &columns.readings[7],  &columns.readings[8],
+      &columns.readings[9],  &columns.readings[10], &columns.readings[11], &columns.others[0],
+      &columns.others[1],    &columns.others[2]};
+  return Shipment{kSetSql, Joined(stationId, all), static_cast<int>(lines.size())};
+}
+
+Shipment AlarmShipment(const std::vector<WholeLine>& lines, int stationId) {
+  std::array<ArrayParameter, 7> columns;  // offset, line, channel, kind, stamp, utc offset, epoch
+  for (const WholeLine& line : lines) {
+    const std::optional<AlarmLine> alarm = ReadAlarmLine(line.text);
+    std::optional<StationTime> placed;
+    LocalStamp stamp;
+    if (alarm && !alarm->stamp.empty() && history::ReadStamp("fL01" + alarm->stamp, stamp)) placed = Placed(stamp);
+    columns[0].Add(static_cast<long long>(line.offset));
+    columns[1].Add(line.text);
+    columns[2].Add(alarm ? std::optional(alarm->channel) : std::nullopt);
+    columns[3].Add(alarm ? std::optional(alarm->kind) : std::nullopt);
+    columns[4].Add(alarm && placed ? std::optional(alarm->stamp) : std::nullopt);
+    placed ? columns[5].Add(placed->utcOffset) : columns[5].AddNull();
+    placed ? columns[6].Add(placed->epochSeconds) : columns[6].AddNull();
+  }
+  return Shipment{kAlarmSql,
+                  Joined(stationId, {&columns[0], &columns[1], &columns[2], &columns[3], &columns[4], &columns[5],
+                                     &columns[6]}),
+                  static_cast<int>(lines.size())};
+}
+
+Shipment ShipmentOf(FollowedKind kind, const std::vector<WholeLine>& lines, int stationId) {
+  return kind == FollowedKind::Sets ? SetShipment(lines, stationId) : AlarmShipment(lines, stationId);
+}
+
+}  // namespace tally::forward
