@@ -14,7 +14,7 @@ class ArrayParameter {
   void Add(std::string_view element);
   void Add(long long number) { Add(std::string_view(std::to_string(number))); }
   void AddNull();
-  void Add(const std::optional<std::string>& element) { element ? Add(std::string_view(*element)) : AddNull(); }
+  void AddMaybe(const std::optional<std::string>& element) { element ? Add(std::string_view(*element)) : AddNull(); }
   std::string Text() const { return text_ + "}"; }
 
  private:

@@ -94,10 +94,10 @@ struct SetColumns {
       const history::Field& last = fields.fields[fields.fieldCount - 1];
       readings[0].Add(number);
       readings[1].Add(slot);
-      readings[2].Add(ChannelOf(set.Value(slot, 1)));
+      readings[2].AddMaybe(ChannelOf(set.Value(slot, 1)));
       readings[3].Add(std::string_view(set.text).substr(first.position, last.position + last.length - first.position));
       for (int field = 1; field <= history::kMostFields; ++field) {
-        readings[3 + field].Add(field <= fields.fieldCount ? NumberText(set.FieldText(slot, field)) : std::nullopt);
+        readings[3 + field].AddMaybe(field <= fields.fieldCount ? NumberText(set.FieldText(slot, field)) : std::nullopt);
       }
     }
   }
@@ -164,9 +164,9 @@ Shipment AlarmShipment(const std::vector<WholeLine>& lines, int stationId) {
     if (alarm && !alarm->stamp.empty() && history::ReadStamp("fL01" + alarm->stamp, stamp)) placed = Placed(stamp);
     columns[0].Add(static_cast<long long>(line.offset));
     columns[1].Add(line.text);
-    columns[2].Add(alarm ? std::optional(alarm->channel) : std::nullopt);
-    columns[3].Add(alarm ? std::optional(alarm->kind) : std::nullopt);
-    columns[4].Add(alarm && placed ? std::optional(alarm->stamp) : std::nullopt);
+    columns[2].AddMaybe(alarm ? std::optional(alarm->channel) : std::nullopt);
+    columns[3].AddMaybe(alarm ? std::optional(alarm->kind) : std::nullopt);
+    columns[4].AddMaybe(alarm && placed ? std::optional(alarm->stamp) : std::nullopt);
     placed ? columns[5].Add(placed->utcOffset) : columns[5].AddNull();
     placed ? columns[6].Add(placed->epochSeconds) : columns[6].AddNull();
   }

@@ -1,0 +1,150 @@
+// Faults on the way into the database, each ending with every set of
+// "fl.db1" stored exactly once.
+
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <fstream>
+
+#include "faults/fault_run.h"
+#include "forward/forward_rig.h"
+
+namespace tally::testing {
+namespace {
+
+int Occurrences(const std::string& text, const std::string& piece) {
+  int count = 0;
+  for (std::size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) ++count;
+  return count;
+}
+
+std::string JoinedLines(const std::vector<std::string>& lines, std::size_t from, std::size_t to) {
+  std::string joined;
+  for (std::size_t i = from; i < to; ++i) joined += lines[i] + "\r\n";
+  return joined;
+}
+
+// Replaces fl.db1 of a directory as a restore would: a new file under the name.
+void ReplaceSetFile(const std::string& directory, const std::string& content) {
+  const std::string path = directory + "/fl.db1";
+  std::ofstream(path + ".new", std::ios::binary) << content;
+  std::rename((path + ".new").c_str(), path.c_str());
+}
+
+class ForwardFaults : public ForwardTest {
+ protected:
+  std::string Data() { return DataDirectoryIn(dir); }
+};
+
+TEST_F(ForwardFaults, ServerStoppedAndStartedAgainMidStream) {
+  const std::string data = Data();
+  FaultRun run(data);
+  run.Start();
+  run.Set(1);
+  run.Set(2);
+  const auto forwarder = StartFollowing(data);
+  ASSERT_TRUE(Eventually([&] { return Count("SELECT count(*) FROM tally77.sets") == 2; })) << forwarder->Output();
+
+  ASSERT_EQ(Cluster().StopServer(), "");
+  run.Set(3);
+  run.Set(4);
+  EXPECT_TRUE(Eventually([&] { return forwarder->Output().find("database unreachable") != std::string::npos; }));
+  ASSERT_EQ(Cluster().StartServer(), "");
+  EXPECT_TRUE(Eventually([&] { return Count("SELECT count(*) FROM tally77.sets") == 4; })) << forwarder->Output();
+
+  forwarder->Signal(SIGTERM);
+  const std::optional<int> status = forwarder->Wait(30'000);
+  ASSERT_TRUE(status.has_value());
+  EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << forwarder->Output();
+  EXPECT_EQ(Occurrences(forwarder->Output(), "database unreachable"), 1) << forwarder->Output();
+  EXPECT_EQ(Occurrences(forwarder->Output(), "database reachable again"), 1) << forwarder->Output();
+  ExpectStoredOnce(run.Read("fl.db1"));
+}
+
+TEST_F(ForwardFaults, KilledBetweenSendingABatchAndItsCommit) {
+  const std::string data = Data();
+  FaultRun run(data);
+  run.Start();
+  for (int set = 1; set <= 3; ++set) run.Set(set);
+  std::string output;
+  EXPECT_EQ(ForwardOnce(data, output, {"TALLY77_FORWARD_FAILPOINT=kill-before-commit"}), -1) << output;
+  EXPECT_EQ(Count("SELECT count(*) FROM tally77.sets"), 0);
+  ASSERT_EQ(ForwardOnce(data, output), 0) << output;
+  ExpectStoredOnce(run.Read("fl.db1"));
+}
+
+TEST_F(ForwardFaults, SetFileReplacedUnderTheForwarder) {
+  const std::vector<std::string> sets = LinesOf(ControlFile(15, "fl.db1"));
+  struct Case {
+    const char* what;
+    std::string replacement;
+    const char* logged;
+  } cases[] = {
+      {"a copy with 10 more sets", JoinedLines(sets, 0, 15), "fl.db1: 10 of 10 lines stored"},
+      {"a backup of 3 sets and 10 new ones", JoinedLines(sets, 0, 3) + JoinedLines(sets, 5, 15),
+       "fl.db1 no longer holds the line shipped last before byte 1630"},
+      {"a shorter file", JoinedLines(sets, 0, 2), "fl.db1 is shorter than the 1630 bytes already shipped"},
+  };
+  int station = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string name = "R" + std::to_string(++station);
+    const std::string data = dir.dataPath() + name;
+    std::filesystem::create_directory(data);
+    ReplaceSetFile(data, JoinedLines(sets, 0, 5));
+    std::string output;
+    ASSERT_EQ(ForwardOnce(data, output, {}, name), 0) << output;
+    ReplaceSetFile(data, c.replacement);
+    ASSERT_EQ(ForwardOnce(data, output, {}, name), 0) << output;
+    EXPECT_NE(output.find(c.logged), std::string::npos) << output;
+    ExpectStoredOnce(JoinedLines(sets, 0, 5) + c.replacement.substr(std::min(c.replacement.size(), std::size_t{5 * 326})),
+                     name);
+  }
+}
+
+TEST_F(ForwardFaults, HalfWrittenLastLineWaitsForItsEnd) {
+  const std::string file = ControlFile(3, "fl.db1");
+  const std::string data = Data();
+  ReplaceSetFile(data, file.substr(0, 2 * 326 + 100));
+  std::string output;
+  ASSERT_EQ(ForwardOnce(data, output), 0) << output;
+  EXPECT_EQ(Count("SELECT count(*) FROM tally77.sets"), 2);
+  std::ofstream(data + "/fl.db1", std::ios::binary | std::ios::app) << file.substr(2 * 326 + 100);
+  ASSERT_EQ(ForwardOnce(data, output), 0) << output;
+  ExpectStoredOnce(file);
+}
+
+TEST_F(ForwardFaults, WrongPasswordEndsTheRunWithoutShowingIt) {
+  const std::string wrong = "Wrong-Secret-99";
+  std::string output;
+  const int status = RunProgram({TALLY77_FORWARD_PATH, "--data-dir", Data(), "--db",
+                                 Cluster().Conninfo("postgres", kForwardRole, wrong), "--once"},
+                                output, 10'000, {"PGPASSWORD=" + wrong + "-env"});
+  EXPECT_EQ(status, 1) << output;
+  EXPECT_NE(output.find("the database refused: "), std::string::npos) << output;
+  EXPECT_NE(output.find("password authentication failed for user \"tally_forward\""), std::string::npos) << output;
+  EXPECT_EQ(output.find(wrong), std::string::npos) << output;
+}
+
+TEST_F(ForwardFaults, DatabaseEmptiedAndMigratedAgainReceivesEverySetAgain) {
+  const std::string data = Data();
+  FaultRun run(data);
+  run.Start();
+  for (int set = 1; set <= 3; ++set) run.Set(set);
+  std::string output;
+  ASSERT_EQ(ForwardOnce(data, output), 0) << output;
+  Query("DROP SCHEMA tally77 CASCADE");
+
+  EXPECT_EQ(ForwardOnce(data, output), 1) << output;
+  EXPECT_NE(output.find("run tally77-forward --migrate with the owner role"), std::string::npos) << output;
+
+  ASSERT_EQ(RunProgram({TALLY77_FORWARD_PATH, "--migrate", "--db", OwnerConninfo()}, output), 0) << output;
+  Query(std::string("GRANT USAGE ON SCHEMA tally77 TO ") + kForwardRole +
+        "; GRANT SELECT, INSERT ON ALL TABLES IN SCHEMA tally77 TO " + kForwardRole);
+  ASSERT_EQ(ForwardOnce(data, output), 0) << output;
+  ExpectStoredOnce(run.Read("fl.db1"));
+}
+
+}  // namespace
+}  // namespace tally::testing

@@ -1,0 +1,50 @@
+#pragma once
+// The database tests' rig: a fresh database per test (a copy of a migrated
+// template in the run's cluster, the forwarder's role granted INSERT and
+// SELECT), tally77-forward run on a data directory, and the stored rows read
+// back with the file's 8-bit text as Latin-1.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "doubles/temp_dir.h"
+#include "forward/child_process.h"
+#include "forward/pg_cluster.h"
+
+namespace tally::testing {
+
+using SqlRows = std::vector<std::vector<std::string>>;  // NULL reads as "<null>"
+
+// Runs sql on conninfo; a failure fails the test and gives no rows.
+SqlRows Sql(const std::string& conninfo, const std::string& sql);
+
+class ForwardTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+
+  std::string OwnerConninfo() const { return Cluster().Conninfo(database_, kOwnerRole); }
+  std::string ForwardConninfo() const { return Cluster().Conninfo(database_, kForwardRole, kForwardPassword); }
+  SqlRows Query(const std::string& sql) const { return Sql(OwnerConninfo(), sql); }
+
+  // tally77-forward --once on dataDirectory as station; its exit code, output in output.
+  int ForwardOnce(const std::string& dataDirectory, std::string& output,
+                  const std::vector<std::string>& environment = {}, const std::string& station = "S1") const;
+  // tally77-forward following dataDirectory until signalled.
+  std::unique_ptr<ChildProcess> StartFollowing(const std::string& dataDirectory, const std::string& station = "S1");
+
+  // The records stored for a station, in file order.
+  std::vector<std::string> StoredRecords(const std::string& station = "S1") const;
+  // Whether every line of the file content is stored exactly once, and nothing else.
+  void ExpectStoredOnce(const std::string& fileContent, const std::string& station = "S1") const;
+  long long Count(const std::string& sql) const { return std::stoll(Query(sql).at(0).at(0)); }
+
+  TempDir dir;
+
+ private:
+  std::string database_;
+};
+
+}  // namespace tally::testing
