@@ -17,6 +17,7 @@ packages=(
   libsystemd-dev faketime
   clang libclang-rt-14-dev
   scdoc librsvg2-bin file dpkg-dev lintian desktop-file-utils appstream man-db
+  libpq-dev postgresql
 )
 
 installed() {

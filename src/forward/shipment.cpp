@@ -132,7 +132,7 @@ std::optional<AlarmLine> ReadAlarmLine(std::string_view line) {
   for (const std::string_view kind : {std::string_view(" high "), std::string_view(" low  ")}) {
     const std::size_t at = line.find(kind);
     if (at == std::string_view::npos || at == 0) continue;
-    AlarmLine alarm{std::string(line.substr(0, at)), kind[2] == 'h' ? "high" : "low", ""};
+    AlarmLine alarm{std::string(line.substr(0, at)), kind[1] == 'h' ? "high" : "low", ""};
     LocalStamp stamp;
     const std::string_view header = line.substr(at + kind.size());
     if (header.size() == 18 && history::ReadStamp(header, stamp)) alarm.stamp = std::string(header.substr(4));

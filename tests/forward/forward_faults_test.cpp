@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 
 #include "faults/fault_run.h"
@@ -80,11 +81,12 @@ TEST_F(ForwardFaults, SetFileReplacedUnderTheForwarder) {
     const char* what;
     std::string replacement;
     const char* logged;
+    std::size_t setsStored;  // sets 1 to this many, each once
   } cases[] = {
-      {"a copy with 10 more sets", JoinedLines(sets, 0, 15), "fl.db1: 10 of 10 lines stored"},
+      {"a copy with 10 more sets", JoinedLines(sets, 0, 15), "fl.db1: 10 of 10 lines stored", 15},
       {"a backup of 3 sets and 10 new ones", JoinedLines(sets, 0, 3) + JoinedLines(sets, 5, 15),
-       "fl.db1 no longer holds the line shipped last before byte 1630"},
-      {"a shorter file", JoinedLines(sets, 0, 2), "fl.db1 is shorter than the 1630 bytes already shipped"},
+       "fl.db1 no longer holds the line shipped last before byte 1630", 15},
+      {"a shorter file", JoinedLines(sets, 0, 2), "fl.db1 is shorter than the 1630 bytes already shipped", 5},
   };
   int station = 0;
   for (const Case& c : cases) {
@@ -98,8 +100,7 @@ TEST_F(ForwardFaults, SetFileReplacedUnderTheForwarder) {
     ReplaceSetFile(data, c.replacement);
     ASSERT_EQ(ForwardOnce(data, output, {}, name), 0) << output;
     EXPECT_NE(output.find(c.logged), std::string::npos) << output;
-    ExpectStoredOnce(JoinedLines(sets, 0, 5) + c.replacement.substr(std::min(c.replacement.size(), std::size_t{5 * 326})),
-                     name);
+    ExpectStoredOnce(JoinedLines(sets, 0, c.setsStored), name);
   }
 }
 

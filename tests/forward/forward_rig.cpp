@@ -43,6 +43,7 @@ SqlRows Sql(const std::string& conninfo, const std::string& sql) {
   const char* keywords[] = {"dbname", "client_encoding", nullptr};
   const char* values[] = {conninfo.c_str(), "LATIN1", nullptr};
   PGconn* connection = PQconnectdbParams(keywords, values, 1);
+  PQsetNoticeProcessor(connection, [](void*, const char*) {}, nullptr);
   SqlRows rows;
   PGresult* result = PQexec(connection, sql.c_str());
   const ExecStatusType status = PQresultStatus(result);
@@ -69,7 +70,6 @@ void ForwardTest::SetUp() {
   static int counter = 0;
   database_ = "forward_test_" + std::to_string(++counter);
   const std::string postgres = Cluster().Conninfo("postgres", kOwnerRole);
-  Sql(postgres, "DROP DATABASE IF EXISTS " + database_);
   Sql(postgres, "CREATE DATABASE " + database_ + " TEMPLATE " + kTemplate);
 }
 
