@@ -71,8 +71,9 @@ std::string ForwardHelp() {
          "  --help           this text\n"
          "  --version        the program's version\n"
          "\n"
-         "Exit status: 0 done or stopped by SIGTERM/SIGINT, 1 the database refused\n"
-         "(log-in, schema, privileges), 2 a wrong command line.\n";
+         "Exit status: 0 done or stopped by SIGTERM/SIGINT, 64 a wrong command line,\n"
+         "69 --migrate could not reach the database, 78 the database refused\n"
+         "(log-in, schema, privileges).\n";
 }
 
 std::string ForwardVersion() { return std::string("tally77-forward ") + TALLY77_VERSION + "\n"; }

@@ -10,6 +10,11 @@
 
 namespace tally::forward {
 
+// Exit statuses besides 0, as sysexits.h names them.
+inline constexpr int kExitUsage = 64;        // a wrong command line
+inline constexpr int kExitUnavailable = 69;  // --migrate could not reach the database
+inline constexpr int kExitConfig = 78;       // the database refused: log-in, schema, privileges
+
 struct ForwardOptions {
   enum class Action { Follow, Migrate, Help, Version } action = Action::Follow;
   std::string dataDirectory;  // with the separator at its end

@@ -41,7 +41,7 @@ int Forwarder::Run() {
     bool shipped = false;
     for (FollowedFile& file : files_) {
       const Step step = Ship(file);
-      if (step == Step::Refused) return 1;
+      if (step == Step::Refused) return kExitConfig;
       if (step == Step::Lost) break;
       shipped = shipped || step == Step::Shipped;
     }
@@ -49,7 +49,7 @@ int Forwarder::Run() {
     if (options_.once) return 0;
     (void)stops_.WaitFor(kIdlePollMs);
   }
-  if (refusal_) return 1;
+  if (refusal_) return kExitConfig;
   log_.Info("stopped by signal " + std::to_string(stops_.Pending()));
   return 0;
 }

@@ -20,8 +20,8 @@ class Forwarder {
  public:
   Forwarder(ForwardOptions options, StopSignals& stops, const LogWriter& log);
 
-  // The exit status: 0 when stopped by a signal (or done, with --once), 1
-  // when the database refused.
+  // The exit status: 0 when stopped by a signal (or done, with --once),
+  // kExitConfig when the database refused.
   [[nodiscard]] int Run();
 
  private:

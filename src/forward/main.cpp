@@ -21,11 +21,11 @@ int MigrateDatabase(const std::string& conninfo, const LogWriter& log) {
   Outcome<Database> database = Database::Connect(conninfo);
   if (!database) {
     log.Error("cannot connect to the database: " + database.failure().message);
-    return 1;
+    return database.failure().code == FailureCode::DatabaseUnreachable ? kExitUnavailable : kExitConfig;
   }
   if (Status failed = Migrate(database.value(), [&log](const std::string& what) { log.Info(what); })) {
     log.Error(failed->message);
-    return 1;
+    return failed->code == FailureCode::DatabaseUnreachable ? kExitUnavailable : kExitConfig;
   }
   log.Info("schema at version " + std::to_string(SchemaVersion()));
   return 0;
@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
   const Outcome<ForwardOptions> options = ParseForwardOptions(std::vector<std::string>(argv + 1, argv + argc));
   if (!options) {
     std::fprintf(stderr, "tally77-forward: %s\n", options.failure().message.c_str());
-    return 2;
+    return kExitUsage;
   }
   const LogWriter log(stdout);
   switch (options.value().action) {

@@ -122,7 +122,7 @@ TEST_F(ForwardFaults, WrongPasswordEndsTheRunWithoutShowingIt) {
   const int status = RunProgram({TALLY77_FORWARD_PATH, "--data-dir", Data(), "--db",
                                  Cluster().Conninfo("postgres", kForwardRole, wrong), "--once"},
                                 output, 10'000, {"PGPASSWORD=" + wrong + "-env"});
-  EXPECT_EQ(status, 1) << output;
+  EXPECT_EQ(status, 78) << output;
   EXPECT_NE(output.find("the database refused: "), std::string::npos) << output;
   EXPECT_NE(output.find("password authentication failed for user \"tally_forward\""), std::string::npos) << output;
   EXPECT_EQ(output.find(wrong), std::string::npos) << output;
@@ -137,7 +137,7 @@ TEST_F(ForwardFaults, DatabaseEmptiedAndMigratedAgainReceivesEverySetAgain) {
   ASSERT_EQ(ForwardOnce(data, output), 0) << output;
   Query("DROP SCHEMA tally77 CASCADE");
 
-  EXPECT_EQ(ForwardOnce(data, output), 1) << output;
+  EXPECT_EQ(ForwardOnce(data, output), 78) << output;
   EXPECT_NE(output.find("run tally77-forward --migrate with the owner role"), std::string::npos) << output;
 
   ASSERT_EQ(RunProgram({TALLY77_FORWARD_PATH, "--migrate", "--db", OwnerConninfo()}, output), 0) << output;
