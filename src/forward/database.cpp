@@ -112,6 +112,63 @@ Outcome<Rows> Database::Run(const std::string& sql, const std::vector<Parameter>
   return failure;
 }
 
+PGresult* Database::NextResult(std::optional<Failure>& failure) {
+  PGresult* result = PQgetResult(connection_.get());
+  if (result == nullptr) {
+    failure = FailureOf(nullptr);
+    return nullptr;
+  }
+  while (PGresult* end = PQgetResult(connection_.get())) PQclear(end);  // the statement's closing null
+  const ExecStatusType status = PQresultStatus(result);
+  if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) return result;
+  if (!failure) failure = FailureOf(result);
+  PQclear(result);
+  return nullptr;
+}
+
+Outcome<std::vector<Rows>> Database::RunTogether(const std::vector<Statement>& statements,
+                                                 const std::function<void()>& beforeCommit) {
+  PGconn* connection = connection_.get();
+  if (PQenterPipelineMode(connection) != 1) return FailureOf(nullptr);
+  bool sent = true;
+  for (const Statement& statement : statements) {
+    std::vector<const char*> values;
+    for (const Parameter& parameter : statement.parameters) values.push_back(parameter ? parameter->c_str() : nullptr);
+    sent = sent && PQsendQueryParams(connection, statement.sql.c_str(), static_cast<int>(values.size()), nullptr,
+                                     values.data(), nullptr, nullptr, 0) == 1;
+  }
+  std::vector<Rows> rows;
+  std::optional<Failure> failure;
+  auto collect = [&] {
+    for (std::size_t i = rows.size(); i < statements.size() && !failure; ++i) {
+      if (PGresult* result = NextResult(failure)) rows.emplace_back(result);
+    }
+  };
+  if (sent && beforeCommit) {
+    sent = PQsendFlushRequest(connection) == 1 && PQflush(connection) == 0;
+    collect();
+    if (sent && !failure) beforeCommit();
+  }
+  sent = sent && PQpipelineSync(connection) == 1;
+  if (!sent) failure = FailureOf(nullptr);
+  collect();
+  // Whatever the failure left in the pipeline, up to the Sync that ends it.
+  while (sent) {
+    PGresult* result = PQgetResult(connection);
+    if (result == nullptr) {
+      if (PQstatus(connection) != CONNECTION_OK) break;
+      continue;
+    }
+    const bool synced = PQresultStatus(result) == PGRES_PIPELINE_SYNC;
+    if (!synced && PQresultStatus(result) == PGRES_FATAL_ERROR && !failure) failure = FailureOf(result);
+    PQclear(result);
+    if (synced || PQstatus(connection) != CONNECTION_OK) break;
+  }
+  PQexitPipelineMode(connection);
+  if (failure) return *failure;
+  return rows;
+}
+
 Status Database::RunScript(const std::string& sql) {
   PGresult* result = PQexec(connection_.get(), sql.c_str());
   const ExecStatusType status = result ? PQresultStatus(result) : PGRES_FATAL_ERROR;

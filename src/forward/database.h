@@ -7,6 +7,7 @@
 
 #include <libpq-fe.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -41,6 +42,15 @@ class Database {
 
   // Runs one statement; the parameters travel apart from its text.
   Outcome<Rows> Run(const std::string& sql, const std::vector<Parameter>& parameters = {});
+  struct Statement {
+    std::string sql;
+    std::vector<Parameter> parameters;
+  };
+  // Runs statements as one transaction in one round trip (a pipeline ended
+  // by one Sync, which commits). beforeCommit, when given, runs once every
+  // statement has been carried out and before the commit is asked for.
+  Outcome<std::vector<Rows>> RunTogether(const std::vector<Statement>& statements,
+                                         const std::function<void()>& beforeCommit = {});
   // Runs a script of statements without parameters (migrations).
   Status RunScript(const std::string& sql);
 
@@ -50,6 +60,9 @@ class Database {
  private:
   Database(PGconn* connection, std::vector<std::string> secrets);
   Failure FailureOf(PGresult* result) const;
+  // The result of the next statement of a pipeline; nullptr with failure set
+  // when it failed.
+  PGresult* NextResult(std::optional<Failure>& failure);
 
   std::shared_ptr<PGconn> connection_;
   std::vector<std::string> secrets_;  // texts no message may show

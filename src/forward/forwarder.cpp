@@ -140,23 +140,15 @@ Forwarder::Step Forwarder::Ship(FollowedFile& file) {
   const Shipment shipment = ShipmentOf(file.kind, batch.value().lines, stationId_);
   batch.value().lines.clear();
 
-  Database& database = *database_;
-  if (Status failed = database.RunScript("BEGIN")) return Trouble(*failed);
-  Outcome<Rows> stored = database.Run(shipment.sql, shipment.parameters);
-  Outcome<Rows> moved =
-      stored ? database.Run("INSERT INTO tally77.positions (station_id, file, byte_offset, line_length, line_hash) "
-                            "VALUES ($1, $2, $3, $4, $5)",
-                            {std::to_string(stationId_), file.name, Number(end.offset), Number(end.lineLength),
-                             Signed(end.lineHash)})
-             : Outcome<Rows>(stored.failure());
-  if (!moved) {
-    (void)database.RunScript("ROLLBACK");
-    return Trouble(moved.failure());
-  }
-  if (killBeforeCommit_) std::raise(SIGKILL);
-  if (Status failed = database.RunScript("COMMIT")) return Trouble(*failed);
+  Outcome<std::vector<Rows>> stored = database_->RunTogether(
+      {{shipment.sql, shipment.parameters},
+       {"INSERT INTO tally77.positions (station_id, file, byte_offset, line_length, line_hash) "
+        "VALUES ($1, $2, $3, $4, $5)",
+        {std::to_string(stationId_), file.name, Number(end.offset), Number(end.lineLength), Signed(end.lineHash)}}},
+      killBeforeCommit_ ? std::function<void()>([] { std::raise(SIGKILL); }) : std::function<void()>());
+  if (!stored) return Trouble(stored.failure());
   file.position = end;
-  const long long added = stored.value().Number(0, 0);
+  const long long added = stored.value().front().Number(0, 0);
   log_.Info(file.name + ": " + std::to_string(added) + " of " + std::to_string(shipment.lines) +
                              " lines stored" +
                              (added < shipment.lines ? " (" + std::to_string(shipment.lines - added) + " already there)"
