@@ -132,10 +132,13 @@ std::optional<AlarmLine> ReadAlarmLine(std::string_view line) {
   for (const std::string_view kind : {std::string_view(" high "), std::string_view(" low  ")}) {
     const std::size_t at = line.find(kind);
     if (at == std::string_view::npos || at == 0) continue;
-    AlarmLine alarm{std::string(line.substr(0, at)), kind[1] == 'h' ? "high" : "low", ""};
+    AlarmLine alarm{std::string(line.substr(0, at)), kind[1] == 'h' ? "high" : "low", "", std::nullopt};
     LocalStamp stamp;
     const std::string_view header = line.substr(at + kind.size());
-    if (header.size() == 18 && history::ReadStamp(header, stamp)) alarm.stamp = std::string(header.substr(4));
+    if (header.size() == 18 && history::ReadStamp(header, stamp)) {
+      alarm.stampText = std::string(header.substr(history::kMarkerLength));
+      alarm.stamp = stamp;
+    }
     return alarm;
   }
   return std::nullopt;
@@ -159,14 +162,12 @@ Shipment AlarmShipment(const std::vector<WholeLine>& lines, int stationId) {
   std::array<ArrayParameter, 7> columns;  // offset, line, channel, kind, stamp, utc offset, epoch
   for (const WholeLine& line : lines) {
     const std::optional<AlarmLine> alarm = ReadAlarmLine(line.text);
-    std::optional<StationTime> placed;
-    LocalStamp stamp;
-    if (alarm && !alarm->stamp.empty() && history::ReadStamp("fL01" + alarm->stamp, stamp)) placed = Placed(stamp);
+    const std::optional<StationTime> placed = alarm && alarm->stamp ? Placed(*alarm->stamp) : std::nullopt;
     columns[0].Add(static_cast<long long>(line.offset));
     columns[1].Add(line.text);
     columns[2].AddMaybe(alarm ? std::optional(alarm->channel) : std::nullopt);
     columns[3].AddMaybe(alarm ? std::optional(alarm->kind) : std::nullopt);
-    columns[4].AddMaybe(alarm && placed ? std::optional(alarm->stamp) : std::nullopt);
+    columns[4].AddMaybe(alarm && placed ? std::optional(alarm->stampText) : std::nullopt);
     placed ? columns[5].Add(placed->utcOffset) : columns[5].AddNull();
     placed ? columns[6].Add(placed->epochSeconds) : columns[6].AddNull();
   }

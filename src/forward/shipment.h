@@ -5,11 +5,14 @@
 // skipped by the unique keys, so a file read again adds only what is new.
 // The statement answers how many rows it stored.
 
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "forward/database.h"
 #include "forward/line_batch.h"
+#include "history/set_line.h"
 
 namespace tally::forward {
 
@@ -29,7 +32,8 @@ Shipment ShipmentOf(FollowedKind kind, const std::vector<WholeLine>& lines, int 
 struct AlarmLine {
   std::string channel;
   std::string kind;   // "high" or "low"
-  std::string stamp;  // YYYYMMDDhhmmss, "" when it holds no date
+  std::string stampText;                       // YYYYMMDDhhmmss as written
+  std::optional<history::LocalStamp> stamp;    // nullopt when that is no date
 };
 // nullopt when the line does not have that form.
 std::optional<AlarmLine> ReadAlarmLine(std::string_view line);

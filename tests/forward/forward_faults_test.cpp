@@ -116,6 +116,17 @@ TEST_F(ForwardFaults, HalfWrittenLastLineWaitsForItsEnd) {
   ExpectStoredOnce(file);
 }
 
+TEST_F(ForwardFaults, LineThatIsNoSetIsKeptWithItsReason) {
+  const std::vector<std::string> sets = LinesOf(ControlFile(2, "fl.db1"));
+  const std::string data = Data();
+  ReplaceSetFile(data, sets[0] + "\r\nnot a set\r\n" + sets[1] + "\r\n");
+  std::string output;
+  ASSERT_EQ(ForwardOnce(data, output), 0) << output;
+  ExpectStoredOnce(sets[0] + "\r\n" + sets[1] + "\r\n");
+  EXPECT_EQ(Query("SELECT line, reason, file_offset FROM tally77.other_lines"),
+            (SqlRows{{"not a set", "wrong length: 9 characters, not 324 (fLI) or 676 (fLII)", "326"}}));
+}
+
 TEST_F(ForwardFaults, WrongPasswordEndsTheRunWithoutShowingIt) {
   const std::string wrong = "Wrong-Secret-99";
   std::string output;

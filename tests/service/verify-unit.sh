@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# systemd-analyze verify on the tally77-capture unit, with ExecStart pointing
-# at the program just built. Exit 77 (skipped) where systemd is not installed.
+# systemd-analyze verify on a unit of packaging/systemd/, with ExecStart
+# pointing at the program just built. Exit 77 (skipped) where systemd is not installed.
 set -euo pipefail
 unit_in=$1
 bindir=$2
@@ -10,8 +10,9 @@ if ! command -v systemd-analyze >/dev/null; then
 fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-sed "s|@CMAKE_INSTALL_FULL_BINDIR@|$bindir|g" "$unit_in" > "$work/tally77-capture@.service"
+unit=$work/$(basename "$unit_in" .in)
+sed "s|@CMAKE_INSTALL_FULL_BINDIR@|$bindir|g" "$unit_in" > "$unit"
 # The man page is not installed yet, so its reference is not followed.
-systemd-analyze verify --man=no "$work/tally77-capture@.service" 2>&1 | tee "$work/verify.log"
+systemd-analyze verify --man=no "$unit" 2>&1 | tee "$work/verify.log"
 # verify exits 0 on some warnings: any line it writes is a finding.
 [ ! -s "$work/verify.log" ]
