@@ -41,6 +41,10 @@ gbench list list_bench
 script framing framing_bench 40
 script startup startup_bench 10
 script idle idle_bench 60
+# tally77-forward: backfill beside psql's \copy, following, 50 at once.
+script forward forward_bench "${TALLY77_BENCH_FORWARD_SETS:-1000000}" 200
+echo "== forward_load"
+"$build/tests/forward_test" --gtest_filter='*FiftyForwarders*' | tee "$out/forward_load.txt"
 
 echo "Load after: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo
