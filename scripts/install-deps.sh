@@ -15,6 +15,7 @@ packages=(
   qt6-charts-dev libqt6opengl6-dev tzdata
   socat xvfb xdotool imagemagick
   libsystemd-dev faketime
+  dbus-x11 at-spi2-core python3-pyatspi
   clang libclang-rt-14-dev
   scdoc librsvg2-bin file dpkg-dev lintian desktop-file-utils appstream man-db
   libpq-dev postgresql

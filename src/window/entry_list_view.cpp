@@ -1,6 +1,11 @@
 #include "window/entry_list_view.h"
 
+#include <QAccessible>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QHelpEvent>
 #include <QKeyEvent>
+#include <QToolTip>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -9,9 +14,13 @@
 #include <climits>
 #include <string>
 
+#include "window/entry_list_accessible.h"
+
 namespace tally {
 
 EntryListView::EntryListView(QWidget* parent) : QAbstractScrollArea(parent) {
+  [[maybe_unused]] static const bool accessible =
+      (QAccessible::installFactory(&EntryListAccessible::ForObject), true);
   setFocusPolicy(Qt::StrongFocus);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -48,6 +57,7 @@ void EntryListView::UpdateScrollRange() {
 void EntryListView::Append(std::string_view entry) {
   if (AtBottom()) followPending_ = true;
   model_.Append(entry);
+  AnnounceNewRow(this, model_.EntryCount() - 1);
   // The scroll bar and the repaint wait for the event loop's turn: a quick
   // series of appends costs one update, not one each.
   if (!refresh_.isActive()) refresh_.start();
@@ -145,6 +155,7 @@ void EntryListView::SelectRow(std::size_t row) {
     if (selected_) viewport()->update(RowRect(*selected_));
     selected_ = row;
     viewport()->update(RowRect(row));
+    AnnounceSelectedRow(this, row);
   }
   ScrollToRow(row);
 }
@@ -159,7 +170,31 @@ void EntryListView::scrollToBottom() {
   verticalScrollBar()->setValue(verticalScrollBar()->maximum());
 }
 
+void EntryListView::CopySelectedRow() const {
+  if (selected_) QGuiApplication::clipboard()->setText(RowText(*selected_));
+}
+
+bool EntryListView::viewportEvent(QEvent* event) {
+  // A row cut at the right edge shows its whole text as its tooltip.
+  if (event->type() == QEvent::ToolTip) {
+    const auto* help = static_cast<QHelpEvent*>(event);
+    if (const auto row = RowAt(help->pos().y())) {
+      const QString text = RowText(*row);
+      if (fontMetrics().horizontalAdvance(text) > viewport()->width() - 2 * kTextMargin) {
+        QToolTip::showText(help->globalPos(), text, viewport(), RowRect(*row));
+        return true;
+      }
+    }
+  }
+  return QAbstractScrollArea::viewportEvent(event);
+}
+
 void EntryListView::keyPressEvent(QKeyEvent* event) {
+  if (event->matches(QKeySequence::Copy)) {
+    CopySelectedRow();
+    event->accept();
+    return;
+  }
   const std::size_t rows = ShownRows();
   if (rows == 0 || event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
     QAbstractScrollArea::keyPressEvent(event);

@@ -5,8 +5,10 @@
 // Appending is the same cost with a million entries as with ten. While the
 // operator has not scrolled away from the bottom, the newest entry is kept
 // in view. One row at a time can be selected, by mouse or by the Up, Down,
-// Page Up, Page Down, Home and End keys. Text that does not fit is cut at
-// the right edge.
+// Page Up, Page Down, Home and End keys; Ctrl+C copies it as text. Text
+// that does not fit is cut at the right edge; the row's tooltip and its
+// accessible text give it whole. Screen readers see the rows as the list's
+// children (entry_list_accessible.h).
 
 #include <QAbstractScrollArea>
 #include <QRect>
@@ -41,6 +43,7 @@ class EntryListView : public QAbstractScrollArea {
 
   std::optional<std::size_t> SelectedRow() const { return selected_; }
   void SelectRow(std::size_t row);  // and brings it into view
+  void CopySelectedRow() const;     // to the clipboard, as text
 
   void scrollToTop();
   void scrollToBottom();
@@ -50,6 +53,7 @@ class EntryListView : public QAbstractScrollArea {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  bool viewportEvent(QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void changeEvent(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;

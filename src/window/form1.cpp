@@ -50,10 +50,13 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption, const 
 
 Form1::Form1(QWidget* parent) : QWidget(parent) {
   setWindowTitle(QString::fromLatin1(kWindowTitle));
-  setWindowIcon(ProgramIcon());
+  // The icon theme's, as installed with the program; the one drawn here
+  // when the theme has none.
+  setWindowIcon(QIcon::fromTheme(QStringLiteral("tally77"), ProgramIcon()));
   CreateControls();
   PlaceControls();
   SetTabOrder();
+  NameControls();
   ConnectControls();
   list1_->setFocus();
 }
@@ -124,6 +127,27 @@ void Form1::CreateControls() {
   for (int i : {0, 1, 3}) labels_[i]->setAutoFillBackground(true);
 }
 
+void Form1::NameControls() {
+  // Controls without a caption of their own get a name to be read by
+  // (Drive1 is read by the drive it shows, as combo boxes are).
+  const struct {
+    QWidget* control;
+    const char* name;
+  } names[] = {
+      {shape1_, "Status indicator"},
+      {list1_, "Processor data stream"},
+      {list2_, "Alarm limits and status"},
+      {dir1_, "Directory"},
+      {texts_[0], "Marker"},
+      {texts_[1], "Lines count"},
+  };
+  for (const auto& named : names) named.control->setAccessibleName(QString::fromLatin1(named.name));
+  // The item view would not offer its tooltip to a screen reader.
+  dir1_->setAccessibleDescription(dir1_->toolTip());
+  labels_[5]->setBuddy(texts_[2]);  // Obs #
+  labels_[4]->setBuddy(texts_[3]);  // Interval
+}
+
 void Form1::PlaceControls() {
   const double dotsPerInch = logicalDpiY();
   const TwipsScale scale(dotsPerInch * CaptionFitFactor(fontMetrics(), dotsPerInch));
@@ -175,6 +199,7 @@ void Form1::SetCaption(Caption label, const std::string& caption) {
   QLabel* target = label == Caption::Label1   ? labels_[0]
                    : label == Caption::Label3 ? labels_[2]
                                               : labels_[3];
+  // QLabel tells screen readers of the new text (a name change).
   target->setText(FromBytes(caption));
 }
 

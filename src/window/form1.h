@@ -69,6 +69,7 @@ class Form1 : public QWidget, public WindowSurface, public ProgramHost {
   void CreateControls();
   void PlaceControls();
   void SetTabOrder();
+  void NameControls();
   void ConnectControls();
 
   IndicatorShape* shape1_ = nullptr;
