@@ -2,6 +2,7 @@
 
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <filesystem>
@@ -121,10 +122,11 @@ TEST(FileIo, ReplacementKeepsWhatTheOperatorSet) {
          fs::create_symlink(dir.dataPath() + "victim", dir.dataPath() + "ct.cap.new");
        },
        "ct.cap"},
-      {"mode 0604 under a umask of 077",
+      {"mode 0604 under a umask of 077, another user's file (when root)",
        [](const testing::TempDir& dir) {
          dir.Write("ct.cap", "old\r\n");
          fs::permissions(dir.dataPath() + "ct.cap", fs::perms(0604));
+         if (::geteuid() == 0) ASSERT_EQ(::chown((dir.dataPath() + "ct.cap").c_str(), 65534, 65534), 0);
        },
        "ct.cap"},
   };
@@ -133,6 +135,8 @@ TEST(FileIo, ReplacementKeepsWhatTheOperatorSet) {
     c.arrange(dir);
     const bool wasLink = fs::is_symlink(dir.dataPath() + "ct.cap");
     const fs::perms before = fs::status(dir.dataPath() + "ct.cap").permissions();
+    struct stat owner {};
+    const bool existed = ::stat((dir.dataPath() + "ct.cap").c_str(), &owner) == 0;
     const mode_t savedMask = ::umask(077);
     const Status status = ReplaceFile(dir.dataPath() + "ct.cap", "new\r\n", Durability::Flushed);
     ::umask(savedMask);
@@ -141,6 +145,12 @@ TEST(FileIo, ReplacementKeepsWhatTheOperatorSet) {
     EXPECT_EQ(fs::is_symlink(dir.dataPath() + "ct.cap"), wasLink) << c.what;
     if (before != fs::perms::unknown) {
       EXPECT_EQ(fs::status(dir.dataPath() + "ct.cap").permissions(), before) << c.what;
+    }
+    struct stat after {};
+    ASSERT_EQ(::stat((dir.dataPath() + "ct.cap").c_str(), &after), 0) << c.what;
+    if (existed) {
+      EXPECT_EQ(after.st_uid, owner.st_uid) << c.what;
+      EXPECT_EQ(after.st_gid, owner.st_gid) << c.what;
     }
     if (dir.Exists("victim")) EXPECT_EQ(dir.Read("victim"), "precious") << c.what;
     EXPECT_EQ(TemporariesIn(dir.path()), "") << c.what;
