@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <exception>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -40,6 +41,7 @@ class NotedBurstTimer : public BurstTimer {
   void Arm() override { timer_.Arm(); }
   void Disarm() override { timer_.Disarm(); }
   bool IsArmed() const override { return timer_.IsArmed(); }
+  std::optional<Moment> OverdueSince() const override { return timer_.OverdueSince(); }
   void SetTickHandler(std::function<void()> handler) override {
     timer_.SetTickHandler([this, handler = std::move(handler)] {
       lastTick = MonotonicMicroseconds();

@@ -4,6 +4,7 @@
 // the timer and the program record nothing.
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "common/burst_timer.h"
@@ -31,6 +32,7 @@ class StillPort : public SerialPort {
     taken.swap(pending);
     return taken;
   }
+  std::string InputArrivedBefore(Moment) override { return Input(); }  // one burst, all early
   void SetReceiveHandler(std::function<void()>) override {}
   void SetLinkHandler(std::function<void(bool, const std::string&)>) override {}
 
@@ -45,6 +47,7 @@ class StillTimer : public BurstTimer {
   void Arm() override {}
   void Disarm() override {}
   bool IsArmed() const override { return false; }
+  std::optional<Moment> OverdueSince() const override { return std::nullopt; }
   void SetTickHandler(std::function<void()>) override {}
 };
 

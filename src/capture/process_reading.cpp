@@ -121,11 +121,15 @@ void EndProgram(CaptureContext& context) {
 
 void ProcessReading(CaptureContext& context) {
   if (context.ended) return;
+  ProcessReading(context, context.port.Input());
+}
+
+void ProcessReading(CaptureContext& context, const std::string& burst) {
+  if (context.ended) return;
   CaptureState& state = context.state;
 
   RetryKeptWrites(context);
   const Stamps stamps = MakeStamps(context);
-  const std::string burst = context.port.Input();
   const Outcome<ReadingLine> decoded = DecodeBurstText(context, burst);
   if (decoded) {
     // The line is counted only once it is known to be good.

@@ -1,6 +1,8 @@
 #pragma once
 // Observation set assembly and run end.
 
+#include <string>
+
 #include "capture/capture_context.h"
 
 namespace tally {
@@ -9,6 +11,8 @@ namespace tally {
 // progress; completes the set at its 16th line; ends the run when no sets
 // remain; checks the line's alarms last.
 void ProcessReading(CaptureContext& context);
+// The same for a burst already read from the port.
+void ProcessReading(CaptureContext& context, const std::string& burst);
 
 // Sends the end command with the count from Text3, sets Text3 to "0", and
 // ends the program when obsRemaining is below 1.

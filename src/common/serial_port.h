@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "common/moment.h"
 #include "common/outcome.h"
 
 namespace tally {
@@ -33,6 +34,9 @@ class SerialPort {
   // Input: everything received since the previous read; the buffer is then
   // empty. Empty text when nothing waits.
   virtual std::string Input() = 0;
+  // Input of the characters that arrived before the moment only; those that
+  // arrived later stay waiting for the next read.
+  virtual std::string InputArrivedBefore(Moment moment) = 0;
 
   // The receive event (OnComm): raised whenever received characters wait.
   virtual void SetReceiveHandler(std::function<void()> handler) = 0;

@@ -1,6 +1,7 @@
 #include "link/burst_framing.h"
 
 #include <cstdint>
+#include <optional>
 
 #include "capture/process_reading.h"
 #include "common/number_text.h"
@@ -25,12 +26,24 @@ void NoteIntervalFallback(CaptureContext& context, const std::string& text4, int
                               std::to_string(used) + " ms used");
 }
 
-// The first tick since program start: whatever arrived is read and thrown
-// away, and the status turns yellow.
+// The first tick since program start: whatever arrived is thrown away, and
+// the status turns yellow.
 void SyncTick(CaptureContext& context) {
   context.surface.AppendList1("sync ");
   context.surface.SetIndicatorColour(kYellow);
-  context.port.Input();
+}
+
+// The tick's work on the burst that was waiting: the sync tick first,
+// ProcessReading after; tickCount raised after either.
+void CloseBurst(CaptureContext& context, const std::string& burst) {
+  context.timer.Disarm();
+  if (context.state.tickCount > 0) {
+    ProcessReading(context, burst);
+  } else {
+    SyncTick(context);
+  }
+  if (context.ended) return;
+  ++context.state.tickCount;
 }
 
 }  // namespace
@@ -49,6 +62,14 @@ bool IsIntervalAsTyped(const std::string& text4) {
 
 void OnCommEvent(CaptureContext& context) {
   if (context.ended) return;
+  // The event loop was busy (a long repaint, a slow disk) past the quiet
+  // interval and this receive event is handled before the tick: the burst
+  // that was waiting is closed first, as the tick would have closed it, and
+  // what arrived since starts the next burst.
+  if (const std::optional<Moment> ranOut = context.timer.OverdueSince()) {
+    CloseBurst(context, context.port.InputArrivedBefore(*ranOut));
+    if (context.ended) return;
+  }
   const std::string text4 = context.surface.Text(TextBox::Text4);
   const int interval = BurstInterval(text4);
   NoteIntervalFallback(context, text4, interval);
@@ -59,14 +80,7 @@ void OnCommEvent(CaptureContext& context) {
 
 void OnBurstTimer(CaptureContext& context) {
   if (context.ended) return;
-  context.timer.Disarm();
-  if (context.state.tickCount > 0) {
-    ProcessReading(context);
-  } else {
-    SyncTick(context);
-  }
-  if (context.ended) return;
-  ++context.state.tickCount;
+  CloseBurst(context, context.port.Input());
 }
 
 }  // namespace tally

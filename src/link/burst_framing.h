@@ -16,6 +16,9 @@ inline constexpr int kDefaultBurstInterval = 2000;
 inline constexpr int kLongestBurstInterval = INT_MAX;
 
 // OnComm: interval from Text4, timer (re)armed, obsRemaining from Text3.
+// When the countdown had already run out before the event was handled, the
+// burst that was waiting (what arrived before that moment) is closed first,
+// as the tick would have closed it.
 void OnCommEvent(CaptureContext& context);
 
 // Timer1 tick: disarm; the sync tick first, ProcessReading after; tickCount

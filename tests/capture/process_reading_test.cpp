@@ -29,7 +29,7 @@ class ProcessReadingTest : public ::testing::Test {
   void SetObsRemaining(double sets) { rig.context.state.obsRemaining = sets; }
 
   void Process(const std::string& burst) {
-    rig.port.pending = burst;
+    rig.port.Hold(burst);
     ProcessReading(rig.context);
   }
   // Lines for channels first..first+count-1 (channels wrap after 16).
@@ -138,7 +138,7 @@ TEST(ProcessReadingClockTest, LineStampsReadTheClockAgainAndTheRecordCarriesTheL
   context.state.dataPath = rig.dir.dataPath();
   context.state.obsRemaining = 2;
   for (int channel = 1; channel <= 16; ++channel) {
-    rig.port.pending = BurstFor(channel);
+    rig.port.Hold(BurstFor(channel));
     ProcessReading(context);
   }
   // Two readings per line: the stamps (even seconds), then the entry (odd).
@@ -264,7 +264,7 @@ TEST_P(RejectedBurstTest, RejectedBurstIsReportedAndNotTaken) {
   EXPECT_EQ(state.setLines, setBefore);
   EXPECT_EQ(rig.surface.list1.size(), 1u);
   EXPECT_EQ(HighAlarmsSent(), 1);
-  EXPECT_TRUE(rig.port.pending.empty());
+  EXPECT_TRUE(rig.port.pending().empty());
   ASSERT_EQ(rig.surface.list2.size(), 2u);  // the alarm of line 1, then the rejection
   const std::string& entry = rig.surface.list2.back();
   EXPECT_EQ(entry.rfind("Reading rejected: ", 0), 0u) << entry;
@@ -294,10 +294,10 @@ TEST(RejectedBurstRunTest, RejectedBurstLeavesTheSetAsIfItHadNeverCome) {
     rig->context.state.obsRemaining = 3;
     for (int channel = 1; channel <= 20; ++channel) {
       if (rig == &interrupted && channel == 9) {
-        rig->port.pending = "not,a,reading";
+        rig->port.Hold("not,a,reading");
         ProcessReading(rig->context);
       }
-      rig->port.pending = BurstFor((channel - 1) % 16 + 1);
+      rig->port.Hold(BurstFor((channel - 1) % 16 + 1));
       ProcessReading(rig->context);
     }
   }
@@ -388,14 +388,14 @@ TEST(EndRunTest, NothingHappensOnceTheRunHasEnded) {
   const auto surfaceLog = rig.surface.log;
 
   rig.port.open = true;  // even a port that claims to be open again
-  rig.port.pending = BurstFor(1);
+  rig.port.Hold(BurstFor(1));
   EndRun(rig.context);
   ProcessReading(rig.context);
 
   EXPECT_EQ(rig.port.log, portLog);
   EXPECT_EQ(rig.surface.log, surfaceLog);
   EXPECT_EQ(rig.program.ends, 1);
-  EXPECT_EQ(rig.port.pending, BurstFor(1));
+  EXPECT_EQ(rig.port.pending(), BurstFor(1));
 }
 
 }  // namespace

@@ -8,6 +8,11 @@ void ManualTimer::Arm() {
   ++armings;
 }
 
+std::optional<Moment> ManualTimer::OverdueSince() const {
+  if (!armed || now < deadline) return std::nullopt;
+  return At(deadline);
+}
+
 void ManualTimer::Advance(std::int64_t milliseconds) {
   const std::int64_t target = now + milliseconds;
   if (armed && deadline <= target) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "common/burst_timer.h"
 
@@ -15,6 +16,7 @@ class ManualTimer : public BurstTimer {
   void Arm() override;
   void Disarm() override { armed = false; }
   bool IsArmed() const override { return armed; }
+  std::optional<Moment> OverdueSince() const override;
   void SetTickHandler(std::function<void()> handler) override { onTick_ = std::move(handler); }
 
   // Moves simulated time on by milliseconds, firing the tick on the way if
@@ -22,6 +24,11 @@ class ManualTimer : public BurstTimer {
   void Advance(std::int64_t milliseconds);
   // Fires the tick now if armed, as if its interval had just passed.
   void FireNow();
+  // The event loop is busy: simulated time moves on by milliseconds and no
+  // tick is handled, even one that falls due.
+  void Stall(std::int64_t milliseconds) { now += milliseconds; }
+  // A moment of simulated time.
+  static Moment At(std::int64_t milliseconds) { return Moment(std::chrono::milliseconds(milliseconds)); }
 
   std::int64_t now = 0;
   std::int64_t deadline = 0;

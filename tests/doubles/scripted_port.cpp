@@ -1,5 +1,7 @@
 #include "doubles/scripted_port.h"
 
+#include "doubles/manual_timer.h"
+
 namespace tally::testing {
 
 void ScriptedPort::SetPortNumber(int number) {
@@ -38,14 +40,17 @@ Status ScriptedPort::Output(const std::string& bytes) {
   return Ok();
 }
 
-std::string ScriptedPort::Input() {
-  std::string taken;
-  taken.swap(pending);
-  return taken;
+std::string ScriptedPort::Input() { return received_.TakeAll(); }
+
+std::string ScriptedPort::InputArrivedBefore(Moment moment) { return received_.TakeArrivedBefore(moment); }
+
+void ScriptedPort::Hold(const std::string& text) {
+  received_.TakeAll();
+  received_.Add(text, ManualTimer::At(simulatedNow ? *simulatedNow : 0));
 }
 
 void ScriptedPort::Receive(const std::string& text) {
-  pending += text;
+  received_.Add(text, ManualTimer::At(simulatedNow ? *simulatedNow : 0));
   if (onReceive_) onReceive_();
 }
 

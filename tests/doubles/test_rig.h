@@ -16,6 +16,7 @@ struct TestRig {
   TestRig() {
     surface.directory = dir.path();
     context.state.dataPath = dir.dataPath();
+    port.simulatedNow = &timer.now;
   }
 
   TempDir dir;

@@ -70,7 +70,7 @@ TEST(SyncTickTest, FirstBurstIsDiscardedWithYellowStatus) {
   EXPECT_EQ(run.surface.list1, std::vector<std::string>{"sync "});
   EXPECT_EQ(run.surface.indicatorColour, kYellow);
   EXPECT_EQ(run.surface.CaptionOf(Caption::Label1), "Please wait 3 minutes");
-  EXPECT_TRUE(run.port.pending.empty());
+  EXPECT_TRUE(run.port.pending().empty());
   EXPECT_EQ(run.context.state.lineCount, 0);
   EXPECT_EQ(run.context.state.tickCount, 1);
   EXPECT_FALSE(run.dir.Exists("cp.txt"));
@@ -78,6 +78,25 @@ TEST(SyncTickTest, FirstBurstIsDiscardedWithYellowStatus) {
   run.Burst(CaptureRun::BurstFor(1));
   EXPECT_EQ(run.surface.Text(TextBox::Text2), "1");
   EXPECT_EQ(run.context.state.tickCount, 2);
+}
+
+// The event loop is busy past the interval after a burst, and the next
+// burst's receive event is handled before the tick that fell due: the
+// waiting burst is closed first, so every burst stays a line of its own.
+TEST(LateLoopTest, BurstsHandledInOneTurnAfterAStallStayApart) {
+  CaptureRun run;
+  run.PressPort(1);
+  run.port.Receive("noise");
+  run.timer.Stall(2500);
+  run.port.Receive(CaptureRun::BurstFor(1));
+  run.timer.Stall(2000);  // the receive event comes exactly as the interval runs out
+  run.port.Receive(CaptureRun::BurstFor(2));
+  run.timer.Advance(2000);
+
+  EXPECT_EQ(run.surface.list1,
+            (std::vector<std::string>{"sync ", CaptureRun::LineFor(1), CaptureRun::LineFor(2)}));
+  EXPECT_EQ(run.context.state.tickCount, 3);
+  EXPECT_FALSE(run.timer.armed);
 }
 
 TEST_F(BurstFramingTest, EveryCommEventRestartsTheCountdown) {

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QTimer>
 #include <functional>
+#include <optional>
 
 #include "common/burst_timer.h"
 
@@ -19,12 +20,14 @@ class QtBurstTimer : public QObject, public BurstTimer {
   void Arm() override;
   void Disarm() override;
   bool IsArmed() const override;
+  std::optional<Moment> OverdueSince() const override;
   void SetTickHandler(std::function<void()> handler) override;
 
  private:
   void OnTimeout();
 
   QTimer timer_;
+  Moment runsOutAt_{};  // of the countdown in progress
   std::function<void()> onTick_;
 };
 

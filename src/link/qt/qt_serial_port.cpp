@@ -201,13 +201,19 @@ Status QtSerialPort::Output(const std::string& bytes) {
 
 std::string QtSerialPort::Input() {
   PullReceived();
-  return std::exchange(received_, std::string());
+  return received_.TakeAll();
+}
+
+std::string QtSerialPort::InputArrivedBefore(Moment moment) {
+  PullReceived();
+  return received_.TakeArrivedBefore(moment);
 }
 
 void QtSerialPort::PullReceived() {
   if (!serial_.isOpen()) return;
   const QByteArray bytes = serial_.readAll();
-  received_.append(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  received_.Add(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
+                std::chrono::steady_clock::now());
 }
 
 void QtSerialPort::OnReadyRead() {
@@ -252,8 +258,7 @@ void QtSerialPort::RestartStalledReception() {
   // Bytes have waited a whole watch without a receive event: the read
   // notifier is off. Take them by hand and open the device afresh.
   PullReceived();
-  const std::string waiting = ReadWaiting(static_cast<int>(serial_.handle()));
-  received_ += waiting;
+  received_.Add(ReadWaiting(static_cast<int>(serial_.handle())), std::chrono::steady_clock::now());
   ReleaseDevice();
   if (Status failed = OpenDevice(false)) {
     state_ = LinkState::Open;  // so that the loss is reported

@@ -12,6 +12,7 @@
 #include <functional>
 #include <string>
 
+#include "common/received_text.h"
 #include "common/serial_port.h"
 #include "link/line_settings.h"
 
@@ -31,6 +32,7 @@ class QtSerialPort : public QObject, public SerialPort {
   void Close() override;
   Status Output(const std::string& bytes) override;
   std::string Input() override;
+  std::string InputArrivedBefore(Moment moment) override;
   void SetReceiveHandler(std::function<void()> handler) override;
   void SetLinkHandler(std::function<void(bool up, const std::string& why)> handler) override;
 
@@ -70,7 +72,7 @@ class QtSerialPort : public QObject, public SerialPort {
   LinkState state_ = LinkState::Closed;
   bool opening_ = false;
   unsigned generation_ = 0;  // raised at every open and close
-  std::string received_;
+  ReceivedText received_;
   bool receivedSinceWatch_ = false;
   bool bytesWaitedAtWatch_ = false;
   std::function<void()> onReceive_;

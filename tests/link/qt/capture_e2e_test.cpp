@@ -3,17 +3,21 @@
 
 #include <gtest/gtest.h>
 
+#include <QTimer>
+#include <chrono>
 #include <cstdlib>
 #include <map>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "capture/capture_context.h"
 #include "doubles/fixed_clock.h"
 #include "doubles/recording_surface.h"
 #include "doubles/temp_dir.h"
+#include "link/burst_framing.h"
 #include "link/event_wiring.h"
 #include "link/port_selection.h"
 #include "link/qt/pty_peer.h"
@@ -202,6 +206,35 @@ TEST_F(CaptureOnRealLink, ARunSurvivesTheLossAndReturnOfItsLine) {
       << surface.list2[0];
   EXPECT_NE(surface.list2[0].find("; reopening every 3 s"), std::string::npos);
   EXPECT_EQ(surface.list2[1], "14:30:15 Com1 (" + link + ") open again");
+}
+
+// After every receive event the event loop is held up for five quiet
+// intervals, as by a long repaint, and the next reading arrives meanwhile:
+// its receive event then comes before the tick that fell due. Every reading
+// still becomes a line of its own.
+TEST_F(CaptureOnRealLink, ALoopHeldUpAfterEachBurstKeepsEveryReadingApart) {
+  constexpr int kInterval = 20;
+  testing::PtyPeer peer;
+  std::vector<std::string> bursts{"noise"};
+  for (int channel = 1; channel <= 16; ++channel) bursts.push_back(std::to_string(channel) + ",5,20,300");
+  std::size_t written = 0;
+  port.SetReceiveHandler([&] {
+    OnCommEvent(context);
+    QTimer::singleShot(0, [&] {
+      if (context.ended) return;
+      if (written < bursts.size()) peer.Write(bursts[written++]);
+      std::this_thread::sleep_for(std::chrono::milliseconds(5 * kInterval));  // the stall
+    });
+  });
+  surface.SetText(TextBox::Text4, std::to_string(kInterval));
+  PressPort(1, peer.path());
+  ASSERT_TRUE(port.IsOpen());
+  peer.Write(bursts[written++]);
+
+  ASSERT_TRUE(WaitForRunEnd());
+  const std::vector<std::string> readings(bursts.begin() + 1, bursts.end());
+  EXPECT_EQ(dir.Read("usage.cap"), ShortLines(readings));
+  EXPECT_EQ(surface.list1.size(), 17u);
 }
 
 }  // namespace
