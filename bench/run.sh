@@ -45,6 +45,9 @@ script idle idle_bench 60
 script forward forward_bench "${TALLY77_BENCH_FORWARD_SETS:-1000000}" 200
 echo "== forward_load"
 "$build/tests/forward_test" --gtest_filter='*FiftyForwarders*' | tee "$out/forward_load.txt"
+# tally77-capture: start, idle minute, then 10,000 sets one burst at a time
+# (10 to 15 minutes on a loaded machine).
+script service service_bench 10 60 10000
 
 echo "Load after: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo

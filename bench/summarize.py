@@ -106,6 +106,23 @@ def main():
         startup["startup_to_shown_ms_median"] <= 300)
     row("Resident memory at rest (2 s after shown, no port open)", "reported",
         f"{startup['rss_at_rest_MB_median']:.1f} MB", None)
+    service = figures(results, "service")
+    row(f"tally77-capture idle, port open on a pseudo-terminal, {service['service_idle_seconds']:.0f} s "
+        f"(window: {idle['idle_cpu_ms_per_60s']:.1f} ms, above)", "<= 20 ms CPU per 60 s",
+        f"{service['service_idle_cpu_ms_per_60s']:.1f} ms per 60 s; "
+        f"{service['service_idle_wakeups_per_s']:.2f} wake-ups/s", service["service_idle_cpu_ms_per_60s"] <= 20)
+    row(f"tally77-capture start to port open ({service['service_starts']:.0f} starts; "
+        f"window start to shown: {startup['startup_to_shown_ms_median']:.0f} ms, above)", "<= 100 ms",
+        f"median {service['service_start_to_open_ms_median']:.0f} ms (max {service['service_start_to_open_ms_max']:.0f})",
+        service["service_start_to_open_ms_median"] <= 100)
+    growth = service["service_rss_MB_late"] - service["service_rss_MB_early"]
+    row(f"tally77-capture resident memory after {service['service_sets']:.0f} sets "
+        f"(window at rest: {startup['rss_at_rest_MB_median']:.1f} MB, above)",
+        f"<= 12 MB, no growth from {service['service_sets_early']:.0f} sets",
+        f"{service['service_rss_MB_late']:.1f} MB ({service['service_rss_MB_early']:.1f} MB after "
+        f"{service['service_sets_early']:.0f} sets, growth {growth:+.1f} MB; peak {service['service_peak_rss_MB']:.1f} MB)",
+        service["service_rss_MB_late"] <= 12 and growth <= 0.25,
+        f"{service['service_run_seconds']:.0f} s, bursts one at a time, 1 ms interval")
     for mode, label in (("whole", "written whole"), ("paced", "paced at 300 baud")):
         row(f"Burst framing over a pseudo-terminal, {framing[f'framing_{mode}_bursts']:.0f} bursts {label}, "
             f"interval {framing[f'framing_{mode}_interval_ms']:.0f} ms",
