@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 
+#include "gui/list_entries.h"
 #include "rig/latency_samples.h"
 #include "rig/process_figures.h"
 #include "window/entry_list_view.h"
@@ -28,35 +29,6 @@ using Clock = std::chrono::steady_clock;
 constexpr std::size_t kBatch = 1000;                  // appends timed together
 constexpr std::size_t kEntriesBetweenTurns = 100000;  // appends between two turns of the event loop
 constexpr benchmark::IterationCount kAppendsWithRepaint = 200;
-
-std::size_t ListEntries() {
-  const char* chosen = std::getenv("TALLY77_BENCH_LIST_ENTRIES");
-  if (chosen == nullptr || *chosen == '\0') return 1000000;
-  return std::strtoull(chosen, nullptr, 10);
-}
-
-// A List1 entry as ProcessReading lists it: an fLI line (18 characters) or
-// an fLII line (40 characters).
-std::string ListEntry(std::size_t number, bool fLII) {
-  char line[64];
-  std::snprintf(line, sizeof line, "%02zu,%03zu,%05zu,00300", number % 16 + 1, 100 + number % 16,
-                number % 100000);
-  std::string entry = line;
-  if (fLII) entry += ",007,99999,00000,12000";
-  return entry;
-}
-
-// Counts the paint events a widget gets.
-class PaintCounter : public QObject {
- public:
-  std::size_t paints = 0;
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::Paint) ++paints;
-    return QObject::eventFilter(watched, event);
-  }
-};
 
 struct ShownWindow {
   ShownWindow() {
