@@ -1,0 +1,110 @@
+// The forwarder's parts that need no server: the command line, batches of
+// whole lines, the check of a stored position, alarm lines, array
+// parameters.
+
+#include <gtest/gtest.h>
+
+#include "doubles/temp_dir.h"
+#include "forward/array_parameter.h"
+#include "forward/forward_options.h"
+#include "forward/line_batch.h"
+#include "forward/shipment.h"
+
+namespace tally::forward {
+namespace {
+
+TEST(ForwardOptions, CommandLinesAndTheirFaults) {
+  struct Case {
+    std::vector<std::string> arguments;
+    std::string failure;  // "" when it parses
+  } cases[] = {
+      {{"--data-dir", "/srv/MTR1", "--db", "dbname=x"}, ""},
+      {{"--migrate", "--db", "dbname=x"}, ""},
+      {{"--db", "dbname=x"}, "--data-dir is missing\nTry 'tally77-forward --help'."},
+      {{"--data-dir"}, "--data-dir needs a value\nTry 'tally77-forward --help'."},
+      {{"--data-dir", "/srv/MTR1", "--verbose"}, "unknown argument \"--verbose\"\nTry 'tally77-forward --help'."},
+  };
+  for (const Case& c : cases) {
+    const Outcome<ForwardOptions> parsed = ParseForwardOptions(c.arguments);
+    EXPECT_EQ(parsed.ok() ? "" : parsed.failure().message, c.failure) << c.arguments.front();
+  }
+  const Outcome<ForwardOptions> parsed = ParseForwardOptions({"--data-dir", "/srv/MTR1", "--once"});
+  ASSERT_TRUE(parsed.ok());
+  EXPECT_EQ(parsed.value().dataDirectory, "/srv/MTR1/");
+  EXPECT_TRUE(parsed.value().once);
+  EXPECT_EQ(parsed.value().station.substr(parsed.value().station.size() - 5), "/MTR1");
+}
+
+TEST(LineBatch, TakesWholeLinesUpToTheLimitAndLeavesAHalfLine) {
+  testing::TempDir dir;
+  dir.Write("fl.db1", "one\r\ntwo\r\nhalf");
+  const std::string path = dir.dataPath() + "fl.db1";
+  const Outcome<LineBatch> all = ReadLineBatch(path, {}, {});
+  ASSERT_TRUE(all.ok());
+  ASSERT_EQ(all.value().lines.size(), 2u);
+  EXPECT_EQ(all.value().lines[1].offset, 5u);
+  EXPECT_EQ(all.value().lines[1].text, "two");
+  EXPECT_EQ(all.value().end.offset, 10u);
+  EXPECT_EQ(all.value().end.lineHash, LineHash("two\r\n"));
+
+  const Outcome<LineBatch> first = ReadLineBatch(path, {}, {1, 1024});
+  ASSERT_TRUE(first.ok());
+  EXPECT_EQ(first.value().lines.size(), 1u);
+  const Outcome<LineBatch> rest = ReadLineBatch(path, first.value().end, {});
+  ASSERT_TRUE(rest.ok());
+  ASSERT_EQ(rest.value().lines.size(), 1u);
+  EXPECT_EQ(rest.value().lines[0].text, "two");
+  EXPECT_TRUE(ReadLineBatch(dir.dataPath() + "missing", {}, {}).value().lines.empty());
+}
+
+TEST(FilePosition, HoldsShrankOrDiffers) {
+  testing::TempDir dir;
+  const std::string path = dir.dataPath() + "fl.db1";
+  dir.Write("fl.db1", "one\r\ntwo\r\n");
+  const FilePosition shipped = ReadLineBatch(path, {}, {}).value().end;
+  struct Case {
+    std::string content;
+    PositionCheck check;
+  } cases[] = {
+      {"one\r\ntwo\r\nthree\r\n", PositionCheck::Holds},
+      {"one\r\n", PositionCheck::Shrank},
+      {"one\r\nTWO\r\nthree\r\n", PositionCheck::Differs},
+  };
+  for (const Case& c : cases) {
+    dir.Write("fl.db1", c.content);
+    EXPECT_EQ(CheckPosition(path, shipped), c.check) << c.content;
+  }
+  EXPECT_EQ(PositionTrouble(PositionCheck::Shrank, "fl.db1", 10),
+            "fl.db1 is shorter than the 10 bytes already shipped: reading it again from the start; sets already "
+            "stored are skipped");
+}
+
+TEST(AlarmLine, PartsOfTheLogLine) {
+  struct Case {
+    std::string line;
+    std::string parts;  // channel|kind|stamp, "-" for no alarm form
+  } cases[] = {
+      {"03 high fL0120261206143015", "03|high|20261206143015"},
+      {"12 low  fL0120261206143015", "12|low|20261206143015"},
+      {"123 high fL0120261206143015", "123|high|20261206143015"},
+      {"03 high fL0120261306143015", "03|high|"},
+      {"not an alarm", "-"},
+  };
+  for (const Case& c : cases) {
+    const std::optional<AlarmLine> alarm = ReadAlarmLine(c.line);
+    EXPECT_EQ(alarm ? alarm->channel + "|" + alarm->kind + "|" + (alarm->stamp ? alarm->stampText : "") : "-",
+              c.parts);
+  }
+}
+
+TEST(ArrayParameter, QuotesEveryElementAndWritesNull) {
+  ArrayParameter column;
+  column.Add(std::string_view("a\"b\\c"));
+  column.AddNull();
+  column.Add(42);
+  column.Add(std::string_view("\xE4 , {}"));
+  EXPECT_EQ(column.Text(), "{\"a\\\"b\\\\c\",NULL,\"42\",\"\xE4 , {}\"}");
+}
+
+}  // namespace
+}  // namespace tally::forward
