@@ -100,9 +100,10 @@ QAccessibleInterface* EntryListAccessible::child(int index) const {
 }
 
 int EntryListAccessible::indexOfChild(const QAccessibleInterface* child) const {
-  const QAccessible::Id id = QAccessible::uniqueId(const_cast<QAccessibleInterface*>(child));
-  for (const auto& [row, known] : rows_) {
-    if (known == id) return ChildIndex(row);
+  // Only rows made here are children; asking for the id of another
+  // interface would register it.
+  for (const auto& [row, id] : rows_) {
+    if (QAccessible::accessibleInterface(id) == child) return ChildIndex(row);
   }
   return -1;
 }
