@@ -22,7 +22,8 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Tally 77 reads an energy-metering processo
 groups them into observation sets, writes the set files and checks every
 reading against per-channel alarm limits. The package holds the capture
 window tally77, the unattended capture tally77-capture with its systemd
-unit, the processor simulator tally77-sim, and tally77-forward, which ships
-every captured set into PostgreSQL exactly once.")
+unit, the history window tally77-history (table, plot and export of the
+captured sets), the processor simulator tally77-sim, and tally77-forward,
+which ships every captured set into PostgreSQL exactly once.")
 
 include(CPack)

@@ -68,6 +68,10 @@ HistoryWindow::HistoryWindow(ZoneRules zone, QWidget* parent)
   auto* splitter = new QSplitter(Qt::Vertical);
   splitter->addWidget(table_);
   splitter->addWidget(plot_);
+  splitter->setStretchFactor(0, 1);
+  splitter->setStretchFactor(1, 1);
+  splitter->setSizes({330, 330});
+  SizeColumns();
   auto* central = new QWidget();
   auto* layout = new QVBoxLayout(central);
   layout->addWidget(BuildControls());
@@ -96,6 +100,35 @@ HistoryWindow::HistoryWindow(ZoneRules zone, QWidget* parent)
 }
 
 HistoryWindow::~HistoryWindow() = default;
+
+void HistoryWindow::SizeColumns() {
+  const QFontMetrics metrics = table_->fontMetrics();
+  const int padding = 2 * metrics.averageCharWidth();
+  table_->setColumnWidth(SetTableModel::kTimeColumn, metrics.horizontalAdvance("2026-12-06 14:30:15") + padding);
+  table_->setColumnWidth(SetTableModel::kTypeColumn, metrics.horizontalAdvance("damaged") + padding);
+  for (int channel = 1; channel <= kChannelSlots; ++channel) {
+    table_->setColumnWidth(SetTableModel::kFirstChannelColumn + channel - 1,
+                           metrics.horizontalAdvance("123456.7") + padding);
+  }
+  table_->horizontalHeader()->setStretchLastSection(true);
+}
+
+void HistoryWindow::SuggestRange() {
+  // Until the operator sets a range, the edits offer the file's first and
+  // last stamps.
+  if (fromOn_->isChecked() || toOn_->isChecked()) return;
+  LocalStamp stamp;
+  for (std::size_t row = 0; row < index_->size(); ++row) {
+    if (!index_->StampOf(row, stamp)) continue;
+    from_->setDateTime(DateTimeOf(stamp));
+    break;
+  }
+  for (std::size_t row = index_->size(); row > 0; --row) {
+    if (!index_->StampOf(row - 1, stamp)) continue;
+    to_->setDateTime(DateTimeOf(stamp));
+    break;
+  }
+}
 
 void HistoryWindow::BuildMenus() {
   QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
@@ -159,6 +192,7 @@ void HistoryWindow::OpenDirectory(const QString& directory) {
   table_->setModel(model);
   delete model_;
   model_ = model;
+  SizeColumns();
   limits_ = ReadChannelLimits(directory.toStdString());
   alarms_ = ReadAlarmLog(directory.toStdString());
   ApplyChannels();
@@ -193,6 +227,7 @@ void HistoryWindow::IndexSlice() {
   slices_.stop();
   indexing_ = false;
   progress_->hide();
+  SuggestRange();
   if (replotDue_) Replot();
 }
 

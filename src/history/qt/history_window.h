@@ -56,6 +56,8 @@ class HistoryWindow : public QMainWindow {
 
  private:
   void BuildMenus();
+  void SizeColumns();
+  void SuggestRange();
   QWidget* BuildControls();
   void IndexSlice();
   void FollowFile();

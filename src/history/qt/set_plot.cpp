@@ -25,22 +25,41 @@ QList<QPointF> ToQt(const std::vector<PlotPoint>& points) {
   return list;
 }
 
+// Sixteen colours told apart at a glance, one per channel.
+QColor ChannelColour(int channel) {
+  static const char* const kColours[] = {"#1f77b4", "#ff7f0e", "#2ca02c", "#d62728", "#9467bd", "#8c564b",
+                                         "#e377c2", "#7f7f7f", "#bcbd22", "#17becf", "#393b79", "#637939",
+                                         "#8c6d31", "#843c39", "#7b4173", "#000000"};
+  return QColor(QLatin1String(kColours[(channel - 1) % 16]));
+}
+
 }  // namespace
 
-SetPlot::SetPlot(QWidget* parent)
-    : QChartView(new QChart(), parent), xAxis_(new QDateTimeAxis()), yAxis_(new QValueAxis()) {
-  chart()->addAxis(xAxis_, Qt::AlignBottom);
-  chart()->addAxis(yAxis_, Qt::AlignLeft);
-  xAxis_->setFormat(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
-  xAxis_->setTickCount(5);
+SetPlot::SetPlot(QWidget* parent) : QChartView(new QChart(), parent) {
   chart()->legend()->setAlignment(Qt::AlignRight);
   setRenderHint(QPainter::Antialiasing, false);
   setFocusPolicy(Qt::StrongFocus);
 }
 
+void SetPlot::NewAxes() {
+  // Made anew for every content, once its series are there: a time axis
+  // shown without series draws neither labels nor grid later (Qt 6.4).
+  for (QAbstractAxis* axis : chart()->axes()) {
+    chart()->removeAxis(axis);
+    delete axis;
+  }
+  xAxis_ = new QDateTimeAxis();
+  yAxis_ = new QValueAxis();
+  xAxis_->setFormat(QStringLiteral("yyyy-MM-dd hh:mm"));
+  xAxis_->setTickCount(5);
+  chart()->addAxis(xAxis_, Qt::AlignBottom);
+  chart()->addAxis(yAxis_, Qt::AlignLeft);
+}
+
 void SetPlot::Show(PlotContent content) {
   content_ = std::move(content);
   chart()->removeAllSeries();
+  NewAxes();
   double first = std::numeric_limits<double>::max();
   double last = std::numeric_limits<double>::lowest();
   for (const auto& [channel, points] : content_.channels) {
@@ -55,6 +74,7 @@ void SetPlot::Show(PlotContent content) {
   for (const auto& [channel, points] : content_.channels) {
     auto* series = new QLineSeries();
     series->setName(QStringLiteral("Channel %1").arg(channel));
+    series->setColor(ChannelColour(channel));
     chart()->addSeries(series);
     series->attachAxis(xAxis_);
     series->attachAxis(yAxis_);
@@ -99,6 +119,7 @@ void SetPlot::ShowAll() {
 }
 
 void SetPlot::SetXRange(double from, double to) {
+  if (xAxis_ == nullptr) return;  // nothing shown yet
   if (to <= from) to = from + 1000;
   xFrom_ = from;
   xTo_ = to;
@@ -108,6 +129,7 @@ void SetPlot::SetXRange(double from, double to) {
 }
 
 void SetPlot::Redraw() {
+  if (xAxis_ == nullptr) return;
   const auto columns = static_cast<std::size_t>(std::max(1, static_cast<int>(chart()->plotArea().width())));
   int index = 0;
   const QList<QAbstractSeries*> all = chart()->series();

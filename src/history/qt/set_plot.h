@@ -51,11 +51,12 @@ class SetPlot : public QChartView {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
+  void NewAxes();
   void SetXRange(double from, double to);
   void FitY();
 
-  QDateTimeAxis* xAxis_;
-  QValueAxis* yAxis_;
+  QDateTimeAxis* xAxis_ = nullptr;
+  QValueAxis* yAxis_ = nullptr;
   PlotContent content_;
   double xFrom_ = 0;
   double xTo_ = 1;
