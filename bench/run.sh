@@ -48,6 +48,7 @@ echo "== forward_load"
 # tally77-capture: start, idle minute, then 10,000 sets one burst at a time
 # (10 to 15 minutes on a loaded machine).
 script service service_bench 10 60 10000
+script history history_bench 1024
 
 echo "Load after: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo

@@ -80,7 +80,6 @@ void SetFileBytes::Map() {
   if (size_ == 0) return;
   void* address = ::mmap(nullptr, size_, PROT_READ, MAP_SHARED, descriptor_, 0);
   if (address == MAP_FAILED) return;  // read in blocks instead
-  ::madvise(address, size_, MADV_SEQUENTIAL);
   map_ = static_cast<const char*>(address);
   mapLength_ = size_;
 }
