@@ -58,7 +58,7 @@ Failure ScratchFailure(FailureCode code, const std::string& what, const std::str
   return Failure{code, what + " " + kScratchName + ": " + reason};
 }
 
-// Steps 5 to 9: the items read back from the scratch file, shifted, given
+// The items read back from the scratch file, shifted, given
 // their text form, padded and joined.
 Outcome<ReadingLine> ReadFields(ItemReader& reader, int fieldCount) {
   ReadingLine line;
@@ -151,19 +151,20 @@ Outcome<ReadingLine> DecodeBurstText(CaptureContext& context, const std::string&
   CaptureState& state = context.state;
   const std::string path = state.dataPath + kScratchName;
 
-  // Step 2: the burst, CR LF, the burst again, CR LF, replacing the old file.
-  // Per burst, so no flush to the device: the file is scratch.
+  // The burst, CR LF, the burst again, CR LF, replacing the old file, and
+  // read back from it. Per burst, so no flush to the device: the file is
+  // scratch.
   const std::string scratch = burst + kLineEnd + burst + kLineEnd;
-  Status written;
+  Outcome<std::string> readBack = Failure{FailureCode::FileWrite, "not written"};
   try {
-    written = ReplaceFile(path, scratch, Durability::Scratch);
+    readBack = ReplaceFileAndReadBack(path, scratch, Durability::Scratch);
   } catch (const std::bad_alloc&) {
     throw;
   } catch (const std::exception& error) {
-    written = Fail(FailureCode::FileWrite, error.what());
+    readBack = Failure{FailureCode::FileWrite, error.what()};
   }
 
-  // Steps 3 and 4 happen for every burst, whatever becomes of it.
+  // The processor type and Label3 follow every burst, whatever becomes of it.
   if (burst.size() > kShortBurstLength) state.processorType = ProcessorType::fLII;
   const bool eightFields = state.processorType == ProcessorType::fLII;
   context.surface.SetCaption(Caption::Label3, eightFields ? "fLII" : "fLI");
@@ -171,15 +172,11 @@ Outcome<ReadingLine> DecodeBurstText(CaptureContext& context, const std::string&
   if (burst.empty()) return Failure{FailureCode::EmptyItem, "the burst is empty"};
   const int fieldCount = eightFields ? kMaxFields : 4;
 
-  Outcome<ItemReader> opened = written ? Outcome<ItemReader>(*written) : ItemReader::Open(path);
-  NoteScratchFile(context, opened ? Status() : Status(opened.failure()));
-  if (!opened) {
-    // The scratch file is only a copy: a reading is not lost because the
-    // directory does not take it. The same two copies are read in memory.
-    ItemReader inMemory(scratch);
-    return ReadFields(inMemory, fieldCount);
-  }
-  return ReadFields(opened.value(), fieldCount);
+  NoteScratchFile(context, readBack ? Status() : Status(readBack.failure()));
+  // The scratch file is only a copy: a reading is not lost because the
+  // directory does not take it. The same two copies are read in memory.
+  ItemReader reader(readBack ? std::move(readBack).value() : scratch);
+  return ReadFields(reader, fieldCount);
 }
 
 Outcome<ReadingLine> DecodeBurst(CaptureContext& context) {

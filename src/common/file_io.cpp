@@ -66,13 +66,73 @@ FileSize SizeOf(int handle) {
   return ::fstat(handle, &status) == 0 ? status.st_size : FileSize{-1};
 }
 
-// Writes bytes to an open handle, flushes when asked, closes it. The handle
-// is closed in every case; the result is the first error, 0 when none.
-int WriteFlushClose(int handle, const std::string& bytes, Durability durability) {
+// Reads a file from its start through an open handle. A read that gives
+// less than it asked for is the end of a regular file, so a file of the
+// expected size takes one read. Gives 0, or the error.
+int ReadFromStart(int handle, std::size_t expected, std::string& content) {
+  content.resize(expected + 1);
+  std::size_t done = 0;
+  for (;;) {
+#ifdef _WIN32
+    const auto got = _lseeki64(handle, static_cast<long long>(done), SEEK_SET) < 0
+                         ? -1
+                         : TALLY_READ(handle, content.data() + done, static_cast<unsigned>(content.size() - done));
+#else
+    const auto got = ::pread(handle, content.data() + done, content.size() - done, static_cast<off_t>(done));
+#endif
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    done += static_cast<std::size_t>(got);
+    if (got == 0 || done < content.size()) break;
+    content.resize(content.size() * 2);  // the file grew since it was written
+  }
+  content.resize(done);
+  return 0;
+}
+
+// The new content in a temporary file beside the file path names, which
+// then takes that file's name. With keepOpen the temporary file's handle is
+// given back open, for reading the new file back; without, it is closed
+// before the rename and -1 is given.
+Outcome<int> WriteAndRename(const std::string& path, const std::string& bytes, Durability durability,
+                            bool keepOpen) {
+  Outcome<ReplaceTarget> found = FindReplaceTarget(path);
+  if (!found.ok()) return found.failure();
+  const ReplaceTarget& target = found.value();
+  Outcome<TemporaryFile> created = CreateTemporaryBeside(target);
+  if (!created.ok()) return created.failure();
+  const TemporaryFile& temporary = created.value();
+
+  int handle = temporary.handle;
   int error = WriteAll(handle, bytes) ? 0 : errno;
   if (error == 0 && durability == Durability::Flushed && TALLY_FSYNC(handle) != 0) error = errno;
-  if (TALLY_CLOSE(handle) != 0 && error == 0) error = errno;
-  return error;
+  if (!keepOpen || error != 0) {
+    if (TALLY_CLOSE(handle) != 0 && error == 0) error = errno;
+    handle = -1;
+  }
+  if (error == 0 && durability == Durability::Scratch) {
+    std::error_code ignored;  // a missing old file is fine
+    std::filesystem::remove(target.path, ignored);
+  }
+  std::error_code renameError;
+  if (error == 0) std::filesystem::rename(temporary.path, target.path, renameError);
+  if (error != 0 || renameError) {
+    if (handle >= 0) TALLY_CLOSE(handle);
+    std::error_code ignored;
+    std::filesystem::remove(temporary.path, ignored);
+    if (error != 0) return FileFailure(FailureCode::FileWrite, "write", path, error);
+    return Failure{FailureCode::FileWrite, "cannot write " + path + ": " + renameError.message()};
+  }
+  // The new name must reach the device too, or a power cut brings the old
+  // file back.
+  if (durability == Durability::Flushed) error = FlushDirectoryOf(target.path);
+  if (error != 0) {
+    if (handle >= 0) TALLY_CLOSE(handle);
+    return FileFailure(FailureCode::FileWrite, "flush", path, error);
+  }
+  return handle;
 }
 
 }  // namespace
@@ -95,31 +155,27 @@ Status AppendToFile(const std::string& path, const std::string& bytes, Durabilit
 }
 
 Status ReplaceFile(const std::string& path, const std::string& bytes, Durability durability) {
-  Outcome<ReplaceTarget> found = FindReplaceTarget(path);
-  if (!found.ok()) return found.failure();
-  const ReplaceTarget& target = found.value();
-  Outcome<TemporaryFile> created = CreateTemporaryBeside(target);
-  if (!created.ok()) return created.failure();
-  const TemporaryFile& temporary = created.value();
-
-  int error = WriteFlushClose(temporary.handle, bytes, durability);
-  if (error == 0 && durability == Durability::Scratch) {
-    std::error_code ignored;  // a missing old file is fine
-    std::filesystem::remove(target.path, ignored);
-  }
-  std::error_code renameError;
-  if (error == 0) std::filesystem::rename(temporary.path, target.path, renameError);
-  if (error != 0 || renameError) {
-    std::error_code ignored;
-    std::filesystem::remove(temporary.path, ignored);
-    if (error != 0) return FileFailure(FailureCode::FileWrite, "write", path, error);
-    return Failure{FailureCode::FileWrite, "cannot write " + path + ": " + renameError.message()};
-  }
-  // The new name must reach the device too, or a power cut brings the old
-  // file back.
-  if (durability == Durability::Flushed) error = FlushDirectoryOf(target.path);
-  if (error != 0) return FileFailure(FailureCode::FileWrite, "flush", path, error);
+  const Outcome<int> replaced = WriteAndRename(path, bytes, durability, false);
+  if (!replaced.ok()) return replaced.failure();
   return Ok();
+}
+
+Outcome<std::string> ReplaceFileAndReadBack(const std::string& path, const std::string& bytes,
+                                            Durability durability) {
+#ifdef _WIN32
+  // An open file cannot take another's name there: written, then read anew.
+  if (Status failed = ReplaceFile(path, bytes, durability)) return *failed;
+  return ReadWholeFile(path);
+#else
+  const Outcome<int> replaced = WriteAndRename(path, bytes, durability, true);
+  if (!replaced.ok()) return replaced.failure();
+  const int handle = replaced.value();
+  std::string content;
+  int error = ReadFromStart(handle, bytes.size(), content);
+  if (TALLY_CLOSE(handle) != 0 && error == 0) error = errno;
+  if (error != 0) return FileFailure(FailureCode::FileRead, "read", path, error);
+  return content;
+#endif
 }
 
 Outcome<std::string> ReadWholeFile(const std::string& path) {

@@ -34,6 +34,12 @@ Status AppendToFile(const std::string& path, const std::string& bytes,
 Status ReplaceFile(const std::string& path, const std::string& bytes,
                    Durability durability = Durability::Plain);
 
+// ReplaceFile, then the new file read back whole through the handle it was
+// written with, once it has taken its name: the file's own content, without
+// opening it again.
+Outcome<std::string> ReplaceFileAndReadBack(const std::string& path, const std::string& bytes,
+                                            Durability durability);
+
 // The whole content of a file.
 Outcome<std::string> ReadWholeFile(const std::string& path);
 

@@ -111,9 +111,9 @@ Outcome<ReplaceTarget> FindReplaceTarget(const std::string& path) {
 
 Outcome<TemporaryFile> CreateTemporaryBeside(const ReplaceTarget& target) {
 #ifdef _WIN32
-  constexpr int kFlags = _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT;
+  constexpr int kFlags = _O_RDWR | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT;
 #else
-  constexpr int kFlags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+  constexpr int kFlags = O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
 #endif
   const unsigned createMode = target.exists ? target.mode : 0666;
   int error = EEXIST;

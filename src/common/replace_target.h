@@ -30,7 +30,8 @@ struct TemporaryFile {
 };
 
 // A new, empty file beside the target, under a name nobody can foresee,
-// created exclusively and never through a link. It already carries the
+// created exclusively and never through a link, open for writing and
+// reading back. It already carries the
 // target's permission bits, and its owner and group where the program may
 // set them.
 Outcome<TemporaryFile> CreateTemporaryBeside(const ReplaceTarget& target);

@@ -41,6 +41,10 @@ TEST(FileIo, ReplaceLeavesOnlyTheNewContentAndNoTemporaryFile) {
     ASSERT_FALSE(ReplaceFile(path, "a long first content\r\n", durability));
     ASSERT_FALSE(ReplaceFile(path, "new\r\n", durability));
     EXPECT_EQ(dir.Read("cp.txt"), "new\r\n");
+    const Outcome<std::string> readBack = ReplaceFileAndReadBack(path, "read back\r\n", durability);
+    ASSERT_TRUE(readBack.ok()) << readBack.failure().message;
+    EXPECT_EQ(readBack.value(), "read back\r\n");
+    EXPECT_EQ(dir.Read("cp.txt"), "read back\r\n");
     EXPECT_EQ(TemporariesIn(dir.path()), "");
   }
 }
