@@ -64,7 +64,7 @@ struct FramingRun {
     context.state = rig.context.state;
     ::setenv("TALLY77_COM1", pty.portPath().c_str(), 1);
     port.SetPortNumber(1);
-    if (port.SetSettings("300,N,8,1") || port.Open()) throw std::runtime_error("Com1 did not open");
+    if (!port.SetSettings("300,N,8,1").ok() || !port.Open().ok()) throw std::runtime_error("Com1 did not open");
     ConnectCaptureEvents(context);
   }
 

@@ -27,7 +27,7 @@ void Replaced(benchmark::State& state, Durability durability) {
   const std::string path = dir.FileName("cp.txt");
   int readingNumber = 0;
   for (auto _ : state) {
-    if (ReplaceFile(path, ScratchText(++readingNumber), durability)) {
+    if (!ReplaceFile(path, ScratchText(++readingNumber), durability).ok()) {
       state.SkipWithError("cannot write cp.txt");
       return;
     }
@@ -63,10 +63,13 @@ BENCHMARK(OverwrittenInPlace)->Unit(benchmark::kMicrosecond);
 void ReadBack(benchmark::State& state) {
   BenchDataDir dir;
   const std::string path = dir.FileName("cp.txt");
-  ReplaceFile(path, ScratchText(1), Durability::Plain);
+  if (!ReplaceFile(path, ScratchText(1), Durability::Plain).ok()) {
+    state.SkipWithError("cannot write cp.txt");
+    return;
+  }
   for (auto _ : state) {
     const Outcome<std::string> content = ReadWholeFile(path);
-    if (!content) {
+    if (!content.ok()) {
       state.SkipWithError("cannot read cp.txt");
       return;
     }

@@ -41,11 +41,11 @@ bool IsTooLow(const ChannelEntry& entry, double value) {
 void LogAlarm(CaptureContext& context, const std::string& alarmText) {
   const SetFileWrite line{kAlarmLogName, alarmText + "\r\n", SetFileWrite::Mode::Append,
                           Durability::Flushed};
-  const Status failure = WriteOrKeep(context, {line});
-  if (!failure) return;
+  const Status logged = WriteOrKeep(context, {line});
+  if (logged.ok()) return;
   if (context.alarmLogFailing) return;
   context.alarmLogFailing = true;
-  context.surface.AppendList2("Alarm log not written: " + failure->message);
+  context.surface.AppendList2("Alarm log not written: " + logged.failure().message);
 }
 
 // The three reports of one alarm, in order: processor, List2, alarm log.
@@ -53,7 +53,7 @@ void RaiseAlarm(CaptureContext& context, const AlarmKind& kind, const std::strin
                 const Stamps& stamps) {
   // A port that cannot take the message (closed, lost) must not stop the
   // alarm from being listed and logged.
-  static_cast<void>(context.port.Output(kind.message + channelText + "\r\n"));
+  IgnoreFailure(context.port.Output(kind.message + channelText + "\r\n"));
   const std::string alarmText = channelText + kind.keyword + stamps.dateStamp + stamps.timeStamp;
   context.surface.AppendList2(alarmText);
   LogAlarm(context, alarmText);

@@ -48,13 +48,13 @@ void RescueWrite(const std::string& folder, const KeptWrite& kept) {
   std::error_code error;
   std::filesystem::create_directories(folder, error);
   const Status saved = PerformSetFileWrite(folder, kept.write);
-  if (!saved) {
+  if (saved.ok()) {
     std::fprintf(stderr, "tally77: %s could not be written; saved as %s%s\n", kept.path().c_str(),
                  folder.c_str(), kept.write.name.c_str());
     return;
   }
   std::fprintf(stderr, "tally77: %s could not be written (%s); its bytes follow:\n%s", kept.path().c_str(),
-               saved->message.c_str(), kept.write.bytes.c_str());
+               saved.failure().message.c_str(), kept.write.bytes.c_str());
 }
 
 }  // namespace
@@ -79,15 +79,15 @@ Status WriteOrKeep(CaptureContext& context, const std::vector<SetFileWrite>& wri
                    : Failure{FailureCode::FileWrite, write.name + ": earlier lines still wait"};
     } else {
       status = PerformSetFileWrite(due.dataPath, due.write);
-      if (!status) continue;
+      if (status.ok()) continue;
     }
     const Status journaled = kept.Keep(std::move(due));
-    if (journaled) {
-      context.surface.AppendList2("Kept lines held in memory only: " + journaled->message);
+    if (!journaled.ok()) {
+      context.surface.AppendList2("Kept lines held in memory only: " + journaled.failure().message);
     }
-    if (!first) first = std::move(status);
+    if (first.ok()) first = std::move(status);
   }
-  if (first) first->message += "; kept until the directory takes writes";
+  if (!first.ok()) first.failure().message += "; kept until the directory takes writes";
   return first;
 }
 

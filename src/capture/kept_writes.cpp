@@ -38,7 +38,7 @@ std::vector<std::string> KeptWrites::UseJournalFolder(const std::string& folder)
       Waits(kept.path());
       return KeptJournal::Visit::Waits;
     });
-    static_cast<void>(counted);  // what could be read is what is kept
+    IgnoreFailure(counted);  // what could be read is what is kept
     if (inUse.waiting == 0) {
       inUse.journal.Remove();
       continue;
@@ -74,7 +74,7 @@ Status KeptWrites::Keep(KeptWrite kept) {
     }
     if (ownJournalOpen_) {
       journalFailure = journals_.back().journal.Append(kept);
-      if (!journalFailure) {
+      if (journalFailure.ok()) {
         ++journals_.back().waiting;
         Waits(kept.path());
         return Ok();
@@ -103,8 +103,8 @@ bool KeptWrites::TryWrite(const KeptWrite& kept, FlushResult& result) {
   const std::string path = kept.path();
   if (result.failures.count(path) != 0) return false;
   Status status = PerformSetFileWrite(kept.dataPath, kept.write);
-  if (status) {
-    result.failures.emplace(path, std::move(*status));
+  if (!status.ok()) {
+    result.failures.emplace(path, std::move(status.failure()));
     return false;
   }
   result.writtenFiles.push_back(kept.write.name);
@@ -125,7 +125,7 @@ KeptWrites::FlushResult KeptWrites::Flush() {
       --inUse.waiting;
       return KeptJournal::Visit::Done;
     });
-    static_cast<void>(marked);  // an unmarked record is tried again later
+    IgnoreFailure(marked);  // an unmarked record is tried again later
   }
   for (std::size_t index = journals_.size(); index-- > 0;) {
     if (journals_[index].waiting != 0) continue;

@@ -69,10 +69,10 @@ void CompleteSet(CaptureContext& context, std::string candidate) {
   state.setRecord = std::move(candidate);
   BuildSetRecord(context);
   const Status written = WriteSetFiles(context);
-  if (written) {
-    ReportSetKept(context, *written);
-  } else {
+  if (written.ok()) {
     ShowStatus(context, kGreen, "We have a good reading ");
+  } else {
+    ReportSetKept(context, written.failure());
   }
   state.lineCount = 0;
   ++state.obsCount;
@@ -109,7 +109,7 @@ std::string EndCommand(int count) {
 void SendEndCommand(CaptureContext& context, int count) {
   if (!context.port.IsOpen()) return;
   const Status sent = context.port.Output(EndCommand(count));
-  if (sent) context.surface.AppendList2("End command not sent: " + sent->message);
+  if (!sent.ok()) context.surface.AppendList2("End command not sent: " + sent.failure().message);
 }
 
 void EndProgram(CaptureContext& context) {
@@ -131,7 +131,7 @@ void ProcessReading(CaptureContext& context, const std::string& burst) {
   RetryKeptWrites(context);
   const Stamps stamps = MakeStamps(context);
   const Outcome<ReadingLine> decoded = DecodeBurstText(context, burst);
-  if (decoded) {
+  if (decoded.ok()) {
     // The line is counted only once it is known to be good.
     ++state.lineCount;
     std::string candidate = TakeLineIntoSet(context, decoded.value(), stamps);
@@ -146,7 +146,7 @@ void ProcessReading(CaptureContext& context, const std::string& burst) {
     EndRun(context);
     return;
   }
-  if (decoded) CheckAlarms(context, decoded.value(), stamps);
+  if (decoded.ok()) CheckAlarms(context, decoded.value(), stamps);
 }
 
 void EndRun(CaptureContext& context) {

@@ -66,7 +66,7 @@ Outcome<ReadingLine> ReadFields(ItemReader& reader, int fieldCount) {
   for (int field = 1; field <= fieldCount; ++field) {
     const std::string item = "item " + std::to_string(field);
     const Outcome<double> value = reader.NextNumber();
-    if (!value) {
+    if (!value.ok()) {
       const Failure& failure = value.failure();
       switch (failure.code) {
         case FailureCode::EndOfFile:
@@ -107,14 +107,15 @@ Outcome<ReadingLine> ReadFields(ItemReader& reader, int fieldCount) {
 
 // A scratch file the directory does not take is named once in List2 while
 // it lasts, and again after it has worked in between.
-void NoteScratchFile(CaptureContext& context, const Status& failure) {
-  if (!failure) {
+void NoteScratchFile(CaptureContext& context, const Status& status) {
+  if (status.ok()) {
     context.scratchFailing = false;
     return;
   }
   if (context.scratchFailing) return;
   context.scratchFailing = true;
-  context.surface.AppendList2(ScratchFailure(failure->code, "cannot use", failure->message).message +
+  const Failure& failure = status.failure();
+  context.surface.AppendList2(ScratchFailure(failure.code, "cannot use", failure.message).message +
                               "; readings are decoded in memory");
 }
 
@@ -172,10 +173,10 @@ Outcome<ReadingLine> DecodeBurstText(CaptureContext& context, const std::string&
   if (burst.empty()) return Failure{FailureCode::EmptyItem, "the burst is empty"};
   const int fieldCount = eightFields ? kMaxFields : 4;
 
-  NoteScratchFile(context, readBack ? Status() : Status(readBack.failure()));
+  NoteScratchFile(context, readBack.status());
   // The scratch file is only a copy: a reading is not lost because the
   // directory does not take it. The same two copies are read in memory.
-  ItemReader reader(readBack ? std::move(readBack).value() : scratch);
+  ItemReader reader(readBack.ok() ? std::move(readBack).value() : scratch);
   return ReadFields(reader, fieldCount);
 }
 

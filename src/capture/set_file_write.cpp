@@ -27,8 +27,8 @@ Status PerformSetFileWrite(const std::string& dataPath, const SetFileWrite& writ
   } catch (const std::exception& error) {
     status = Fail(FailureCode::FileWrite, error.what());
   }
-  if (!status) return Ok();
-  return NamingFile(write.name, status->code, status->message);
+  if (status.ok()) return status;
+  return NamingFile(write.name, status.failure().code, status.failure().message);
 }
 
 }  // namespace tally

@@ -15,7 +15,7 @@ bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
 
 Outcome<ItemReader> ItemReader::Open(const std::string& path, std::size_t most) {
   Outcome<std::string> content = ReadFileStart(path, most);
-  if (!content) return content.failure();
+  if (!content.ok()) return content.failure();
   ItemReader reader(std::move(content).value());
   reader.path_ = path;
   return reader;
@@ -51,7 +51,7 @@ Outcome<Item> ItemReader::Next() {
 
 Outcome<double> ItemReader::NextNumber() {
   Outcome<Item> item = Next();
-  if (!item) return item.failure();
+  if (!item.ok()) return item.failure();
   if (item.value().empty()) return Failure{FailureCode::EmptyItem, "empty item"};
   const std::optional<double> number = ParseWholeNumber(item.value().text);
   if (!number) {

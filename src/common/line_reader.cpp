@@ -6,7 +6,7 @@ namespace tally {
 
 Outcome<LineReader> LineReader::Open(const std::string& path, std::size_t most) {
   Outcome<std::string> content = ReadFileStart(path, most);
-  if (!content) return content.failure();
+  if (!content.ok()) return content.failure();
   LineReader reader(std::move(content).value());
   reader.path_ = path;
   return reader;

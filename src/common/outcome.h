@@ -1,7 +1,8 @@
 #pragma once
 // Failures as values: a code the program can act on and a message the
-// operator can read. Outcome<T> carries either a value or a Failure; Status
-// is the value-less form (no failure means success).
+// operator can read. A Status is ok or holds a Failure; an Outcome<T> holds
+// a value or a Failure. Both must be looked at: a result dropped on purpose
+// goes through IgnoreFailure.
 
 #include <optional>
 #include <string>
@@ -30,29 +31,52 @@ struct Failure {
   std::string message;
 };
 
-using Status = std::optional<Failure>;
+// The result of an action that gives nothing back but may fail.
+class [[nodiscard]] Status {
+ public:
+  Status() = default;                                          // ok
+  Status(Failure failure) : failure_(std::move(failure)) {}  // NOLINT: implicit by design
 
-inline Status Ok() { return std::nullopt; }
+  bool ok() const { return !failure_.has_value(); }
+  // Only when !ok().
+  const Failure& failure() const& { return *failure_; }
+  Failure& failure() & { return *failure_; }
+
+ private:
+  std::optional<Failure> failure_;
+};
+
+inline Status Ok() { return Status(); }
 inline Status Fail(FailureCode code, std::string message) {
   return Failure{code, std::move(message)};
 }
 
+// The result of an action that gives a value or fails.
 template <class T>
-class Outcome {
+class [[nodiscard]] Outcome {
  public:
   Outcome(T value) : content_(std::move(value)) {}            // NOLINT: implicit by design
   Outcome(Failure failure) : content_(std::move(failure)) {}  // NOLINT: implicit by design
 
   bool ok() const { return std::holds_alternative<T>(content_); }
-  explicit operator bool() const { return ok(); }
 
+  // Only when ok().
   const T& value() const& { return std::get<T>(content_); }
   T& value() & { return std::get<T>(content_); }
   T&& value() && { return std::get<T>(std::move(content_)); }
+  // Only when !ok().
   const Failure& failure() const { return std::get<Failure>(content_); }
+  // The value-less form of this result.
+  Status status() const { return ok() ? Status() : Status(failure()); }
 
  private:
   std::variant<T, Failure> content_;
 };
+
+// Says that a failure is of no concern here (the caller reports it another
+// way, or there is no one to tell).
+inline void IgnoreFailure(const Status&) {}
+template <class T>
+void IgnoreFailure(const Outcome<T>&) {}
 
 }  // namespace tally

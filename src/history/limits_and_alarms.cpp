@@ -19,10 +19,10 @@ std::string InDirectory(const std::string& directory, const std::string& name) {
 std::array<ChannelLimits, kChannelSlots + 1> ReadChannelLimits(const std::string& dataDirectory) {
   std::array<ChannelLimits, kChannelSlots + 1> limits{};
   Outcome<LineReader> lines = LineReader::Open(InDirectory(dataDirectory, "ct.dat"));
-  if (!lines) return limits;
+  if (!lines.ok()) return limits;
   for (int channel = 1; channel <= kChannelSlots; ++channel) {
     const Outcome<std::string> line = lines.value().Next();
-    if (!line) break;
+    if (!line.ok()) break;
     const ChannelEntry entry = EntryFromLine(line.value());
     if (entry.highLimit > 0) limits[channel].high = entry.highLimit;
     if (entry.lowLimit < kLowTestOff) limits[channel].low = entry.lowLimit;
@@ -53,8 +53,8 @@ std::optional<AlarmEntry> AlarmFromLine(const std::string& line) {
 std::vector<AlarmEntry> ReadAlarmLog(const std::string& dataDirectory) {
   std::vector<AlarmEntry> alarms;
   Outcome<LineReader> lines = LineReader::Open(InDirectory(dataDirectory, "alarmlog.txt"));
-  if (!lines) return alarms;
-  for (Outcome<std::string> line = lines.value().Next(); line; line = lines.value().Next()) {
+  if (!lines.ok()) return alarms;
+  for (Outcome<std::string> line = lines.value().Next(); line.ok(); line = lines.value().Next()) {
     if (const auto alarm = AlarmFromLine(line.value())) alarms.push_back(*alarm);
   }
   return alarms;

@@ -35,14 +35,14 @@ void OnPortButton(CaptureContext& context, int number) {
   PrepareLink(context);
   context.port.SetPortNumber(number);
   const Status opened = context.port.Open();
-  if (opened) ReportPortNotOpen(context, number, *opened);
+  if (!opened.ok()) ReportPortNotOpen(context, number, opened.failure());
 }
 
 void PrepareLink(CaptureContext& context) {
   if (context.ended) return;
   if (context.port.IsOpen()) context.port.Close();
   const Status applied = context.port.SetSettings(kLineSettings);
-  if (applied) context.surface.AppendList2(applied->message);
+  if (!applied.ok()) context.surface.AppendList2(applied.failure().message);
   ShowStatus(context, kRed, "Please wait 3 minutes");
   LoadRateFile(context);
   LoadChannelTable(context);

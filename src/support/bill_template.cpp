@@ -18,7 +18,7 @@ void CheckBillTemplate(CaptureContext& context) {
       LineReader::Open(SupportFilePath(context.state, kBillTemplateName), kSupportFileReadLimit);
   // The template only has to be readable and hold at least one line, even
   // an empty one; its text is not used.
-  if (!opened || !opened.value().Next()) ShowReadProblem(context, kBillTemplateName);
+  if (!opened.ok() || !opened.value().Next().ok()) ShowReadProblem(context, kBillTemplateName);
 }
 
 void WriteDefaultBillTemplate(CaptureContext& context) {

@@ -53,7 +53,7 @@ ChannelEntry EntryFromLine(const std::string& line) {
 
 void LoadChannelTable(CaptureContext& context) {
   Outcome<LineReader> opened = LineReader::Open(SupportFilePath(context.state, kChannelTableName), kSupportFileReadLimit);
-  if (!opened) {
+  if (!opened.ok()) {
     ShowReadProblem(context, kChannelTableName);
     return;
   }
@@ -62,7 +62,7 @@ void LoadChannelTable(CaptureContext& context) {
     // The whole line is read before its row changes: a short file leaves
     // the rows it does not reach as they were.
     const Outcome<std::string> line = lines.Next();
-    if (!line) {
+    if (!line.ok()) {
       ShowReadProblem(context, kChannelTableName);
       return;
     }

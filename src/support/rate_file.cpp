@@ -30,7 +30,7 @@ std::string FourColumnLine(std::string_view a, std::string_view b, std::string_v
 
 void LoadRateFile(CaptureContext& context) {
   Outcome<ItemReader> opened = ItemReader::Open(SupportFilePath(context.state, kRateFileName), kSupportFileReadLimit);
-  if (!opened) {
+  if (!opened.ok()) {
     ShowReadProblem(context, kRateFileName);
     return;
   }
@@ -39,7 +39,7 @@ void LoadRateFile(CaptureContext& context) {
     // An empty item or one that is not a number is a fault of the file,
     // as is running out of numbers; rates read before it stay.
     const Outcome<double> value = items.NextNumber();
-    if (!value) {
+    if (!value.ok()) {
       ShowReadProblem(context, kRateFileName);
       return;
     }

@@ -18,7 +18,7 @@ void WriteSupportFile(CaptureContext& context, const std::string& name,
   // never leaves a half-written support file behind.
   const Status written =
       ReplaceFile(SupportFilePath(context.state, name), content, Durability::Flushed);
-  if (written) context.surface.SetText(TextBox::Text2, "Problem creating file " + name);
+  if (!written.ok()) context.surface.SetText(TextBox::Text2, "Problem creating file " + name);
 }
 
 }  // namespace tally

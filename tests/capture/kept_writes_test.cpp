@@ -82,9 +82,9 @@ TEST(KeptWrites, AWaitingFileDoesNotHoldBackTheOthers) {
   TempDir dir;
   KeptWrites kept;
   const std::string blocked = dir.dataPath() + "gone" + kPathSeparator;
-  kept.Keep({blocked, {"fl.db1", "a\r\n", SetFileWrite::Mode::Append, Durability::Plain}});
-  kept.Keep({dir.dataPath(), {"usage.cap", "b\r\n", SetFileWrite::Mode::Append, Durability::Plain}});
-  kept.Keep({blocked, {"fl.db1", "c\r\n", SetFileWrite::Mode::Append, Durability::Plain}});
+  ASSERT_TRUE(kept.Keep({blocked, {"fl.db1", "a\r\n", SetFileWrite::Mode::Append, Durability::Plain}}).ok());
+  ASSERT_TRUE(kept.Keep({dir.dataPath(), {"usage.cap", "b\r\n", SetFileWrite::Mode::Append, Durability::Plain}}).ok());
+  ASSERT_TRUE(kept.Keep({blocked, {"fl.db1", "c\r\n", SetFileWrite::Mode::Append, Durability::Plain}}).ok());
 
   KeptWrites::FlushResult result = kept.Flush();
   EXPECT_EQ(result.writtenFiles, std::vector<std::string>{"usage.cap"});
@@ -101,10 +101,10 @@ TEST(KeptWrites, AWaitingFileDoesNotHoldBackTheOthers) {
 
 TEST(KeptWrites, OnlyTheNewestContentOfAReplacedFileIsKept) {
   KeptWrites kept;
-  kept.Keep({"/nowhere/", {"ct.cap", "set 1", SetFileWrite::Mode::Replace, Durability::Plain}});
-  kept.Keep({"/nowhere/", {"fl.db1", "set 1", SetFileWrite::Mode::Append, Durability::Plain}});
-  kept.Keep({"/nowhere/", {"ct.cap", "set 2", SetFileWrite::Mode::Replace, Durability::Plain}});
-  kept.Keep({"/nowhere/", {"fl.db1", "set 2", SetFileWrite::Mode::Append, Durability::Plain}});
+  ASSERT_TRUE(kept.Keep({"/nowhere/", {"ct.cap", "set 1", SetFileWrite::Mode::Replace, Durability::Plain}}).ok());
+  ASSERT_TRUE(kept.Keep({"/nowhere/", {"fl.db1", "set 1", SetFileWrite::Mode::Append, Durability::Plain}}).ok());
+  ASSERT_TRUE(kept.Keep({"/nowhere/", {"ct.cap", "set 2", SetFileWrite::Mode::Replace, Durability::Plain}}).ok());
+  ASSERT_TRUE(kept.Keep({"/nowhere/", {"fl.db1", "set 2", SetFileWrite::Mode::Append, Durability::Plain}}).ok());
   ASSERT_EQ(kept.size(), 3u);
   EXPECT_EQ(kept.writes()[0].write.name, "fl.db1");
   EXPECT_EQ(kept.writes()[1].write.bytes, "set 2");
@@ -121,8 +121,9 @@ TEST(KeptWrites, TheEndOfTheProgramSavesWhatIsStillKept) {
 
   TestRig rig;
   rig.context.state.dataPath = rig.dir.dataPath() + "gone" + kPathSeparator;
-  ASSERT_TRUE(WriteOrKeep(rig.context, {{"fl.db1", "record\r\n", SetFileWrite::Mode::Append,
-                                          Durability::Flushed}}));
+  ASSERT_FALSE(WriteOrKeep(rig.context, {{"fl.db1", "record\r\n", SetFileWrite::Mode::Append,
+                                           Durability::Flushed}})
+                   .ok());
   ::testing::internal::CaptureStderr();
   SaveKeptWritesBeforeEnd(rig.context);
   const std::string said = ::testing::internal::GetCapturedStderr();
@@ -196,7 +197,7 @@ TEST(KeptWrites, AJournalThatCannotBeWrittenLeavesTheLinesInMemory) {
   rig.context.keptWrites.UseJournalFolder(rig.dir.dataPath() + "journal");
   rig.context.state.dataPath = rig.dir.dataPath() + "gone" + kPathSeparator;
   const SetFileWrite line{"fl.db1", "record\r\n", SetFileWrite::Mode::Append, Durability::Flushed};
-  ASSERT_TRUE(WriteOrKeep(rig.context, {line, line}));
+  ASSERT_FALSE(WriteOrKeep(rig.context, {line, line}).ok());
   ASSERT_EQ(rig.surface.list2.size(), 1u);
   const std::string& said = rig.surface.list2.front();
   const std::string start = "Kept lines held in memory only: cannot create journal " + rig.dir.dataPath() + "journal/kept-";

@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "common/file_io.h"
+#include "doubles/result_checks.h"
 #include "doubles/temp_dir.h"
 
 namespace tally {
@@ -29,8 +30,8 @@ std::string TemporariesIn(const std::string& folder) {
 TEST(FileIo, AppendCreatesThenAppendsExactBytes) {
   testing::TempDir dir;
   const std::string path = dir.dataPath() + "fl.db1";
-  ASSERT_FALSE(AppendToFile(path, "one\r\n"));
-  ASSERT_FALSE(AppendToFile(path, std::string("tw\0o\r\n", 6), Durability::Plain));
+  ASSERT_TRUE(testing::IsOk(AppendToFile(path, "one\r\n")));
+  ASSERT_TRUE(testing::IsOk(AppendToFile(path, std::string("tw\0o\r\n", 6), Durability::Plain)));
   EXPECT_EQ(dir.Read("fl.db1"), std::string("one\r\ntw\0o\r\n", 11));
 }
 
@@ -38,8 +39,8 @@ TEST(FileIo, ReplaceLeavesOnlyTheNewContentAndNoTemporaryFile) {
   for (const Durability durability : {Durability::Plain, Durability::Flushed, Durability::Scratch}) {
     testing::TempDir dir;
     const std::string path = dir.dataPath() + "cp.txt";
-    ASSERT_FALSE(ReplaceFile(path, "a long first content\r\n", durability));
-    ASSERT_FALSE(ReplaceFile(path, "new\r\n", durability));
+    ASSERT_TRUE(testing::IsOk(ReplaceFile(path, "a long first content\r\n", durability)));
+    ASSERT_TRUE(testing::IsOk(ReplaceFile(path, "new\r\n", durability)));
     EXPECT_EQ(dir.Read("cp.txt"), "new\r\n");
     const Outcome<std::string> readBack = ReplaceFileAndReadBack(path, "read back\r\n", durability);
     ASSERT_TRUE(readBack.ok()) << readBack.failure().message;
@@ -60,22 +61,24 @@ TEST(FileIo, FailuresNameTheFileAndTheReason) {
       {"replace", ReplaceFile(missingDir + "ct.cap", "x")},
   };
   for (const auto& c : cases) {
-    ASSERT_TRUE(c.status) << c.what;
-    EXPECT_EQ(c.status->code, FailureCode::FileOpen) << c.what;
-    EXPECT_NE(c.status->message.find(missingDir), std::string::npos) << c.status->message;
-    EXPECT_NE(c.status->message.find("No such file or directory"), std::string::npos) << c.status->message;
+    ASSERT_FALSE(c.status.ok()) << c.what;
+    const Failure& failure = c.status.failure();
+    EXPECT_EQ(failure.code, FailureCode::FileOpen) << c.what;
+    EXPECT_NE(failure.message.find(missingDir), std::string::npos) << failure.message;
+    EXPECT_NE(failure.message.find("No such file or directory"), std::string::npos) << failure.message;
   }
   const Outcome<std::string> read = ReadWholeFile(missingDir + "ct.dat");
-  ASSERT_FALSE(read);
+  ASSERT_FALSE(read.ok());
   EXPECT_EQ(read.failure().code, FailureCode::FileOpen);
 }
 
 TEST(FileIo, AFullDeviceIsReported) {
   if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   const Status status = AppendToFile("/dev/full", "0123456789\r\n");
-  ASSERT_TRUE(status);
-  EXPECT_EQ(status->code, FailureCode::FileWrite);
-  EXPECT_NE(status->message.find("No space left on device"), std::string::npos) << status->message;
+  ASSERT_FALSE(status.ok());
+  EXPECT_EQ(status.failure().code, FailureCode::FileWrite);
+  EXPECT_NE(status.failure().message.find("No space left on device"), std::string::npos)
+      << status.failure().message;
 }
 
 // A write cut short by the file size limit is taken back: the file keeps
@@ -83,7 +86,7 @@ TEST(FileIo, AFullDeviceIsReported) {
 TEST(FileIo, AnAppendCutShortLeavesNoHalfLine) {
   testing::TempDir dir;
   const std::string path = dir.dataPath() + "usage.cap";
-  ASSERT_FALSE(AppendToFile(path, "0123456789\r\n"));
+  ASSERT_TRUE(testing::IsOk(AppendToFile(path, "0123456789\r\n")));
   rlimit saved{};
   ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
   const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
@@ -93,8 +96,8 @@ TEST(FileIo, AnAppendCutShortLeavesNoHalfLine) {
   const Status status = AppendToFile(path, "abcdefghij\r\n");
   setrlimit(RLIMIT_FSIZE, &saved);
   std::signal(SIGXFSZ, oldHandler);
-  ASSERT_TRUE(status);
-  EXPECT_EQ(status->code, FailureCode::FileWrite);
+  ASSERT_FALSE(status.ok());
+  EXPECT_EQ(status.failure().code, FailureCode::FileWrite);
   EXPECT_EQ(dir.Read("usage.cap"), "0123456789\r\n");
 }
 

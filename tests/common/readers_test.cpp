@@ -14,7 +14,7 @@ namespace {
 std::vector<std::string> AllItems(const std::string& content) {
   ItemReader reader(content);
   std::vector<std::string> items;
-  for (Outcome<Item> item = reader.Next(); item; item = reader.Next()) {
+  for (Outcome<Item> item = reader.Next(); item.ok(); item = reader.Next()) {
     items.push_back(item.value().empty() ? "<>" : item.value().text);
   }
   return items;
@@ -42,9 +42,9 @@ TEST(ItemReader, SeparatorsAreCommasLineEndsAndBlanks) {
 
 TEST(ItemReader, ReadingPastTheEndIsAFailureTheCallerSees) {
   ItemReader reader("7\r\n");
-  ASSERT_TRUE(reader.Next());
+  ASSERT_TRUE(reader.Next().ok());
   const Outcome<Item> past = reader.Next();
-  ASSERT_FALSE(past);
+  ASSERT_FALSE(past.ok());
   EXPECT_EQ(past.failure().code, FailureCode::EndOfFile);
 }
 
@@ -60,7 +60,7 @@ TEST(ItemReader, NumbersAndTheirFailures) {
                   {FailureCode::NotANumber, "\"\\x02\" is not a number"}};
   for (const auto& expected : failures) {
     const Outcome<double> number = reader.NextNumber();
-    ASSERT_FALSE(number);
+    ASSERT_FALSE(number.ok());
     EXPECT_EQ(number.failure().code, expected.code);
     EXPECT_EQ(number.failure().message, expected.message);
   }
@@ -71,10 +71,10 @@ TEST(ItemReader, OpensAFileAndReportsAMissingOne) {
   testing::TempDir dir;
   dir.Write("ferro.dat", " 12.75\r\n 1\r\n");
   Outcome<ItemReader> reader = ItemReader::Open(dir.dataPath() + "ferro.dat");
-  ASSERT_TRUE(reader);
+  ASSERT_TRUE(reader.ok());
   EXPECT_EQ(reader.value().NextNumber().value(), 12.75);
   const Outcome<ItemReader> missing = ItemReader::Open(dir.dataPath() + "none.dat");
-  ASSERT_FALSE(missing);
+  ASSERT_FALSE(missing.ok());
   EXPECT_EQ(missing.failure().code, FailureCode::FileOpen);
   EXPECT_NE(missing.failure().message.find("none.dat"), std::string::npos);
 }
@@ -82,7 +82,7 @@ TEST(ItemReader, OpensAFileAndReportsAMissingOne) {
 std::vector<std::string> AllLines(const std::string& content) {
   LineReader reader(content);
   std::vector<std::string> lines;
-  for (Outcome<std::string> line = reader.Next(); line; line = reader.Next()) lines.push_back(line.value());
+  for (Outcome<std::string> line = reader.Next(); line.ok(); line = reader.Next()) lines.push_back(line.value());
   return lines;
 }
 

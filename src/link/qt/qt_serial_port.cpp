@@ -61,7 +61,7 @@ std::string QtSerialPort::DeviceOf(int number) const {
 
 Status QtSerialPort::SetSettings(const std::string& settings) {
   Outcome<LineSettings> parsed = ParseLineSettings(settings);
-  if (!parsed) return parsed.failure();
+  if (!parsed.ok()) return parsed.failure();
   settings_ = parsed.value();  // applied at the next open
   return Ok();
 }
@@ -89,7 +89,7 @@ Status QtSerialPort::Open() {
   // also ends any reopening of a lost port.
   Close();
   device_ = DeviceOf(portNumber_);
-  if (Status failed = OpenDevice(true)) return failed;
+  if (Status opened = OpenDevice(true); !opened.ok()) return opened;
   state_ = LinkState::Open;
   return Ok();
 }
@@ -109,10 +109,10 @@ Status QtSerialPort::OpenDevice(bool clearStale) {
     return Fail(FailureCode::PortOpen, OpenFailureText(portNumber_, device_, probe,
                                                        serial_.errorString().toStdString()));
   }
-  if (Status refused = ApplySettings()) {
+  if (Status applied = ApplySettings(); !applied.ok()) {
     serial_.close();
     opening_ = false;
-    return refused;
+    return applied;
   }
   // Bytes that waited in the device before this open belong to nobody.
   if (clearStale) serial_.clear(QSerialPort::AllDirections);
@@ -260,9 +260,9 @@ void QtSerialPort::RestartStalledReception() {
   PullReceived();
   received_.Add(ReadWaiting(static_cast<int>(serial_.handle())), std::chrono::steady_clock::now());
   ReleaseDevice();
-  if (Status failed = OpenDevice(false)) {
+  if (Status reopened = OpenDevice(false); !reopened.ok()) {
     state_ = LinkState::Open;  // so that the loss is reported
-    MarkLost(failed->message);
+    MarkLost(reopened.failure().message);
   }
   if (onReceive_) onReceive_();
 }
@@ -285,7 +285,7 @@ void QtSerialPort::TryReopen() {
   }
   // Bytes that arrive on the reopened device continue the set: nothing is
   // cleared.
-  if (OpenDevice(false)) return;  // still gone; tried again at the next tick
+  if (!OpenDevice(false).ok()) return;  // still gone; tried again at the next tick
   reopenTimer_.stop();
   state_ = LinkState::Open;
   if (onLink_) onLink_(true, Label() + " open again");

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "doubles/result_checks.h"
 #include "doubles/temp_dir.h"
 #include "link/qt/pty_peer.h"
 
@@ -32,7 +33,7 @@ class QtSerialPortTest : public ::testing::Test {
     port.SetReceiveHandler([this] { ++receiveEvents; });
     port.SetLinkHandler([this](bool up, const std::string& why) { links.push_back({up, why}); });
     port.SetPortNumber(1);
-    ASSERT_FALSE(port.SetSettings("300,N,8,1"));
+    ASSERT_TRUE(testing::IsOk(port.SetSettings("300,N,8,1")));
   }
   void TearDown() override { unsetenv("TALLY77_COM1"); }
 
@@ -53,7 +54,7 @@ class QtSerialPortTest : public ::testing::Test {
 TEST_F(QtSerialPortTest, ReceivedBytesRaiseTheEventAndInputTakesThemAll) {
   PtyPeer peer;
   UseDevice(peer.path());
-  ASSERT_FALSE(port.Open());
+  ASSERT_TRUE(testing::IsOk(port.Open()));
   EXPECT_TRUE(port.IsOpen());
 
   peer.Write("1,5,20,300");
@@ -68,7 +69,7 @@ TEST_F(QtSerialPortTest, AChosenDeviceOpensByItsLinkOverTheEnvironment) {
   PtyPeer peer(link);
   UseDevice(dir.path() + "/not-this-one");
   port.ChooseDevice(1, link);
-  ASSERT_FALSE(port.Open());
+  ASSERT_TRUE(testing::IsOk(port.Open()));
   peer.Write("7");
   EXPECT_EQ(InputOf(1), "7");
 
@@ -79,11 +80,11 @@ TEST_F(QtSerialPortTest, AChosenDeviceOpensByItsLinkOverTheEnvironment) {
 TEST_F(QtSerialPortTest, EveryByteValueTravelsBothWaysInOrder) {
   PtyPeer peer;
   UseDevice(peer.path());
-  ASSERT_FALSE(port.Open());
+  ASSERT_TRUE(testing::IsOk(port.Open()));
   std::string all;
   for (int code = 0; code < 256; ++code) all += static_cast<char>(code);
 
-  ASSERT_FALSE(port.Output(all));
+  ASSERT_TRUE(testing::IsOk(port.Output(all)));
   ASSERT_TRUE(peer.WaitForBytes(all.size(), kPatience));
   EXPECT_EQ(peer.Received(), all);
 
@@ -95,7 +96,7 @@ TEST_F(QtSerialPortTest, BytesWaitingBeforeTheOpenAreThrownAway) {
   PtyPeer peer;
   UseDevice(peer.path());
   peer.Write("stale noise");
-  ASSERT_FALSE(port.Open());
+  ASSERT_TRUE(testing::IsOk(port.Open()));
   peer.Write("2,7,1,300");
   EXPECT_EQ(InputOf(9), "2,7,1,300");
 }
@@ -103,12 +104,12 @@ TEST_F(QtSerialPortTest, BytesWaitingBeforeTheOpenAreThrownAway) {
 TEST_F(QtSerialPortTest, CloseRightAfterAWriteDeliversEveryByte) {
   PtyPeer peer;
   UseDevice(peer.path());
-  ASSERT_FALSE(port.SetSettings("9600,N,8,1"));  // keeps the drain budget short
-  ASSERT_FALSE(port.Open());
+  ASSERT_TRUE(testing::IsOk(port.SetSettings("9600,N,8,1")));  // keeps the drain budget short
+  ASSERT_TRUE(testing::IsOk(port.Open()));
   const std::string end("AT TALLY77:\0\r\n", 14);
   const std::string bulk(2000, 'x');
-  ASSERT_FALSE(port.Output(bulk));
-  ASSERT_FALSE(port.Output(end));
+  ASSERT_TRUE(testing::IsOk(port.Output(bulk)));
+  ASSERT_TRUE(testing::IsOk(port.Output(end)));
   port.Close();  // no event loop ran in between: everything sat in Qt's buffer
   EXPECT_FALSE(port.IsOpen());
   ASSERT_TRUE(peer.WaitForBytes(bulk.size() + end.size(), kPatience));
@@ -138,12 +139,12 @@ TEST_F(QtSerialPortTest, WritesWhileClosedFailQuietly) {
   PtyPeer peer;
   UseDevice(peer.path());
   const Status before = port.Output("AT TALLY77 Channel High:03\r\n");
-  ASSERT_TRUE(before);
-  EXPECT_EQ(before->code, FailureCode::PortWrite);
-  EXPECT_EQ(before->message, "Com1 (" + peer.path() + ") is not open; not sent");
-  ASSERT_FALSE(port.Open());
+  ASSERT_FALSE(before.ok());
+  EXPECT_EQ(before.failure().code, FailureCode::PortWrite);
+  EXPECT_EQ(before.failure().message, "Com1 (" + peer.path() + ") is not open; not sent");
+  ASSERT_TRUE(testing::IsOk(port.Open()));
   port.Close();
-  EXPECT_TRUE(port.Output("late"));
+  EXPECT_FALSE(port.Output("late").ok());
   EXPECT_TRUE(links.empty());
   EXPECT_EQ(peer.Received(), "");
 }
@@ -151,13 +152,13 @@ TEST_F(QtSerialPortTest, WritesWhileClosedFailQuietly) {
 TEST_F(QtSerialPortTest, SettingsAreAppliedAtTheNextOpen) {
   PtyPeer peer;
   UseDevice(peer.path());
-  ASSERT_FALSE(port.SetSettings("1200,N,8,2"));
+  ASSERT_TRUE(testing::IsOk(port.SetSettings("1200,N,8,2")));
   termios before{};
   ASSERT_EQ(tcgetattr(peer.handle(), &before), 0);
   EXPECT_NE(cfgetospeed(&before), B1200);  // stored only, nothing applied yet
 
   const Status opened = port.Open();
-  ASSERT_FALSE(opened) << opened->message;
+  ASSERT_TRUE(testing::IsOk(opened));
   termios line{};
   ASSERT_EQ(tcgetattr(peer.handle(), &line), 0);
   EXPECT_EQ(cfgetospeed(&line), B1200);
@@ -169,24 +170,24 @@ TEST_F(QtSerialPortTest, SettingsTheDeviceRefusesFailTheOpenAndReleaseIt) {
   // A pseudo-terminal always runs 8 data bits without parity.
   PtyPeer peer;
   UseDevice(peer.path());
-  ASSERT_FALSE(port.SetSettings("300,E,8,1"));
+  ASSERT_TRUE(testing::IsOk(port.SetSettings("300,E,8,1")));
   const Status refused = port.Open();
-  ASSERT_TRUE(refused);
-  EXPECT_EQ(refused->code, FailureCode::PortSettings);
-  EXPECT_EQ(refused->message, "Com1 (" + peer.path() + "): the device does not take parity E");
+  ASSERT_FALSE(refused.ok());
+  EXPECT_EQ(refused.failure().code, FailureCode::PortSettings);
+  EXPECT_EQ(refused.failure().message, "Com1 (" + peer.path() + "): the device does not take parity E");
   EXPECT_FALSE(port.IsOpen());
 
-  ASSERT_FALSE(port.SetSettings("300,N,8,1"));
-  EXPECT_FALSE(port.Open());  // the device was let go
+  ASSERT_TRUE(testing::IsOk(port.SetSettings("300,N,8,1")));
+  EXPECT_TRUE(testing::IsOk(port.Open()));  // the device was let go
 }
 
 TEST_F(QtSerialPortTest, UnparsableSettingsAreRefusedAndTheOldOnesKept) {
   PtyPeer peer;
   UseDevice(peer.path());
   const Status refused = port.SetSettings("300,Q,8,1");
-  ASSERT_TRUE(refused);
-  EXPECT_EQ(refused->code, FailureCode::PortSettings);
-  ASSERT_FALSE(port.Open());
+  ASSERT_FALSE(refused.ok());
+  EXPECT_EQ(refused.failure().code, FailureCode::PortSettings);
+  ASSERT_TRUE(testing::IsOk(port.Open()));
   termios line{};
   ASSERT_EQ(tcgetattr(peer.handle(), &line), 0);
   EXPECT_EQ(cfgetospeed(&line), B300);
@@ -197,9 +198,9 @@ TEST_F(QtSerialPortTest, AMissingDeviceIsNamedWithItsPort) {
   testing::TempDir dir;
   UseDevice(dir.path() + "/ttyGone");
   const Status failed = port.Open();
-  ASSERT_TRUE(failed);
-  EXPECT_EQ(failed->code, FailureCode::PortOpen);
-  EXPECT_EQ(failed->message, "Com1 (" + dir.path() +
+  ASSERT_FALSE(failed.ok());
+  EXPECT_EQ(failed.failure().code, FailureCode::PortOpen);
+  EXPECT_EQ(failed.failure().message, "Com1 (" + dir.path() +
                                  "/ttyGone): no such device; plug in the adapter or set "
                                  "TALLY77_COM1 to the device to use");
   EXPECT_FALSE(port.IsOpen());
@@ -210,17 +211,17 @@ TEST_F(QtSerialPortTest, ADeviceHeldByAnotherPortIsReportedInUse) {
   UseDevice(peer.path());
   QtSerialPort holder;
   holder.SetPortNumber(1);
-  ASSERT_FALSE(holder.Open());
+  ASSERT_TRUE(testing::IsOk(holder.Open()));
 
   const Status failed = port.Open();
-  ASSERT_TRUE(failed);
-  EXPECT_EQ(failed->message, "Com1 (" + peer.path() +
+  ASSERT_FALSE(failed.ok());
+  EXPECT_EQ(failed.failure().message, "Com1 (" + peer.path() +
                                  "): in use by another program; close it and press the port "
                                  "button again");
   EXPECT_FALSE(port.IsOpen());
 
   holder.Close();
-  EXPECT_FALSE(port.Open());  // free again: the next press opens it
+  EXPECT_TRUE(testing::IsOk(port.Open()));  // free again: the next press opens it
 }
 
 TEST_F(QtSerialPortTest, ALostDeviceIsReportedAndReopenedWhenItReturns) {
@@ -229,7 +230,7 @@ TEST_F(QtSerialPortTest, ALostDeviceIsReportedAndReopenedWhenItReturns) {
   UseDevice(link);
   port.SetReopenInterval(200);
   auto peer = std::make_unique<PtyPeer>(link);
-  ASSERT_FALSE(port.Open());
+  ASSERT_TRUE(testing::IsOk(port.Open()));
   peer->Write("part one,");
   EXPECT_EQ(InputOf(9), "part one,");
 
@@ -239,7 +240,7 @@ TEST_F(QtSerialPortTest, ALostDeviceIsReportedAndReopenedWhenItReturns) {
   EXPECT_EQ(links[0].why.rfind("Com1 (" + link + ") lost: ", 0), 0u) << links[0].why;
   EXPECT_NE(links[0].why.find("; reopening every 200 ms"), std::string::npos) << links[0].why;
   EXPECT_FALSE(port.IsOpen());
-  EXPECT_TRUE(port.Output("alarm while lost"));
+  EXPECT_FALSE(port.Output("alarm while lost").ok());
 
   peer = std::make_unique<PtyPeer>(link);  // back, on a new pseudo-terminal
   ASSERT_TRUE(WaitFor([&] { return links.size() >= 2; }, kPatience));
@@ -257,7 +258,7 @@ TEST_F(QtSerialPortTest, ClosingALostPortStopsTheReopening) {
   UseDevice(link);
   port.SetReopenInterval(100);
   auto peer = std::make_unique<PtyPeer>(link);
-  ASSERT_FALSE(port.Open());
+  ASSERT_TRUE(testing::IsOk(port.Open()));
   peer.reset();
   ASSERT_TRUE(WaitFor([&] { return !links.empty(); }, kPatience));
 
