@@ -147,7 +147,7 @@ TEST(FileIo, ReplacementKeepsWhatTheOperatorSet) {
     const mode_t savedMask = ::umask(077);
     const Status status = ReplaceFile(dir.dataPath() + "ct.cap", "new\r\n", Durability::Flushed);
     ::umask(savedMask);
-    ASSERT_FALSE(status) << c.what << ": " << status->message;
+    ASSERT_TRUE(testing::IsOk(status)) << c.what;
     EXPECT_EQ(dir.Read(c.replacedFile), "new\r\n") << c.what;
     EXPECT_EQ(fs::is_symlink(dir.dataPath() + "ct.cap"), wasLink) << c.what;
     if (before != fs::perms::unknown) {
@@ -159,7 +159,9 @@ TEST(FileIo, ReplacementKeepsWhatTheOperatorSet) {
       EXPECT_EQ(after.st_uid, owner.st_uid) << c.what;
       EXPECT_EQ(after.st_gid, owner.st_gid) << c.what;
     }
-    if (dir.Exists("victim")) EXPECT_EQ(dir.Read("victim"), "precious") << c.what;
+    if (dir.Exists("victim")) {
+      EXPECT_EQ(dir.Read("victim"), "precious") << c.what;
+    }
     EXPECT_EQ(TemporariesIn(dir.path()), "") << c.what;
   }
 }
@@ -198,12 +200,14 @@ TEST(FileIo, AFailedReplacementLeavesNoTemporaryFile) {
     c.arrange(dir);
     const Status status = ReplaceFile(dir.dataPath() + "ct.cap", "new content\r\n", Durability::Flushed);
     setrlimit(RLIMIT_FSIZE, &saved);
-    ASSERT_TRUE(status) << c.what;
+    ASSERT_FALSE(status.ok()) << c.what;
     std::string reason = c.reason;
     reason.replace(reason.find("DIR/"), 4, dir.dataPath());
-    EXPECT_EQ(status->message, reason) << c.what;
+    EXPECT_EQ(status.failure().message, reason) << c.what;
     EXPECT_EQ(TemporariesIn(dir.path()), "") << c.what;
-    if (c.oldFile != nullptr) EXPECT_EQ(dir.Read(c.oldFile), "old\r\n") << c.what;
+    if (c.oldFile != nullptr) {
+      EXPECT_EQ(dir.Read(c.oldFile), "old\r\n") << c.what;
+    }
   }
   std::signal(SIGXFSZ, oldHandler);
 }

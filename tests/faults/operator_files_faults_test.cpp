@@ -101,7 +101,9 @@ TEST(OperatorFilesFaults, ReplacedFilesKeepWhatTheOperatorArranged) {
     EXPECT_EQ(child.output, seen) << c.what;
     for (const auto& [name, content] : c.files) EXPECT_EQ(folder.Read(name), content) << c.what << ": " << name;
     EXPECT_EQ(fs::is_symlink(directory + "/ct.cap"), linked) << c.what;
-    if (fs::is_symlink(directory + "/ct.cap.new")) EXPECT_EQ(fs::read_symlink(directory + "/ct.cap.new"), "../victim");
+    if (fs::is_symlink(directory + "/ct.cap.new")) {
+      EXPECT_EQ(fs::read_symlink(directory + "/ct.cap.new"), "../victim");
+    }
   }
 }
 
