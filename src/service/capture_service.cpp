@@ -77,7 +77,7 @@ void CaptureService::TryOpenAgain() {
     openRetry_.stop();
     return;
   }
-  if (port_.Open().has_value()) return;  // still not there; said once already
+  if (!port_.Open().ok()) return;  // still not there; said once already
   openRetry_.stop();
   PortOpened();
 }
