@@ -57,8 +57,8 @@ int Forwarder::Run() {
 bool Forwarder::Reach() {
   for (int pauseMs = kFirstPauseMs; stops_.Pending() == 0; pauseMs = std::min(pauseMs * 2, kLongestPauseMs)) {
     Outcome<Database> connected = Database::Connect(options_.conninfo);
-    Status failed = connected ? Prepare(connected.value()) : Status(connected.failure());
-    if (!failed) {
+    Status prepared = connected.ok() ? Prepare(connected.value()) : connected.status();
+    if (prepared.ok()) {
       database_.emplace(std::move(connected).value());
       if (waiting_) {
         log_.Info("database reachable again after " + std::to_string(MonotonicSeconds() - lostSince_) +
@@ -69,12 +69,13 @@ bool Forwarder::Reach() {
       waiting_ = false;
       return true;
     }
-    if (failed->code != FailureCode::DatabaseUnreachable) {
-      log_.Error("the database refused: " + failed->message);
-      refusal_ = failed;
+    const Failure& failure = prepared.failure();
+    if (failure.code != FailureCode::DatabaseUnreachable) {
+      log_.Error("the database refused: " + failure.message);
+      refusal_ = failure;
       return false;
     }
-    Lose(*failed);
+    Lose(failure);
     if (stops_.WaitFor(pauseMs) != 0) break;
   }
   return false;
@@ -90,20 +91,20 @@ void Forwarder::Lose(const Failure& failure) {
 }
 
 Status Forwarder::Prepare(Database& database) {
-  if (Status failed = CheckSchema(database)) return failed;
+  if (Status checked = CheckSchema(database); !checked.ok()) return checked;
   const Parameter station = options_.station;
   Outcome<Rows> inserted =
       database.Run("INSERT INTO tally77.stations (name) VALUES ($1) ON CONFLICT (name) DO NOTHING", {station});
-  if (!inserted) return inserted.failure();
+  if (!inserted.ok()) return inserted.failure();
   Outcome<Rows> id = database.Run("SELECT id FROM tally77.stations WHERE name = $1", {station});
-  if (!id) return id.failure();
+  if (!id.ok()) return id.failure();
   stationId_ = static_cast<int>(id.value().Number(0, 0));
   for (FollowedFile& file : files_) {
     Outcome<Rows> last = database.Run(
         "SELECT byte_offset, line_length, line_hash FROM tally77.positions WHERE station_id = $1 AND file = $2 "
         "ORDER BY id DESC LIMIT 1",
         {std::to_string(stationId_), file.name});
-    if (!last) return last.failure();
+    if (!last.ok()) return last.failure();
     file.position = {};
     if (last.value().count() == 1) {
       const Rows& row = last.value();
@@ -131,7 +132,7 @@ Forwarder::Step Forwarder::Ship(FollowedFile& file) {
     file.position = {};
   }
   Outcome<LineBatch> batch = ReadLineBatch(path, file.position, options_.limits);
-  if (!batch) {
+  if (!batch.ok()) {
     log_.Warning(batch.failure().message);
     return Step::Idle;
   }
@@ -146,7 +147,7 @@ Forwarder::Step Forwarder::Ship(FollowedFile& file) {
         "VALUES ($1, $2, $3, $4, $5)",
         {std::to_string(stationId_), file.name, Number(end.offset), Number(end.lineLength), Signed(end.lineHash)}}},
       killBeforeCommit_ ? std::function<void()>([] { std::raise(SIGKILL); }) : std::function<void()>());
-  if (!stored) return Trouble(stored.failure());
+  if (!stored.ok()) return Trouble(stored.failure());
   file.position = end;
   const long long added = stored.value().front().Number(0, 0);
   log_.Info(file.name + ": " + std::to_string(added) + " of " + std::to_string(shipment.lines) +

@@ -19,13 +19,14 @@ using namespace tally::forward;
 
 int MigrateDatabase(const std::string& conninfo, const LogWriter& log) {
   Outcome<Database> database = Database::Connect(conninfo);
-  if (!database) {
+  if (!database.ok()) {
     log.Error("cannot connect to the database: " + database.failure().message);
     return database.failure().code == FailureCode::DatabaseUnreachable ? kExitUnavailable : kExitConfig;
   }
-  if (Status failed = Migrate(database.value(), [&log](const std::string& what) { log.Info(what); })) {
-    log.Error(failed->message);
-    return failed->code == FailureCode::DatabaseUnreachable ? kExitUnavailable : kExitConfig;
+  const Status migrated = Migrate(database.value(), [&log](const std::string& what) { log.Info(what); });
+  if (!migrated.ok()) {
+    log.Error(migrated.failure().message);
+    return migrated.failure().code == FailureCode::DatabaseUnreachable ? kExitUnavailable : kExitConfig;
   }
   log.Info("schema at version " + std::to_string(SchemaVersion()));
   return 0;
@@ -35,7 +36,7 @@ int MigrateDatabase(const std::string& conninfo, const LogWriter& log) {
 
 int main(int argc, char** argv) {
   const Outcome<ForwardOptions> options = ParseForwardOptions(std::vector<std::string>(argv + 1, argv + argc));
-  if (!options) {
+  if (!options.ok()) {
     std::fprintf(stderr, "tally77-forward: %s\n", options.failure().message.c_str());
     return kExitUsage;
   }

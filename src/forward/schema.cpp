@@ -18,11 +18,11 @@ CREATE TABLE IF NOT EXISTS tally77.schema_version (
 
 // Runs work inside one transaction holding the migration lock.
 Status InTransaction(Database& database, const std::function<Status()>& work) {
-  if (Status failed = database.RunScript("BEGIN")) return failed;
-  Status failed = database.Run(kLock).ok() ? work() : Fail(FailureCode::DatabaseRefused, "cannot take the lock");
-  if (failed) {
-    (void)database.RunScript("ROLLBACK");
-    return failed;
+  if (Status begun = database.RunScript("BEGIN"); !begun.ok()) return begun;
+  Status done = database.Run(kLock).ok() ? work() : Fail(FailureCode::DatabaseRefused, "cannot take the lock");
+  if (!done.ok()) {
+    IgnoreFailure(database.RunScript("ROLLBACK"));
+    return done;
   }
   return database.RunScript("COMMIT");
 }
@@ -30,15 +30,15 @@ Status InTransaction(Database& database, const std::function<Status()>& work) {
 Status Apply(Database& database, const Migration& migration, bool& applied) {
   Outcome<Rows> present = database.Run("SELECT 1 FROM tally77.schema_version WHERE version = $1",
                                        {std::to_string(migration.version)});
-  if (!present) return present.failure();
+  if (!present.ok()) return present.failure();
   applied = present.value().count() == 0;
   if (!applied) return Ok();
-  if (Status failed = database.RunScript(migration.sql)) {
-    return Failure{failed->code, "migration " + migration.name + ": " + failed->message};
+  if (Status ran = database.RunScript(migration.sql); !ran.ok()) {
+    return Failure{ran.failure().code, "migration " + migration.name + ": " + ran.failure().message};
   }
   Outcome<Rows> recorded = database.Run("INSERT INTO tally77.schema_version (version, name) VALUES ($1, $2)",
                                         {std::to_string(migration.version), migration.name});
-  return recorded ? Ok() : Status(recorded.failure());
+  return recorded.status();
 }
 
 }  // namespace
@@ -46,10 +46,12 @@ Status Apply(Database& database, const Migration& migration, bool& applied) {
 int SchemaVersion() { return Migrations().empty() ? 0 : Migrations().back().version; }
 
 Status Migrate(Database& database, const std::function<void(const std::string&)>& say) {
-  if (Status failed = InTransaction(database, [&] { return database.RunScript(kVersionTable); })) return failed;
+  Status created = InTransaction(database, [&] { return database.RunScript(kVersionTable); });
+  if (!created.ok()) return created;
   for (const Migration& migration : Migrations()) {
     bool applied = false;
-    if (Status failed = InTransaction(database, [&] { return Apply(database, migration, applied); })) return failed;
+    Status done = InTransaction(database, [&] { return Apply(database, migration, applied); });
+    if (!done.ok()) return done;
     if (applied) say("applied migration " + migration.name);
   }
   return Ok();
@@ -57,7 +59,7 @@ Status Migrate(Database& database, const std::function<void(const std::string&)>
 
 Status CheckSchema(Database& database) {
   Outcome<Rows> version = database.Run("SELECT coalesce(max(version), 0) FROM tally77.schema_version");
-  if (!version) {
+  if (!version.ok()) {
     if (version.failure().code == FailureCode::DatabaseUnreachable) return version.failure();
     return Fail(FailureCode::DatabaseRefused, "the database has no tally77 schema this role can read (" +
                                                   version.failure().message +
