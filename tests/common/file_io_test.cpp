@@ -133,7 +133,9 @@ TEST(FileIo, ReplacementKeepsWhatTheOperatorSet) {
        [](const testing::TempDir& dir) {
          dir.Write("ct.cap", "old\r\n");
          fs::permissions(dir.dataPath() + "ct.cap", fs::perms(0604));
-         if (::geteuid() == 0) ASSERT_EQ(::chown((dir.dataPath() + "ct.cap").c_str(), 65534, 65534), 0);
+         if (::geteuid() == 0) {
+           ASSERT_EQ(::chown((dir.dataPath() + "ct.cap").c_str(), 65534, 65534), 0);
+         }
        },
        "ct.cap"},
   };
