@@ -41,7 +41,7 @@ void ReportRejectedReading(WindowSurface& surface, const Failure& failure, const
   surface.AppendList2("Reading rejected: " + failure.message + "; burst \"" + SafeText(burst) + "\"");
 }
 
-// Steps 4 to 9 for a good line: listed, accumulated, counted on screen.
+// A good line is listed, added to the set in progress and counted on screen.
 // Gives the set record candidate of this line.
 std::string TakeLineIntoSet(CaptureContext& context, const ReadingLine& line, const Stamps& stamps) {
   CaptureState& state = context.state;
@@ -63,7 +63,7 @@ void ReportSetKept(CaptureContext& context, const Failure& failure) {
   ShowStatus(context, kRed, kSetKeptMessage);
 }
 
-// Step 11: the sixteenth line completes the set.
+// The sixteenth line completes the set.
 void CompleteSet(CaptureContext& context, std::string candidate) {
   CaptureState& state = context.state;
   state.setRecord = std::move(candidate);

@@ -24,14 +24,14 @@ std::string ChannelKey(int channel) {
 
 void BuildSetRecord(CaptureContext& context) {
   CaptureState& state = context.state;
-  // Step 1: the slot width; any processor type other than fLII counts as fLI.
+  // The slot width; any processor type other than fLII counts as fLI.
   const std::size_t width = state.processorType == ProcessorType::fLII ? 41 : 19;
   const std::string& source = state.setRecord;
 
-  // Step 2.
+  // The sorted record starts as a copy of the record with two blanks after it.
   std::string sorted = source + "  ";
 
-  // Step 3: for every target channel, every source slot in ascending order,
+  // For every target channel, every source slot in ascending order,
   // so the last match wins. Reads come from setRecord only.
   for (int channel = 1; channel <= kChannels; ++channel) {
     const std::string key = ChannelKey(channel);
@@ -45,7 +45,7 @@ void BuildSetRecord(CaptureContext& context) {
     }
   }
 
-  // Step 4: up to four leading characters of Text1 over the marker.
+  // Up to four leading characters of Text1 over the marker.
   Overwrite(sorted, 1, Left(context.surface.Text(TextBox::Text1), kMarkerLength));
 
   state.sortedRecord = std::move(sorted);
