@@ -10,6 +10,7 @@
 #include <QWheelEvent>
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace tally::history {
 
@@ -31,6 +32,19 @@ QColor ChannelColour(int channel) {
                                          "#e377c2", "#7f7f7f", "#bcbd22", "#17becf", "#393b79", "#637939",
                                          "#8c6d31", "#843c39", "#7b4173", "#000000"};
   return QColor(QLatin1String(kColours[(channel - 1) % 16]));
+}
+
+// The earliest and latest time of any channel's points; first > last when
+// there are none.
+std::pair<double, double> TimeSpan(const PlotContent& content) {
+  double first = std::numeric_limits<double>::max();
+  double last = std::numeric_limits<double>::lowest();
+  for (const auto& [channel, points] : content.channels) {
+    if (points.empty()) continue;
+    first = std::min(first, points.front().x);
+    last = std::max(last, points.back().x);
+  }
+  return {first, last};
 }
 
 }  // namespace
@@ -60,13 +74,7 @@ void SetPlot::Show(PlotContent content) {
   content_ = std::move(content);
   chart()->removeAllSeries();
   NewAxes();
-  double first = std::numeric_limits<double>::max();
-  double last = std::numeric_limits<double>::lowest();
-  for (const auto& [channel, points] : content_.channels) {
-    if (points.empty()) continue;
-    first = std::min(first, points.front().x);
-    last = std::max(last, points.back().x);
-  }
+  auto [first, last] = TimeSpan(content_);
   if (first > last) {
     first = 0;
     last = 1;
@@ -108,13 +116,7 @@ void SetPlot::Show(PlotContent content) {
 }
 
 void SetPlot::ShowAll() {
-  double first = std::numeric_limits<double>::max();
-  double last = std::numeric_limits<double>::lowest();
-  for (const auto& [channel, points] : content_.channels) {
-    if (points.empty()) continue;
-    first = std::min(first, points.front().x);
-    last = std::max(last, points.back().x);
-  }
+  const auto [first, last] = TimeSpan(content_);
   if (first <= last) SetXRange(first, last);
 }
 
