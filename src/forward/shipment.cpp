@@ -39,14 +39,7 @@ WITH input AS (
          AS r(n, slot, channel, line, f1, f2, f3, f4, f5, f6, f7, f8)
   JOIN numbered b ON b.n = r.n
   RETURNING 1
-), others AS (
-  INSERT INTO tally77.other_lines (station_id, file_offset, line, reason)
-  SELECT $1, o.file_offset, o.line, o.reason FROM unnest($21::bigint[], $22::text[], $23::text[])
-    AS o(file_offset, line, reason)
-  ON CONFLICT DO NOTHING
-  RETURNING 1
 )
-SELECT (SELECT count(*) FROM stored) + (SELECT count(*) FROM others)
 )sql";
 
 const char* const kAlarmSql = R"sql(
@@ -58,8 +51,27 @@ WITH stored AS (
   ON CONFLICT DO NOTHING
   RETURNING 1
 )
-SELECT count(*) FROM stored
 )sql";
+
+// Lines that are not what their file should hold, kept whole with the
+// reason, from the parameters $first on (offsets, texts, reasons, hexes,
+// the file's name). A line text cannot hold comes as the hex of its bytes
+// and no text: the bytes are kept as they are, and line shows them in
+// PostgreSQL's escape form, which decode(line, 'escape') turns back into the
+// same bytes. The statement ends by answering how many rows it stored.
+std::string OthersAndCount(int first) {
+  auto parameter = [first](int n) { return "$" + std::to_string(first + n); };
+  return ", others AS (\n"
+         "  INSERT INTO tally77.other_lines (station_id, file, file_offset, line, reason, bytes)\n"
+         "  SELECT $1, " + parameter(4) + ", o.file_offset, coalesce(o.line, encode(decode(o.hex, 'hex'), 'escape')),"
+         " o.reason, decode(o.hex, 'hex')\n"
+         "  FROM unnest(" + parameter(0) + "::bigint[], " + parameter(1) + "::text[], " + parameter(2) + "::text[], " +
+         parameter(3) + "::text[]) AS o(file_offset, line, reason, hex)\n"
+         "  ON CONFLICT DO NOTHING\n"
+         "  RETURNING 1\n"
+         ")\n"
+         "SELECT (SELECT count(*) FROM stored) + (SELECT count(*) FROM others)\n";
+}
 
 std::optional<StationTime> Placed(const LocalStamp& s) {
   return PlaceLocalTime(s.year, s.month, s.day, s.hour, s.minute, s.second);
@@ -76,16 +88,49 @@ std::optional<std::string> ChannelOf(double value) {
   return std::to_string(std::lrint(value));  // a half goes to the even neighbour
 }
 
+// Lines kept in other_lines: offset, text (none when text cannot hold it),
+// reason, hex of the bytes (only when text cannot hold them); and what the
+// log says about the lines kept as bytes, once they are stored.
+struct OtherColumns {
+  std::array<ArrayParameter, 4> columns;
+  std::vector<std::string> notes;
+
+  void Add(const WholeLine& line, const std::string& reason) {
+    columns[0].Add(static_cast<long long>(line.offset));
+    columns[1].Add(line.text);
+    columns[2].Add(reason);
+    columns[3].AddNull();
+  }
+
+  // Keeps the line as bytes when text cannot hold it; false when it can.
+  bool KeptAsBytes(const WholeLine& line, const std::string& fileName) {
+    const std::optional<std::string> reason = WhyTextCannotHold(line.text);
+    if (!reason) return false;
+    columns[0].Add(static_cast<long long>(line.offset));
+    columns[1].AddNull();
+    columns[2].Add(*reason);
+    columns[3].Add(Hex(line.text));
+    notes.push_back(fileName + ": line at byte " + std::to_string(line.offset) + " stored in tally77.other_lines: " +
+                    *reason);
+    return true;
+  }
+
+  static std::string Hex(std::string_view bytes) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string hex;
+    hex.reserve(bytes.size() * 2);
+    for (const char byte : bytes) {
+      hex.push_back(kDigits[static_cast<unsigned char>(byte) >> 4]);
+      hex.push_back(kDigits[static_cast<unsigned char>(byte) & 15]);
+    }
+    return hex;
+  }
+};
+
 struct SetColumns {
   std::array<ArrayParameter, 7> sets;       // offset, marker, stamp, utc offset, epoch, type, record
   std::array<ArrayParameter, 12> readings;  // set number, slot, channel, line, fields 1-8
-  std::array<ArrayParameter, 3> others;     // offset, line, reason
-
-  void AddOther(const WholeLine& line, const std::string& reason) {
-    others[0].Add(static_cast<long long>(line.offset));
-    others[1].Add(line.text);
-    others[2].Add(reason);
-  }
+  OtherColumns others;
 
   void AddReadings(const SetLine& set, long long number) {
     for (int slot = 1; slot <= history::kChannelSlots; ++slot) {
@@ -103,10 +148,11 @@ struct SetColumns {
   }
 
   void AddSet(const WholeLine& line, long long number) {
+    if (others.KeptAsBytes(line, kSetFile)) return;
     const SetLine set = history::ParseSetLine(line.text);
     const std::optional<StationTime> placed = set.damaged() ? std::nullopt : Placed(set.stamp);
     if (!placed) {
-      AddOther(line, set.damaged() ? set.reason : "the stamp is no time of the station's zone");
+      others.Add(line, set.damaged() ? set.reason : "the stamp is no time of the station's zone");
       return;
     }
     sets[0].Add(static_cast<long long>(line.offset));
@@ -120,13 +166,23 @@ struct SetColumns {
   }
 };
 
-std::vector<Parameter> Joined(int stationId, std::initializer_list<const ArrayParameter*> columns) {
+// The station, the columns, then the other lines and the file's name.
+Shipment Made(const std::string& sql, int stationId, const std::vector<const ArrayParameter*>& columns,
+              OtherColumns& others, const std::string& fileName, std::size_t lines) {
   std::vector<Parameter> parameters{std::to_string(stationId)};
   for (const ArrayParameter* column : columns) parameters.emplace_back(column->Text());
-  return parameters;
+  for (const ArrayParameter& column : others.columns) parameters.emplace_back(column.Text());
+  parameters.emplace_back(fileName);
+  return Shipment{sql, std::move(parameters), static_cast<int>(lines), std::move(others.notes)};
 }
 
 }  // namespace
+
+std::optional<std::string> WhyTextCannotHold(std::string_view line) {
+  const std::size_t nul = line.find('\0');
+  if (nul == std::string_view::npos) return std::nullopt;
+  return "NUL byte at character " + std::to_string(nul + 1) + ", which text cannot hold; the line's bytes are in bytes";
+}
 
 std::optional<AlarmLine> ReadAlarmLine(std::string_view line) {
   for (const std::string_view kind : {std::string_view(" high "), std::string_view(" low  ")}) {
@@ -145,22 +201,22 @@ std::optional<AlarmLine> ReadAlarmLine(std::string_view line) {
 }
 
 Shipment SetShipment(const std::vector<WholeLine>& lines, int stationId) {
+  static const std::string sql = kSetSql + OthersAndCount(21);
   SetColumns columns;
   long long number = 0;
   for (const WholeLine& line : lines) columns.AddSet(line, ++number);
-  std::initializer_list<const ArrayParameter*> all{
-      &columns.sets[0],      &columns.sets[1],      &columns.sets[2],      &columns.sets[3],
-      &columns.sets[4],      &columns.sets[5],      &columns.sets[6],      &columns.readings[0],
-      &columns.readings[1],  &columns.readings[2],  &columns.readings[3],  &columns.readings[4],
-      &columns.readings[5],  &columns.readings[6],  &columns.readings[7],  &columns.readings[8],
-      &columns.readings[9],  &columns.readings[10], &columns.readings[11], &columns.others[0],
-      &columns.others[1],    &columns.others[2]};
-  return Shipment{kSetSql, Joined(stationId, all), static_cast<int>(lines.size())};
+  std::vector<const ArrayParameter*> all;
+  for (const ArrayParameter& column : columns.sets) all.push_back(&column);
+  for (const ArrayParameter& column : columns.readings) all.push_back(&column);
+  return Made(sql, stationId, all, columns.others, kSetFile, lines.size());
 }
 
 Shipment AlarmShipment(const std::vector<WholeLine>& lines, int stationId) {
+  static const std::string sql = kAlarmSql + OthersAndCount(9);
   std::array<ArrayParameter, 7> columns;  // offset, line, channel, kind, stamp, utc offset, epoch
+  OtherColumns others;
   for (const WholeLine& line : lines) {
+    if (others.KeptAsBytes(line, kAlarmFile)) continue;
     const std::optional<AlarmLine> alarm = ReadAlarmLine(line.text);
     const std::optional<StationTime> placed = alarm && alarm->stamp ? Placed(*alarm->stamp) : std::nullopt;
     columns[0].Add(static_cast<long long>(line.offset));
@@ -171,10 +227,9 @@ Shipment AlarmShipment(const std::vector<WholeLine>& lines, int stationId) {
     placed ? columns[5].Add(placed->utcOffset) : columns[5].AddNull();
     placed ? columns[6].Add(placed->epochSeconds) : columns[6].AddNull();
   }
-  return Shipment{kAlarmSql,
-                  Joined(stationId, {&columns[0], &columns[1], &columns[2], &columns[3], &columns[4], &columns[5],
-                                     &columns[6]}),
-                  static_cast<int>(lines.size())};
+  std::vector<const ArrayParameter*> all;
+  for (const ArrayParameter& column : columns) all.push_back(&column);
+  return Made(sql, stationId, all, others, kAlarmFile, lines.size());
 }
 
 Shipment ShipmentOf(FollowedKind kind, const std::vector<WholeLine>& lines, int stationId) {

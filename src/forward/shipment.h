@@ -1,7 +1,8 @@
 #pragma once
 // One batch of lines as one parameterised statement: the lines of "fl.db1"
 // become sets with their readings (or other lines, when they are no whole
-// set), the lines of "alarmlog.txt" alarms. Rows already stored are
+// set), the lines of "alarmlog.txt" alarms; a line of either that text
+// cannot hold becomes an other line kept as bytes. Rows already stored are
 // skipped by the unique keys, so a file read again adds only what is new.
 // The statement answers how many rows it stored.
 
@@ -17,16 +18,23 @@
 namespace tally::forward {
 
 enum class FollowedKind { Sets, Alarms };
+inline constexpr const char* kSetFile = "fl.db1";
+inline constexpr const char* kAlarmFile = "alarmlog.txt";
 
 struct Shipment {
   std::string sql;
   std::vector<Parameter> parameters;  // $1 is the station
   int lines = 0;
+  std::vector<std::string> notes;  // for the log once the batch is stored
 };
 
 Shipment SetShipment(const std::vector<WholeLine>& lines, int stationId);
 Shipment AlarmShipment(const std::vector<WholeLine>& lines, int stationId);
 Shipment ShipmentOf(FollowedKind kind, const std::vector<WholeLine>& lines, int stationId);
+
+// Why text cannot hold a line (it has a NUL byte); nullopt when it can.
+// Such a line is stored in other_lines as its bytes, whichever file it is in.
+std::optional<std::string> WhyTextCannotHold(std::string_view line);
 
 // The parts of an alarm log line "03 high fL0120261206143015".
 struct AlarmLine {

@@ -26,6 +26,16 @@ std::string JoinedLines(const std::vector<std::string>& lines, std::size_t from,
   return joined;
 }
 
+std::string Hex(const std::string& bytes) {
+  std::string hex;
+  char pair[3];
+  for (const char byte : bytes) {
+    std::snprintf(pair, sizeof pair, "%02x", static_cast<unsigned char>(byte));
+    hex += pair;
+  }
+  return hex;
+}
+
 // Replaces fl.db1 of a directory as a restore would: a new file under the name.
 void ReplaceSetFile(const std::string& directory, const std::string& content) {
   const std::string path = directory + "/fl.db1";
@@ -73,6 +83,52 @@ TEST_F(ForwardFaults, KilledBetweenSendingABatchAndItsCommit) {
   EXPECT_EQ(Count("SELECT count(*) FROM tally77.sets"), 0);
   ASSERT_EQ(ForwardOnce(data, output), 0) << output;
   ExpectStoredOnce(run.Read("fl.db1"));
+}
+
+TEST_F(ForwardFaults, LineWithANulByteIsKeptAsBytesAndTheRestShipped) {
+  const std::vector<std::string> sets = LinesOf(ControlFile(5, "fl.db1"));
+  std::string damagedSet = sets[2];
+  damagedSet.replace(40, 3, std::string("\0\xE4\\", 3));
+  const std::string alarm = "03 high MTR120261206143015";
+  const std::string laterAlarm = "04 low  MTR120261206143020";
+  const std::string damagedAlarm = std::string("03 high MTR1\0", 13) + "0261206143016";
+  struct Case {
+    const char* file;
+    std::string content;
+    std::uint64_t offset;  // of the damaged line
+    std::string damaged;
+    std::string reason;
+  } cases[] = {
+      {"fl.db1", JoinedLines({sets[0], sets[1], damagedSet, sets[3], sets[4]}, 0, 5), 2 * 326, damagedSet,
+       "NUL byte at character 41, which text cannot hold; the line's bytes are in bytes"},
+      {"alarmlog.txt", JoinedLines({alarm, damagedAlarm, laterAlarm}, 0, 3), 28, damagedAlarm,
+       "NUL byte at character 13, which text cannot hold; the line's bytes are in bytes"},
+  };
+  const std::string data = Data();
+  SqlRows expected;
+  for (const Case& c : cases) {
+    std::ofstream(data + "/" + c.file, std::ios::binary) << c.content;
+    expected.push_back({c.file, std::to_string(c.offset), c.reason, Hex(c.damaged), "t"});
+  }
+  std::string output;
+  ASSERT_EQ(ForwardOnce(data, output), 0) << output;
+  for (const Case& c : cases) {
+    EXPECT_EQ(Occurrences(output, std::string(c.file) + ": line at byte " + std::to_string(c.offset) +
+                                      " stored in tally77.other_lines: " + c.reason),
+              1)
+        << output;
+  }
+  EXPECT_EQ(Query("SELECT file, file_offset, reason, encode(bytes, 'hex'), decode(line, 'escape') = bytes"
+                  " FROM tally77.other_lines ORDER BY file DESC"),
+            expected);
+  ExpectStoredOnce(JoinedLines({sets[0], sets[1], sets[3], sets[4]}, 0, 4));
+  EXPECT_EQ(Query("SELECT line FROM tally77.alarms ORDER BY file_offset"), (SqlRows{{alarm}, {laterAlarm}}));
+
+  // The position went past it: nothing is read or said again.
+  ASSERT_EQ(ForwardOnce(data, output), 0) << output;
+  EXPECT_EQ(output.find("NUL byte"), std::string::npos) << output;
+  EXPECT_EQ(Count("SELECT count(*) FROM tally77.other_lines"), 2);
+  ExpectStoredOnce(JoinedLines({sets[0], sets[1], sets[3], sets[4]}, 0, 4));
 }
 
 TEST_F(ForwardFaults, SetFileReplacedUnderTheForwarder) {
