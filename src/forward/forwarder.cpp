@@ -9,9 +9,8 @@
 namespace tally::forward {
 namespace {
 
-constexpr int kFirstPauseMs = 500;
-constexpr int kLongestPauseMs = 60'000;
 constexpr int kIdlePollMs = 250;
+constexpr int kLongestHoldMs = 60'000;
 
 std::string Number(std::uint64_t value) { return std::to_string(value); }
 
@@ -29,9 +28,16 @@ Forwarder::Forwarder(ForwardOptions options, StopSignals& stops, const LogWriter
     : options_(std::move(options)),
       stops_(stops),
       log_(log),
-      files_{{"fl.db1", FollowedKind::Sets, {}}, {"alarmlog.txt", FollowedKind::Alarms, {}}} {
-  const char* failpoint = std::getenv("TALLY77_FORWARD_FAILPOINT");
-  killBeforeCommit_ = failpoint != nullptr && std::string(failpoint) == "kill-before-commit";
+      files_{{kSetFile, FollowedKind::Sets, {}}, {kAlarmFile, FollowedKind::Alarms, {}}} {
+  const char* armed = std::getenv("TALLY77_FORWARD_FAILPOINT");
+  const std::string failpoint = armed ? armed : "";
+  if (failpoint == "kill-before-commit") beforeCommit_ = [] { std::raise(SIGKILL); };
+  if (failpoint == "hold-before-commit") {
+    beforeCommit_ = [this] {
+      log_.Info("failpoint: batch sent, its commit held until a signal");
+      (void)stops_.WaitFor(kLongestHoldMs);
+    };
+  }
 }
 
 int Forwarder::Run() {
@@ -40,6 +46,7 @@ int Forwarder::Run() {
     if (!database_ && !Reach()) break;
     bool shipped = false;
     for (FollowedFile& file : files_) {
+      if (stops_.Pending() != 0) break;
       const Step step = Ship(file);
       if (step == Step::Refused) return kExitConfig;
       if (step == Step::Lost) break;
@@ -55,18 +62,13 @@ int Forwarder::Run() {
 }
 
 bool Forwarder::Reach() {
-  for (int pauseMs = kFirstPauseMs; stops_.Pending() == 0; pauseMs = std::min(pauseMs * 2, kLongestPauseMs)) {
+  while (stops_.Pending() == 0) {
     Outcome<Database> connected = Database::Connect(options_.conninfo);
     Status prepared = connected.ok() ? Prepare(connected.value()) : connected.status();
     if (prepared.ok()) {
       database_.emplace(std::move(connected).value());
-      if (waiting_) {
-        log_.Info("database reachable again after " + std::to_string(MonotonicSeconds() - lostSince_) +
-                                     " s: catching up");
-      } else {
-        log_.Info("connected to " + database_->Where());
-      }
-      waiting_ = false;
+      const std::optional<std::string> back = outage_.Reached(MonotonicSeconds());
+      log_.Info(back ? *back : "connected to " + database_->Where());
       return true;
     }
     const Failure& failure = prepared.failure();
@@ -76,18 +78,16 @@ bool Forwarder::Reach() {
       return false;
     }
     Lose(failure);
-    if (stops_.WaitFor(pauseMs) != 0) break;
+    if (stops_.WaitFor(outage_.NextPauseMs()) != 0) break;
   }
   return false;
 }
 
 void Forwarder::Lose(const Failure& failure) {
   database_.reset();
-  if (waiting_) return;
-  waiting_ = true;
-  lostSince_ = MonotonicSeconds();
-  log_.Warning("database unreachable (" + failure.message +
-                                "); trying again with growing pauses of up to 60 s, the files keep what waits");
+  if (const std::optional<std::string> said = outage_.Failed(failure.message, MonotonicSeconds())) {
+    log_.Warning(*said);
+  }
 }
 
 Status Forwarder::Prepare(Database& database) {
@@ -146,7 +146,7 @@ Forwarder::Step Forwarder::Ship(FollowedFile& file) {
        {"INSERT INTO tally77.positions (station_id, file, byte_offset, line_length, line_hash) "
         "VALUES ($1, $2, $3, $4, $5)",
         {std::to_string(stationId_), file.name, Number(end.offset), Number(end.lineLength), Signed(end.lineHash)}}},
-      killBeforeCommit_ ? std::function<void()>([] { std::raise(SIGKILL); }) : std::function<void()>());
+      beforeCommit_);
   if (!stored.ok()) return Trouble(stored.failure());
   file.position = end;
   const long long added = stored.value().front().Number(0, 0);

@@ -2,8 +2,10 @@
 // The forwarder's life: connect, learn where each file was shipped up to,
 // then ship whole lines in batches, each batch and its new position in one
 // transaction, for as long as the program runs. A lost database is waited
-// for with growing pauses (up to 60 s); a refusal ends the run.
+// for with growing pauses (up to 60 s); a refusal ends the run. A stop
+// signal is heeded between batches: the batch in flight is committed first.
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -12,6 +14,7 @@
 #include "forward/database.h"
 #include "forward/file_position.h"
 #include "forward/forward_options.h"
+#include "forward/outage.h"
 #include "forward/shipment.h"
 
 namespace tally::forward {
@@ -47,9 +50,11 @@ class Forwarder {
   int stationId_ = 0;
   FollowedFile files_[2];
   std::optional<Failure> refusal_;
-  bool waiting_ = false;  // said that the database is unreachable
-  long long lostSince_ = 0;
-  bool killBeforeCommit_ = false;  // a failpoint for the tests
+  Outage outage_;
+  // A failpoint the tests arm with TALLY77_FORWARD_FAILPOINT: between
+  // sending a batch and its commit, "kill-before-commit" kills the program,
+  // "hold-before-commit" waits for a signal.
+  std::function<void()> beforeCommit_;
 };
 
 }  // namespace tally::forward

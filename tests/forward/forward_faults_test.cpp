@@ -85,6 +85,31 @@ TEST_F(ForwardFaults, KilledBetweenSendingABatchAndItsCommit) {
   ExpectStoredOnce(run.Read("fl.db1"));
 }
 
+TEST_F(ForwardFaults, SigtermWhileABatchIsInFlightCommitsItAndExitsZero) {
+  const std::string data = Data();
+  FaultRun run(data);
+  run.Start();
+  for (int set = 1; set <= 3; ++set) run.Set(set);
+  const auto forwarder = StartFollowing(data, {"TALLY77_FORWARD_FAILPOINT=hold-before-commit"});
+  ASSERT_TRUE(Eventually([&] {
+    return forwarder->Output().find("failpoint: batch sent, its commit held until a signal") != std::string::npos;
+  })) << forwarder->Output();
+  EXPECT_EQ(Count("SELECT count(*) FROM tally77.sets"), 0);
+
+  forwarder->Signal(SIGTERM);
+  const std::optional<int> status = forwarder->Wait(30'000);
+  ASSERT_TRUE(status.has_value());
+  EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << forwarder->Output();
+  EXPECT_EQ(Occurrences(forwarder->Output(), "fl.db1: 3 of 3 lines stored"), 1) << forwarder->Output();
+  EXPECT_EQ(Occurrences(forwarder->Output(), "stopped by signal 15"), 1) << forwarder->Output();
+  EXPECT_EQ(Count("SELECT count(*) FROM tally77.alarms"), 0);  // its batch waits for the next run
+
+  std::string output;
+  ASSERT_EQ(ForwardOnce(data, output), 0) << output;
+  ExpectStoredOnce(run.Read("fl.db1"));
+  EXPECT_EQ(Count("SELECT count(*) FROM tally77.alarms"), 2);
+}
+
 TEST_F(ForwardFaults, LineWithANulByteIsKeptAsBytesAndTheRestShipped) {
   const std::vector<std::string> sets = LinesOf(ControlFile(5, "fl.db1"));
   std::string damagedSet = sets[2];

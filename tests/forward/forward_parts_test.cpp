@@ -1,6 +1,6 @@
 // The forwarder's parts that need no server: the command line, batches of
 // whole lines, the check of a stored position, alarm lines, array
-// parameters.
+// parameters, the pauses while the database is away.
 
 #include <gtest/gtest.h>
 
@@ -8,6 +8,7 @@
 #include "forward/array_parameter.h"
 #include "forward/forward_options.h"
 #include "forward/line_batch.h"
+#include "forward/outage.h"
 #include "forward/shipment.h"
 
 namespace tally::forward {
@@ -104,6 +105,28 @@ TEST(ArrayParameter, QuotesEveryElementAndWritesNull) {
   column.Add(42);
   column.Add(std::string_view("\xE4 , {}"));
   EXPECT_EQ(column.Text(), "{\"a\\\"b\\\\c\",NULL,\"42\",\"\xE4 , {}\"}");
+}
+
+TEST(Outage, PausesDoubleUpToAMinuteAndTheWaitIsSaidOnceEachWay) {
+  Outage outage;
+  long long now = 1000;  // seconds on a simulated clock
+  std::vector<int> pauses;
+  std::vector<std::string> said;
+  for (int attempt = 1; attempt <= 10; ++attempt) {
+    if (const auto line = outage.Failed("no server", now)) said.push_back(*line);
+    pauses.push_back(outage.NextPauseMs());
+    now += pauses.back() / 1000;
+  }
+  if (const auto line = outage.Reached(now)) said.push_back(*line);
+  EXPECT_EQ(pauses, (std::vector<int>{500, 1000, 2000, 4000, 8000, 16000, 32000, 60000, 60000, 60000}));
+  EXPECT_EQ(said, (std::vector<std::string>{
+                      "database unreachable (no server); trying again with growing pauses of up to 60 s, the files "
+                      "keep what waits",
+                      "database reachable again after 243 s: catching up"}));
+  // Reached without a wait says nothing; the next wait starts over.
+  EXPECT_EQ(outage.Reached(now), std::nullopt);
+  EXPECT_TRUE(outage.Failed("again", now).has_value());
+  EXPECT_EQ(outage.NextPauseMs(), 500);
 }
 
 }  // namespace

@@ -81,9 +81,11 @@ int ForwardTest::ForwardOnce(const std::string& dataDirectory, std::string& outp
 }
 
 std::unique_ptr<ChildProcess> ForwardTest::StartFollowing(const std::string& dataDirectory,
-                                                          const std::string& station) {
-  return std::make_unique<ChildProcess>(ForwardArguments(dataDirectory, ForwardConninfo(), station),
-                                        dir.dataPath() + "forward-" + station + ".log");
+                                                          const std::vector<std::string>& environment) {
+  static int started = 0;
+  return std::make_unique<ChildProcess>(ForwardArguments(dataDirectory, ForwardConninfo(), "S1"),
+                                        dir.dataPath() + "forward-" + std::to_string(++started) + ".log",
+                                        environment);
 }
 
 std::vector<std::string> ForwardTest::StoredRecords(const std::string& station) const {

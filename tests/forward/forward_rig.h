@@ -32,8 +32,10 @@ class ForwardTest : public ::testing::Test {
   // tally77-forward --once on dataDirectory as station; its exit code, output in output.
   int ForwardOnce(const std::string& dataDirectory, std::string& output,
                   const std::vector<std::string>& environment = {}, const std::string& station = "S1") const;
-  // tally77-forward following dataDirectory until signalled.
-  std::unique_ptr<ChildProcess> StartFollowing(const std::string& dataDirectory, const std::string& station = "S1");
+  // tally77-forward following dataDirectory as station S1 until signalled;
+  // environment: "NAME=value" entries added.
+  std::unique_ptr<ChildProcess> StartFollowing(const std::string& dataDirectory,
+                                               const std::vector<std::string>& environment = {});
 
   // The records stored for a station, in file order.
   std::vector<std::string> StoredRecords(const std::string& station = "S1") const;
