@@ -30,6 +30,14 @@ namespace {
 using namespace tally::testing;
 using Clock = std::chrono::steady_clock;
 
+// The load average of the last minute: the machine is shared.
+std::string LoadAverage() {
+  std::ifstream in("/proc/loadavg");
+  std::string oneMinute;
+  in >> oneMinute;
+  return oneMinute.empty() ? "?" : oneMinute;
+}
+
 double SecondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
 // One fLI set in channel order; the minute of the stamp and field 2 tell the
@@ -88,6 +96,7 @@ void Backfill(const std::string& folder, long long sets) {
   FreshDatabase("backfill");
   FreshDatabase("copied");
 
+  const std::string loadBefore = LoadAverage();
   const double cpuBefore = ChildCpuSeconds();
   const auto start = Clock::now();
   std::string output;
@@ -96,11 +105,16 @@ void Backfill(const std::string& folder, long long sets) {
       3'600'000);
   const double forwardSeconds = SecondsSince(start);
   const double forwardCpu = ChildCpuSeconds() - cpuBefore;
+  const std::string loadForwarded = LoadAverage();
   const std::string stored = Psql(Conninfo("backfill"), "SELECT count(*) FROM tally77.sets");
   if (status != 0 || std::stoll(stored) != sets) {
     std::fprintf(stderr, "backfill failed (%d, %s sets stored): %s\n", status, stored.c_str(), output.c_str());
     std::exit(1);
   }
+
+  std::printf("tally77-forward stored %lld sets in %.1f s (load average %s at the start, %s at the end)\n", sets,
+              forwardSeconds, loadBefore.c_str(), loadForwarded.c_str());
+  std::fflush(stdout);
 
   // The same rows as CSV, then \copy into the empty twin.
   const std::string setColumns = "id, station_id, marker, stamp, utc_offset, taken_at, processor_type, record, file_offset";
@@ -116,9 +130,11 @@ void Backfill(const std::string& folder, long long sets) {
   const double copySeconds = SecondsSince(copyStart);
 
   std::printf("backfill of %lld sets (%lld readings): tally77-forward %.1f s (%.0f sets/s, CPU %.1f s), "
-              "psql \\copy of the same rows %.1f s: %.2fx\n",
+              "psql \\copy of the same rows %.1f s: %.2fx; load average %s at the start, %s after the forwarder, "
+              "%s after \\copy\n",
               sets, sets * 16, forwardSeconds, sets / forwardSeconds, forwardCpu, copySeconds,
-              forwardSeconds / copySeconds);
+              forwardSeconds / copySeconds, loadBefore.c_str(), loadForwarded.c_str(), LoadAverage().c_str());
+  std::fflush(stdout);
 }
 
 void Follow(const std::string& folder, long long sets) {
