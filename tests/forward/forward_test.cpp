@@ -1,10 +1,26 @@
-// Sets captured by the capture core, forwarded into the run's PostgreSQL
-// cluster and compared field by field with the files.
+// Captured sets forwarded into the run's PostgreSQL cluster and compared
+// field by field with the files: sets captured by tally77-capture from
+// tally77-sim over a pseudo-terminal (where the Qt programs are built), and
+// long sets captured by the capture core on the test doubles.
 
 #include <sys/stat.h>
 
+#include <cstdio>
+
 #include "faults/fault_run.h"
 #include "forward/forward_rig.h"
+#include "history/set_line.h"
+
+#ifdef TALLY77_SIM_PATH
+#include <signal.h>
+#include <sys/wait.h>
+
+#include "link/qt/pty_peer.h"
+#include "link/qt/sim_process.h"
+#include "service/service_process.h"
+#include "support/bill_template.h"
+#include "support/rate_file.h"
+#endif
 
 namespace tally::testing {
 namespace {
@@ -20,9 +36,21 @@ std::vector<std::string> FieldsOf(const std::string& line) {
   }
 }
 
+// The local stamp of a header (marker and stamp) as UTC in a zone two hours
+// east of it, as YYYYMMDDhhmmss.
+std::string UtcOfStationStamp(const std::string& header) {
+  history::LocalStamp local;
+  EXPECT_TRUE(history::ReadStamp(header, local)) << header;
+  const history::LocalStamp utc = history::LocalStamp::FromSeconds(local.Seconds() - 7200);
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d%02d%02d%02d%02d%02d", utc.year, utc.month, utc.day, utc.hour, utc.minute,
+                utc.second);
+  return text;
+}
+
 class CapturedSets : public ForwardTest {
  protected:
-  // A data directory whose name gives a marker with a Latin-1 byte.
+  // A data directory of that name (its last four characters give the marker).
   std::string DataDirectory(const std::string& name) {
     const std::string path = dir.dataPath() + name;
     mkdir(path.c_str(), 0755);
@@ -45,10 +73,8 @@ class CapturedSets : public ForwardTest {
     std::size_t offset = 0;
     for (std::size_t i = 0; i < lines.size(); ++i) {
       const std::string& line = lines[i];
-      std::string utc = line.substr(4, 14);
-      utc.replace(8, 2, std::to_string(std::stoi(utc.substr(8, 2)) - 2));
       EXPECT_EQ(sets[i], (std::vector<std::string>{line.substr(0, 4), line.substr(4, 14), type, line,
-                                                    std::to_string(offset), "7200", utc}));
+                                                    std::to_string(offset), "7200", UtcOfStationStamp(line.substr(0, 18))}));
       offset += line.size() + 2;
       for (int slot = 1; slot <= 16; ++slot) {
         const std::vector<std::string>& row = readings[i * 16 + slot - 1];
@@ -68,40 +94,25 @@ class CapturedSets : public ForwardTest {
     }
   }
 
+  // Every alarm log line whole and taken apart ("03 high MRKLyyyymmddhhmmss").
+  void ExpectAlarmsAsWritten(const std::string& file) {
+    std::vector<std::string> alarms;
+    for (const std::string& line : LinesOf(file)) {
+      alarms.insert(alarms.end(), {line, line.substr(0, 2), "high", line.substr(12, 14), "7200"});
+    }
+    std::vector<std::string> stored;
+    for (const auto& row : Query("SELECT line, channel, kind, stamp, utc_offset FROM tally77.alarms ORDER BY id")) {
+      stored.insert(stored.end(), row.begin(), row.end());
+    }
+    EXPECT_FALSE(alarms.empty());
+    EXPECT_EQ(stored, alarms);
+  }
+
   const std::vector<std::string> eastOfUtc{"TZ=XST-2"};
 };
 
-TEST_F(CapturedSets, AreStoredFieldByFieldAndLaterOnesAlone) {
+TEST_F(CapturedSets, OfLongLinesKeepAllEightFieldsAndALatin1Marker) {
   const std::string data = DataDirectory("Z\xE4hl");
-  FaultRun run(data);
-  run.Start();
-  for (int set = 1; set <= 3; ++set) run.Set(set);
-  std::string output;
-  ASSERT_EQ(ForwardOnce(data, output, eastOfUtc), 0) << output;
-  EXPECT_EQ(run.Read("fl.db1").substr(0, 4), "Z\xE4hl");
-  ExpectSetsAsWritten(run.Read("fl.db1"), "fLI");
-
-  std::vector<std::string> alarms;
-  for (const std::string& line : LinesOf(run.Read("alarmlog.txt"))) {
-    alarms.insert(alarms.end(), {line, line.substr(0, 2), "high", line.substr(12, 14), "7200"});
-  }
-  std::vector<std::string> stored;
-  for (const auto& row : Query("SELECT line, channel, kind, stamp, utc_offset FROM tally77.alarms ORDER BY id")) {
-    stored.insert(stored.end(), row.begin(), row.end());
-  }
-  EXPECT_FALSE(alarms.empty());
-  EXPECT_EQ(stored, alarms);
-
-  run.Set(4);
-  run.Set(5);
-  ASSERT_EQ(ForwardOnce(data, output, eastOfUtc), 0) << output;
-  EXPECT_NE(output.find("fl.db1: 2 of 2 lines stored"), std::string::npos) << output;
-  ExpectSetsAsWritten(run.Read("fl.db1"), "fLI");
-  EXPECT_EQ(Count("SELECT count(*) FROM tally77.alarms"), static_cast<long long>(LinesOf(run.Read("alarmlog.txt")).size()));
-}
-
-TEST_F(CapturedSets, OfLongLinesKeepAllEightFields) {
-  const std::string data = DataDirectory("MTR2");
   FaultRun run(data);
   run.longBursts = true;
   run.Start();
@@ -109,8 +120,76 @@ TEST_F(CapturedSets, OfLongLinesKeepAllEightFields) {
   run.Set(2);
   std::string output;
   ASSERT_EQ(ForwardOnce(data, output, eastOfUtc), 0) << output;
+  EXPECT_EQ(run.Read("fl.db1").substr(0, 4), "Z\xE4hl");
   ExpectSetsAsWritten(run.Read("fl.db1"), "fLII");
+  ExpectAlarmsAsWritten(run.Read("alarmlog.txt"));
 }
+
+#ifdef TALLY77_SIM_PATH
+constexpr int kCapturePatience = 60'000;
+
+class CapturedThroughTheSimulator : public CapturedSets {
+ protected:
+  void SetUp() override {
+    CapturedSets::SetUp();
+    EnsureApplication();
+  }
+
+  // The default support files, with a high limit of 500 on channel 3.
+  static void WriteSupportFiles(TempDir& root, const std::string& name) {
+    root.Write(name + "/ct.dat", TableWithHighLimitOnChannel3());
+    root.Write(name + "/ferro.dat", DefaultRateFile());
+    root.Write(name + "/ferro.txt", DefaultBillTemplate());
+  }
+
+  // tally77-sim sends the bursts of count sets, channel 3 reading 900, and
+  // tally77-capture takes them into data until it has count sets; both end.
+  void Capture(const std::string& data, int count) {
+    SimProcess sim({"--fast", "--gap", "200", "--bursts", QString::number(16 * count), "--high-channel", "3",
+                    "--high-value", "900", "--wait-end", "20000"});
+    ASSERT_FALSE(sim.path().empty());
+    ServiceProcess capture({"--data-dir", QString::fromStdString(data), "--port", QString::fromStdString(sim.path()),
+                            "--sets", QString::number(count), "--interval", "100"},
+                           ServiceProcess::Environment({{"TZ", "XST-2"},
+                                                        {"XDG_STATE_HOME", QString::fromStdString(dir.dataPath() + "state")}}));
+    EXPECT_EQ(capture.WaitForExit(kCapturePatience), 0) << ::testing::PrintToString(capture.Log());
+    EXPECT_EQ(sim.WaitForExit(kCapturePatience), 0);
+  }
+};
+
+TEST_F(CapturedThroughTheSimulator, ThreeSetsAreStoredFieldByFieldThenTwoMoreAlone) {
+  const std::string data = DataDirectory("SIMU");
+  WriteSupportFiles(dir, "SIMU");
+  Capture(data, 3);
+  const std::string firstThree = dir.Read("SIMU/fl.db1");
+  ASSERT_EQ(LinesOf(firstThree).size(), 3u);
+  std::string output;
+  ASSERT_EQ(ForwardOnce(data, output, eastOfUtc), 0) << output;
+  ExpectSetsAsWritten(firstThree, "fLI");
+  ExpectAlarmsAsWritten(dir.Read("SIMU/alarmlog.txt"));
+  const SqlRows before = Query("SELECT id, record, shipped_at FROM tally77.sets ORDER BY id");
+
+  // Two more sets while the forwarder follows.
+  const auto forwarder = StartFollowing(data, eastOfUtc);
+  Capture(data, 2);
+  ASSERT_EQ(LinesOf(dir.Read("SIMU/fl.db1")).size(), 5u);
+  EXPECT_TRUE(Eventually([&] { return Count("SELECT count(*) FROM tally77.sets") == 5; })) << forwarder->Output();
+  EXPECT_TRUE(Eventually([&] {
+    return Count("SELECT count(*) FROM tally77.alarms") == static_cast<long long>(LinesOf(dir.Read("SIMU/alarmlog.txt")).size());
+  })) << forwarder->Output();
+  forwarder->Signal(SIGTERM);
+  const std::optional<int> status = forwarder->Wait(30'000);
+  ASSERT_TRUE(status.has_value());
+  EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << forwarder->Output();
+  EXPECT_EQ(forwarder->Output().find("already there"), std::string::npos) << forwarder->Output();
+
+  const SqlRows after = Query("SELECT id, record, shipped_at FROM tally77.sets ORDER BY id");
+  ASSERT_EQ(after.size(), 5u);
+  EXPECT_EQ(SqlRows(after.begin(), after.begin() + 3), before);
+  ExpectSetsAsWritten(dir.Read("SIMU/fl.db1"), "fLI");
+  ExpectAlarmsAsWritten(dir.Read("SIMU/alarmlog.txt"));
+}
+#endif
 
 }  // namespace
 }  // namespace tally::testing

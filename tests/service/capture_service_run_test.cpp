@@ -80,14 +80,6 @@ struct WindowCore {
   CaptureContext context{surface, port, timer, clock, program};
 };
 
-// Channel 3 gets a high limit of 500 (the default table has none there).
-std::string TableWithHighLimitOnChannel3() {
-  std::string table = DefaultChannelTable();
-  const std::size_t third = table.find("\r\n", table.find("\r\n") + 2) + 2;
-  table.replace(third + 40, 3, "500");
-  return table;
-}
-
 void WriteDefaultSupportFiles(const SiteDirectory& site) {
   site.Write("ct.dat", DefaultChannelTable());
   site.Write("ferro.dat", DefaultRateFile());
@@ -190,7 +182,7 @@ TEST_F(CaptureServiceRun, SighupReadsTheChangedLimitsForTheRestOfTheRun) {
   ServiceProcess service(Options(site, sim.path(), {"--interval", "100"}), EnvironmentFor(site));
   ASSERT_TRUE(service.WaitForLog(",00017,", kRunPatience));
 
-  site.Write("ct.dat", TableWithHighLimitOnChannel3());
+  site.Write("ct.dat", testing::TableWithHighLimitOnChannel3());
   service.Signal(SIGHUP);
   ASSERT_TRUE(service.WaitForLog("Support files read again", kStopPatience));
   ASSERT_TRUE(sim.WaitForLine("alarm high channel 03", kRunPatience));
