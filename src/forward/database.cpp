@@ -35,7 +35,16 @@ bool RefusedAtLogIn(PGconn* connection, const std::string& message) {
   return PQconnectionNeedsPassword(connection) || Contains(message, "authentication failed") ||
          Contains(message, "no password supplied") || Contains(message, "does not exist") ||
          Contains(message, "permission denied") || Contains(message, "no pg_hba.conf entry") ||
-         Contains(message, "invalid ");
+         Contains(message, "invalid ") || Contains(message, "conversion between");
+}
+
+// The server's words, and what to do when its encoding cannot take the
+// files' Latin-1 text (only UTF8, LATIN1 and SQL_ASCII databases can).
+std::string ExplainedLogInFailure(std::string message) {
+  if (Contains(message, "conversion between")) {
+    message += " (the database must be encoded in UTF8, LATIN1 or SQL_ASCII to hold the files' Latin-1 text)";
+  }
+  return message;
 }
 
 bool WorthRetrying(const char* state) {
@@ -82,7 +91,7 @@ Outcome<Database> Database::Connect(const std::string& conninfo) {
   PGconn* connection = PQconnectdbParams(keywords, values, 1);
   if (connection == nullptr) return Failure{FailureCode::DatabaseUnreachable, "out of memory"};
   if (PQstatus(connection) != CONNECTION_OK) {
-    const std::string message = WithoutSecrets(Trimmed(PQerrorMessage(connection)), secrets);
+    const std::string message = ExplainedLogInFailure(WithoutSecrets(Trimmed(PQerrorMessage(connection)), secrets));
     const FailureCode code =
         RefusedAtLogIn(connection, message) ? FailureCode::DatabaseRefused : FailureCode::DatabaseUnreachable;
     PQfinish(connection);

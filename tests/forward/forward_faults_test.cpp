@@ -156,6 +156,20 @@ TEST_F(ForwardFaults, LineWithANulByteIsKeptAsBytesAndTheRestShipped) {
   ExpectStoredOnce(JoinedLines({sets[0], sets[1], sets[3], sets[4]}, 0, 4));
 }
 
+TEST_F(ForwardFaults, DatabaseWhoseEncodingCannotHoldLatin1IsRefusedAtOnce) {
+  UseDatabaseEncoded("WIN1252");
+  const std::string why =
+      "FATAL:  conversion between LATIN1 and WIN1252 is not supported (the database must be encoded in UTF8, LATIN1 "
+      "or SQL_ASCII to hold the files' Latin-1 text)";
+  std::string output;
+  EXPECT_EQ(ForwardOnce(Data(), output), 78) << output;
+  EXPECT_NE(output.find("the database refused: "), std::string::npos) << output;
+  EXPECT_NE(output.find(why), std::string::npos) << output;
+  EXPECT_EQ(RunProgram({TALLY77_FORWARD_PATH, "--migrate", "--db", OwnerConninfo()}, output), 78) << output;
+  EXPECT_NE(output.find("cannot connect to the database: "), std::string::npos) << output;
+  EXPECT_NE(output.find(why), std::string::npos) << output;
+}
+
 TEST_F(ForwardFaults, SetFileReplacedUnderTheForwarder) {
   const std::vector<std::string> sets = LinesOf(ControlFile(15, "fl.db1"));
   struct Case {
@@ -232,9 +246,7 @@ TEST_F(ForwardFaults, DatabaseEmptiedAndMigratedAgainReceivesEverySetAgain) {
   EXPECT_EQ(ForwardOnce(data, output), 78) << output;
   EXPECT_NE(output.find("run tally77-forward --migrate with the owner role"), std::string::npos) << output;
 
-  ASSERT_EQ(RunProgram({TALLY77_FORWARD_PATH, "--migrate", "--db", OwnerConninfo()}, output), 0) << output;
-  Query(std::string("GRANT USAGE ON SCHEMA tally77 TO ") + kForwardRole +
-        "; GRANT SELECT, INSERT ON ALL TABLES IN SCHEMA tally77 TO " + kForwardRole);
+  ASSERT_EQ(MigrateAndGrant(Query("SELECT current_database()").at(0).at(0)), "");
   ASSERT_EQ(ForwardOnce(data, output), 0) << output;
   ExpectStoredOnce(run.Read("fl.db1"));
 }

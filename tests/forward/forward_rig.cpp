@@ -19,13 +19,7 @@ class ClusterEnvironment : public ::testing::Environment {
     const std::string postgres = Cluster().Conninfo("postgres", kOwnerRole);
     Sql(postgres, std::string("CREATE DATABASE ") + kTemplate);
     Sql(postgres, std::string("CREATE ROLE ") + kForwardRole + " LOGIN PASSWORD '" + kForwardPassword + "'");
-    std::string output;
-    const int status = RunProgram({TALLY77_FORWARD_PATH, "--migrate", "--db", Cluster().Conninfo(kTemplate, kOwnerRole)},
-                                  output);
-    ASSERT_EQ(status, 0) << output;
-    Sql(Cluster().Conninfo(kTemplate, kOwnerRole),
-        std::string("GRANT USAGE ON SCHEMA tally77 TO ") + kForwardRole +
-            "; GRANT SELECT, INSERT ON ALL TABLES IN SCHEMA tally77 TO " + kForwardRole);
+    ASSERT_EQ(MigrateAndGrant(kTemplate), "");
   }
   void TearDown() override { Cluster().Stop(); }
 };
@@ -63,6 +57,23 @@ SqlRows Sql(const std::string& conninfo, const std::string& sql) {
   PQclear(result);
   PQfinish(connection);
   return rows;
+}
+
+std::string MigrateAndGrant(const std::string& database) {
+  std::string output;
+  if (RunProgram({TALLY77_FORWARD_PATH, "--migrate", "--db", Cluster().Conninfo(database, kOwnerRole)}, output) != 0) {
+    return output;
+  }
+  Sql(Cluster().Conninfo(database, kOwnerRole),
+      std::string("GRANT USAGE ON SCHEMA tally77 TO ") + kForwardRole +
+          "; GRANT SELECT, INSERT ON ALL TABLES IN SCHEMA tally77 TO " + kForwardRole);
+  return "";
+}
+
+void ForwardTest::UseDatabaseEncoded(const std::string& encoding) {
+  database_ += "_encoded";
+  Sql(Cluster().Conninfo("postgres", kOwnerRole), "CREATE DATABASE " + database_ + " ENCODING '" + encoding +
+                                                      "' LC_COLLATE 'C' LC_CTYPE 'C' TEMPLATE template0");
 }
 
 void ForwardTest::SetUp() {

@@ -21,6 +21,10 @@ using SqlRows = std::vector<std::vector<std::string>>;  // NULL reads as "<null>
 // Runs sql on conninfo; a failure fails the test and gives no rows.
 SqlRows Sql(const std::string& conninfo, const std::string& sql);
 
+// Migrates a database of the run's cluster and grants the forwarder's role
+// INSERT and SELECT on its tables; "" when done, else what went wrong.
+std::string MigrateAndGrant(const std::string& database);
+
 class ForwardTest : public ::testing::Test {
  protected:
   void SetUp() override;
@@ -42,6 +46,8 @@ class ForwardTest : public ::testing::Test {
   // Whether every line of the file content is stored exactly once, and nothing else.
   void ExpectStoredOnce(const std::string& fileContent, const std::string& station = "S1") const;
   long long Count(const std::string& sql) const { return std::stoll(Query(sql).at(0).at(0)); }
+  // The test goes on with a new empty database of that encoding instead.
+  void UseDatabaseEncoded(const std::string& encoding);
 
   TempDir dir;
 
