@@ -1,7 +1,6 @@
 #include "history/set_file_bytes.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -38,10 +37,7 @@ SetFileBytes& SetFileBytes::operator=(SetFileBytes&& other) noexcept {
   if (this != &other) {
     Close();
     descriptor_ = std::exchange(other.descriptor_, -1);
-    identity_ = other.identity_;
-    size_ = std::exchange(other.size_, 0);
-    map_ = std::exchange(other.map_, nullptr);
-    mapLength_ = std::exchange(other.mapLength_, 0);
+    identity_ = std::exchange(other.identity_, {});
   }
   return *this;
 }
@@ -60,50 +56,31 @@ bool SetFileBytes::Open(const std::string& path, std::string& error) {
 void SetFileBytes::Refresh() {
   if (descriptor_ < 0) return;
   struct stat info {};
-  if (::fstat(descriptor_, &info) != 0) return;
-  identity_ = IdentityFrom(info);
-  if (identity_.size == size_ && (map_ != nullptr || size_ == 0)) return;
-  size_ = identity_.size;
-  Map();
+  if (::fstat(descriptor_, &info) == 0) identity_ = IdentityFrom(info);
 }
 
 void SetFileBytes::Close() {
-  Unmap();
   if (descriptor_ >= 0) ::close(descriptor_);
   descriptor_ = -1;
-  size_ = 0;
   identity_ = {};
 }
 
-void SetFileBytes::Map() {
-  Unmap();
-  if (size_ == 0) return;
-  void* address = ::mmap(nullptr, size_, PROT_READ, MAP_SHARED, descriptor_, 0);
-  if (address == MAP_FAILED) return;  // read in blocks instead
-  map_ = static_cast<const char*>(address);
-  mapLength_ = size_;
-}
-
-void SetFileBytes::Unmap() {
-  if (map_ != nullptr) ::munmap(const_cast<char*>(map_), mapLength_);
-  map_ = nullptr;
-  mapLength_ = 0;
+std::size_t SetFileBytes::ReadAt(std::uint64_t offset, char* into, std::size_t count) const {
+  std::size_t done = 0;
+  while (done < count) {
+    const ssize_t got = ::pread(descriptor_, into + done, count - done, static_cast<off_t>(offset + done));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;  // the end, or an error: the caller sees fewer bytes
+    done += static_cast<std::size_t>(got);
+  }
+  return done;
 }
 
 std::string_view SetFileBytes::View(std::uint64_t offset, std::uint64_t count, std::string& scratch) const {
-  if (offset >= size_) return {};
-  if (count > size_ - offset) count = size_ - offset;
-  if (map_ != nullptr) return std::string_view(map_ + offset, count);
+  if (offset >= size()) return {};
+  if (count > size() - offset) count = size() - offset;
   scratch.resize(count);
-  std::uint64_t done = 0;
-  while (done < count) {
-    const ssize_t got =
-        ::pread(descriptor_, scratch.data() + done, count - done, static_cast<off_t>(offset + done));
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) break;  // shortened under us: the caller sees fewer bytes
-    done += static_cast<std::uint64_t>(got);
-  }
-  scratch.resize(done);
+  scratch.resize(ReadAt(offset, scratch.data(), scratch.size()));
   return scratch;
 }
 

@@ -1,7 +1,11 @@
 #pragma once
-// Read-only access to the bytes of "fl.db1": mapped into memory where the
-// system allows it, otherwise read in large blocks on demand.
+// Read-only access to the bytes of "fl.db1", read with pread in large
+// blocks. The file is never mapped: a mapped file that another program cuts
+// short faults (SIGBUS) on the first touch past its new end, and no size
+// check before each touch closes that race. A read simply comes back short;
+// the next Follow sees the smaller size and indexes anew.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -30,29 +34,24 @@ class SetFileBytes {
 
   // Opens the file; error holds the reason when it cannot be opened.
   bool Open(const std::string& path, std::string& error);
-  // Takes the file's present size (mapping anew when it changed).
+  // Takes the file's present size and identity (fstat).
   void Refresh();
   void Close();
 
   bool isOpen() const { return descriptor_ >= 0; }
-  bool mapped() const { return map_ != nullptr; }
-  std::uint64_t size() const { return size_; }
+  // The size as last refreshed; the file may be shorter by now.
+  std::uint64_t size() const { return identity_.size; }
   const FileIdentity& identity() const { return identity_; }
 
-  // Bytes from offset, at most count (fewer at the end of the file). Points
-  // into the mapping or into scratch; valid until the next call that moves
-  // or changes either.
+  // Reads up to count bytes from offset into into; the bytes read, fewer at
+  // the end of the file or when it was cut short.
+  std::size_t ReadAt(std::uint64_t offset, char* into, std::size_t count) const;
+  // Bytes from offset, at most count, read into scratch.
   std::string_view View(std::uint64_t offset, std::uint64_t count, std::string& scratch) const;
 
  private:
-  void Map();
-  void Unmap();
-
   int descriptor_ = -1;
   FileIdentity identity_;
-  std::uint64_t size_ = 0;
-  const char* map_ = nullptr;
-  std::uint64_t mapLength_ = 0;
 };
 
 }  // namespace tally::history

@@ -2,13 +2,15 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <utility>
 
 namespace tally::history {
 
 namespace {
 
-constexpr std::uint64_t kChunk = 4u << 20;
+// Read at a time while indexing: well inside the second-level cache.
+constexpr std::uint64_t kBlock = 256u << 10;
 constexpr std::uint64_t kFingerprintLength = 64;
 
 }  // namespace
@@ -69,34 +71,44 @@ FileChange SetIndex::Follow() {
 }
 
 bool SetIndex::IndexSome(std::uint64_t byteBudget) {
-  std::string chunkScratch;
+  if (!block_) block_ = std::make_unique_for_overwrite<char[]>(kBlock);
   std::string lineScratch;
+  bool readFailed = false;
   while (byteBudget > 0 && scanned_ < bytes_.size()) {
     const std::uint64_t base = scanned_;
-    const std::string_view chunk =
-        bytes_.View(base, std::min({byteBudget, kChunk, bytes_.size() - base}), chunkScratch);
-    if (chunk.empty()) break;
-    const char* from = chunk.data();
-    const char* const stop = chunk.data() + chunk.size();
+    const auto wanted = static_cast<std::size_t>(std::min({byteBudget, kBlock, bytes_.size() - base}));
+    const std::size_t got = bytes_.ReadAt(base, block_.get(), wanted);
+    if (got < wanted) {
+      // Cut short under us: the size as it is now ends the scan, and the
+      // next Follow starts over. A read that fails below the size stops it.
+      bytes_.Refresh();
+      readFailed = base + got < bytes_.size();
+      if (got == 0) break;
+    }
+    const std::string_view block(block_.get(), got);
+    const char* from = block.data();
+    const char* const stop = block.data() + block.size();
     while (const void* found = std::memchr(from, '\n', static_cast<std::size_t>(stop - from))) {
       const char* lf = static_cast<const char*>(found);
-      const std::uint64_t lfAt = base + static_cast<std::uint64_t>(lf - chunk.data());
-      // A line begun in an earlier chunk is fetched whole.
+      const std::uint64_t lfAt = base + static_cast<std::uint64_t>(lf - block.data());
+      // A line begun in an earlier block is read again whole.
       const std::string_view line =
-          end_ >= base ? chunk.substr(end_ - base, lfAt - end_) : bytes_.View(end_, lfAt - end_, lineScratch);
+          end_ >= base ? block.substr(end_ - base, lfAt - end_) : bytes_.View(end_, lfAt - end_, lineScratch);
       TakeLine(end_, lfAt + 1, line);
       from = lf + 1;
     }
-    scanned_ = base + chunk.size();
-    byteBudget -= std::min<std::uint64_t>(byteBudget, chunk.size());
+    scanned_ = base + got;
+    byteBudget -= std::min<std::uint64_t>(byteBudget, got);
+    if (readFailed) break;
   }
   fingerprint_ = Fingerprint();
-  return complete();
+  if (complete() || readFailed) block_.reset();  // held only while there is more to read
+  return complete() || readFailed;
 }
 
 FileChange SetIndex::IndexAll() {
   const FileChange change = Follow();
-  while (!IndexSome(kChunk)) {
+  while (!IndexSome(kBlock)) {
   }
   return change;
 }
@@ -132,6 +144,14 @@ std::string SetIndex::LineText(std::size_t row) const {
 
 SetLine SetIndex::Parse(std::size_t row) const {
   std::string_view line = bytes_.View(Offset(row), Length(row), scratch_);
+  if (line.size() < Length(row)) {
+    SetLine cut;
+    cut.text = std::string(line);
+    cut.marker = cut.text.substr(0, std::min(cut.text.size(), kMarkerLength));
+    cut.damage = Damage::CutShort;
+    cut.reason = "the file was cut short here since it was indexed";
+    return cut;
+  }
   if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
   const bool crEnded = !line.empty() && line.back() == '\r';
   if (crEnded) line.remove_suffix(1);

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -39,7 +40,8 @@ class SetIndex {
   // it shrank or was replaced. Indexes nothing by itself.
   FileChange Follow();
   // Indexes up to about byteBudget more bytes; true when all bytes of the
-  // file as last followed are indexed.
+  // file as last followed are indexed (or a read failed: what could be read
+  // is indexed, and the next Follow tries again).
   bool IndexSome(std::uint64_t byteBudget);
   // Follow, then index everything.
   FileChange IndexAll();
@@ -84,6 +86,7 @@ class SetIndex {
   std::size_t damaged_ = 0;
   std::string fingerprint_;  // the last bytes of the indexed lines
   mutable std::string scratch_;
+  std::unique_ptr<char[]> block_;  // the bytes being indexed
 };
 
 }  // namespace tally::history

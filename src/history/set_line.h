@@ -46,6 +46,7 @@ enum class Damage {
   MissingComma,  // a slot that does not open with a comma, or fields not separated
   NotDigits,     // a field with bytes other than digits and one decimal point
   BadEnd,        // the two characters after the last slot are neither "  " nor ", "
+  CutShort,      // the file no longer holds the whole line: it was cut short since it was indexed
 };
 
 // The quick verdict used while indexing: the line's bytes without the CR LF

@@ -131,6 +131,32 @@ TEST_F(SetIndexTest, AFileThatShrankOrWasReplacedIsIndexedAnew) {
   }
 }
 
+// A file cut short under the reader (an operator's truncate, a restore in
+// place) must not bring it down: reading the rows it no longer holds gives
+// short lines, and the next look at the file starts over. Twenty sets span
+// two pages, so the rows after the cut lie wholly past the new end.
+TEST_F(SetIndexTest, AFileCutShortUnderTheReaderIsReadSafelyAndIndexedAnew) {
+  WriteSets(1, 1);
+  std::string twenty;
+  for (int set = 1; set <= 20; ++set) twenty += rig.dir.Read("fl.db1");
+  for (const bool midway : {false, true}) {
+    SCOPED_TRACE(midway ? "cut while indexing" : "cut after indexing");
+    std::ofstream(Path(), std::ios::binary | std::ios::trunc) << twenty;
+    SetIndex followed(Path());
+    followed.Follow();
+    followed.IndexSome(midway ? 2000 : 1u << 20);
+    std::filesystem::resize_file(Path(), 0);
+    EXPECT_TRUE(followed.IndexSome(1u << 20));
+    const std::size_t last = followed.size() - 1;
+    EXPECT_EQ(followed.LineText(last), "");
+    EXPECT_EQ(followed.Parse(last).reason, "the file was cut short here since it was indexed");
+    LocalStamp stamp;
+    EXPECT_FALSE(followed.StampOf(last, stamp));
+    EXPECT_EQ(followed.IndexAll(), FileChange::Shrank);
+    EXPECT_EQ(followed.size(), 0u);
+  }
+}
+
 TEST_F(SetIndexTest, AFileThatAppearsLaterIsOpened) {
   EXPECT_EQ(index.IndexAll(), FileChange::Missing);
   EXPECT_EQ(index.size(), 0u);
