@@ -1,5 +1,6 @@
-// What the plot draws: decimated points that keep every peak, the limits of
-// "ct.dat" and the alarms of "alarmlog.txt".
+// What the plot draws: decimated points that keep every peak, the time
+// axis read on the chosen zone's clock, the limits of "ct.dat" and the
+// alarms of "alarmlog.txt".
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include "doubles/temp_dir.h"
 #include "history/limits_and_alarms.h"
 #include "history/plot_points.h"
+#include "history/time_ticks.h"
 #include "support/channel_table_file.h"
 
 namespace tally::history {
@@ -33,6 +35,55 @@ TEST(PlotPointsTest, DecimationKeepsPeaksEndsAndAFewPointsPerColumn) {
   const std::vector<PlotPoint> zoomed = Decimate(points, 50000000, 50010000, 800);
   ASSERT_EQ(zoomed.size(), 11u + 2u);
   EXPECT_EQ(zoomed.front().x, 49999000);
+}
+
+// Instants written as their UTC stamps, in milliseconds.
+double UtcMs(const LocalStamp& stamp) { return static_cast<double>(stamp.Seconds()) * 1000; }
+
+TEST(TimeTicksTest, RoundTimesOfTheZonesClock) {
+  const ZoneRules berlin(3600, {{LocalStamp{2026, 3, 29, 1, 0, 0}.Seconds(), 3600, 7200},
+                                {LocalStamp{2026, 10, 25, 1, 0, 0}.Seconds(), 7200, 3600}});
+  struct Tick {
+    LocalStamp utc;
+    std::string label;
+  };
+  struct Case {
+    const char* what;
+    ZoneRules zone;
+    LocalStamp fromUtc, toUtc;
+    std::vector<Tick> ticks;
+  };
+  const std::vector<Case> cases = {
+      {"sets of 14:31 to 14:42 written at +09:00", ZoneRules(9 * 3600), {2026, 12, 6, 5, 31, 15},
+       {2026, 12, 6, 5, 42, 15},
+       {{{2026, 12, 6, 5, 35, 0}, "2026-12-06 14:35"}, {{2026, 12, 6, 5, 40, 0}, "2026-12-06 14:40"}}},
+      {"the hour the change back repeats is marked once, with the real hour between",
+       berlin, {2026, 10, 24, 23, 30, 0}, {2026, 10, 25, 2, 30, 0},
+       {{{2026, 10, 25, 0, 0, 0}, "2026-10-25 02:00"}, {{2026, 10, 25, 2, 0, 0}, "2026-10-25 03:00"}}},
+      {"the skipped hour is not marked", berlin, {2026, 3, 29, 0, 30, 0}, {2026, 3, 29, 3, 30, 0},
+       {{{2026, 3, 29, 1, 0, 0}, "2026-03-29 03:00"},
+        {{2026, 3, 29, 2, 0, 0}, "2026-03-29 04:00"},
+        {{2026, 3, 29, 3, 0, 0}, "2026-03-29 05:00"}}},
+      {"seconds, both ends included", ZoneRules(0), {2026, 12, 6, 12, 0, 0}, {2026, 12, 6, 12, 0, 20},
+       {{{2026, 12, 6, 12, 0, 0}, "2026-12-06 12:00:00"},
+        {{2026, 12, 6, 12, 0, 5}, "2026-12-06 12:00:05"},
+        {{2026, 12, 6, 12, 0, 10}, "2026-12-06 12:00:10"},
+        {{2026, 12, 6, 12, 0, 15}, "2026-12-06 12:00:15"},
+        {{2026, 12, 6, 12, 0, 20}, "2026-12-06 12:00:20"}}},
+      {"days at local midnight", ZoneRules(3600), {2026, 11, 30, 22, 0, 0}, {2026, 12, 3, 12, 0, 0},
+       {{{2026, 11, 30, 23, 0, 0}, "2026-12-01"},
+        {{2026, 12, 1, 23, 0, 0}, "2026-12-02"},
+        {{2026, 12, 2, 23, 0, 0}, "2026-12-03"}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::vector<TimeTick> ticks = TimeTicks(UtcMs(c.fromUtc), UtcMs(c.toUtc), c.zone);
+    ASSERT_EQ(ticks.size(), c.ticks.size());
+    for (std::size_t i = 0; i < ticks.size(); ++i) {
+      EXPECT_EQ(ticks[i].label, c.ticks[i].label);
+      EXPECT_EQ(ticks[i].x, UtcMs(c.ticks[i].utc)) << c.ticks[i].label;
+    }
+  }
 }
 
 TEST(AlarmLogTest, AlarmLines) {

@@ -63,7 +63,7 @@ HistoryWindow::HistoryWindow(ZoneRules zone, QWidget* parent)
   table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
   connect(table_->horizontalHeader(), &QHeaderView::sortIndicatorChanged, this,
           [this](int column, Qt::SortOrder order) { model_->sort(column, order); });
-  plot_ = new SetPlot();
+  plot_ = new SetPlot(zone_);
 
   auto* splitter = new QSplitter(Qt::Vertical);
   splitter->addWidget(table_);

@@ -1,7 +1,6 @@
 #include "history/qt/set_plot.h"
 
-#include <QDateTime>
-#include <QDateTimeAxis>
+#include <QCategoryAxis>
 #include <QKeyEvent>
 #include <QLineSeries>
 #include <QMouseEvent>
@@ -11,6 +10,8 @@
 #include <algorithm>
 #include <limits>
 #include <utility>
+
+#include "history/time_ticks.h"
 
 namespace tally::history {
 
@@ -49,25 +50,34 @@ std::pair<double, double> TimeSpan(const PlotContent& content) {
 
 }  // namespace
 
-SetPlot::SetPlot(QWidget* parent) : QChartView(new QChart(), parent) {
+SetPlot::SetPlot(ZoneRules zone, QWidget* parent) : QChartView(new QChart(), parent), zone_(std::move(zone)) {
   chart()->legend()->setAlignment(Qt::AlignRight);
   setRenderHint(QPainter::Antialiasing, false);
   setFocusPolicy(Qt::StrongFocus);
 }
 
 void SetPlot::NewAxes() {
-  // Made anew for every content, once its series are there: a time axis
-  // shown without series draws neither labels nor grid later (Qt 6.4).
+  // Made anew for every content, once its series are there: an axis shown
+  // without series draws neither labels nor grid later (Qt 6.4). The time
+  // axis is labelled by hand, at the zone's round times: Qt's date-time
+  // axis would read the instants in the system's zone, not the chosen one.
   for (QAbstractAxis* axis : chart()->axes()) {
     chart()->removeAxis(axis);
     delete axis;
   }
-  xAxis_ = new QDateTimeAxis();
+  xAxis_ = new QCategoryAxis();
+  xAxis_->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
   yAxis_ = new QValueAxis();
-  xAxis_->setFormat(QStringLiteral("yyyy-MM-dd hh:mm"));
-  xAxis_->setTickCount(5);
   chart()->addAxis(xAxis_, Qt::AlignBottom);
   chart()->addAxis(yAxis_, Qt::AlignLeft);
+}
+
+void SetPlot::MarkTimes() {
+  for (const QString& label : xAxis_->categoriesLabels()) xAxis_->remove(label);
+  xAxis_->setStartValue(xFrom_);
+  for (const TimeTick& tick : TimeTicks(xFrom_, xTo_, zone_)) {
+    xAxis_->append(QString::fromStdString(tick.label), tick.x);
+  }
 }
 
 void SetPlot::Show(PlotContent content) {
@@ -125,8 +135,8 @@ void SetPlot::SetXRange(double from, double to) {
   if (to <= from) to = from + 1000;
   xFrom_ = from;
   xTo_ = to;
-  xAxis_->setRange(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(from)),
-                   QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(to)));
+  xAxis_->setRange(from, to);
+  MarkTimes();
   Redraw();
 }
 
@@ -193,6 +203,10 @@ int SetPlot::PointsDrawn() const {
       count += static_cast<QLineSeries*>(series)->count();
   }
   return count;
+}
+
+QStringList SetPlot::TimeLabels() const {
+  return xAxis_ == nullptr ? QStringList() : xAxis_->categoriesLabels();
 }
 
 void SetPlot::wheelEvent(QWheelEvent* event) {

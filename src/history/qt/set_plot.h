@@ -1,6 +1,7 @@
 #pragma once
 // The plot of one field of the chosen channels over time, with each
-// channel's limits as lines and the alarms marked. The wheel zooms around
+// channel's limits as lines and the alarms marked. The time axis reads the
+// wall clock of the zone the window was given (the system's or --tz). The wheel zooms around
 // the pointer, dragging pans, the arrow keys pan and + and - zoom; only the
 // points a column of pixels can show are drawn.
 
@@ -10,8 +11,9 @@
 
 #include "history/limits_and_alarms.h"
 #include "history/plot_points.h"
+#include "history/zone_rules.h"
 
-class QDateTimeAxis;
+class QCategoryAxis;
 class QValueAxis;
 
 namespace tally::history {
@@ -27,7 +29,7 @@ class SetPlot : public QChartView {
   Q_OBJECT
 
  public:
-  explicit SetPlot(QWidget* parent = nullptr);
+  explicit SetPlot(ZoneRules zone, QWidget* parent = nullptr);
 
   void Show(PlotContent content);
   // The whole time range of the points.
@@ -41,6 +43,8 @@ class SetPlot : public QChartView {
   QStringList SeriesNames() const;
   // Points drawn now in all line series (channels and limits).
   int PointsDrawn() const;
+  // The labels of the time axis, left to right.
+  QStringList TimeLabels() const;
 
  protected:
   void wheelEvent(QWheelEvent* event) override;
@@ -53,9 +57,11 @@ class SetPlot : public QChartView {
  private:
   void NewAxes();
   void SetXRange(double from, double to);
+  void MarkTimes();
   void FitY();
 
-  QDateTimeAxis* xAxis_ = nullptr;
+  ZoneRules zone_;
+  QCategoryAxis* xAxis_ = nullptr;
   QValueAxis* yAxis_ = nullptr;
   PlotContent content_;
   double xFrom_ = 0;

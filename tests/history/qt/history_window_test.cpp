@@ -117,6 +117,17 @@ TEST_F(HistoryWindowTest, TheChoiceOfTimeChannelsAndFieldReachesTableAndPlot) {
   EXPECT_EQ(Series(), "Channel 3,Channel 5");
 }
 
+// Sets 1 to 12 are stamped 14:31:15 to 14:42:15. Read in UTC or at +09:00,
+// the time axis shows the stamps as written, as the table does.
+TEST_F(HistoryWindowTest, ThePlotsTimeAxisReadsTheChosenZonesClock) {
+  HistoryWindow tokyo(ZoneRules(9 * 3600));
+  tokyo.OpenDirectory(QString::fromStdString(directory));
+  ASSERT_TRUE(WaitFor([&tokyo] { return !tokyo.busy(); }));
+  for (HistoryWindow* shown : {&window, &tokyo}) {
+    EXPECT_EQ(shown->plot().TimeLabels().join(",").toStdString(), "2026-12-06 14:35,2026-12-06 14:40");
+  }
+}
+
 TEST_F(HistoryWindowTest, NewSetsAppearWhileTheCaptureAppends) {
   WriteSet(kSets + 1);
   EXPECT_TRUE(WaitFor([this] { return window.model().rowCount() == kSets + 2; }));
