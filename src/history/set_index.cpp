@@ -12,6 +12,9 @@ namespace {
 // Read at a time while indexing: well inside the second-level cache.
 constexpr std::uint64_t kBlock = 256u << 10;
 constexpr std::uint64_t kFingerprintLength = 64;
+// Read around a line asked for, so that going down the rows (the table,
+// sorting, the plot) reads the file once per few hundred lines.
+constexpr std::uint64_t kNearBytes = 64u << 10;
 
 }  // namespace
 
@@ -36,6 +39,7 @@ std::string ChangeMessage(FileChange change, const std::string& path, const std:
 SetIndex::SetIndex(std::string path) : path_(std::move(path)) {}
 
 FileChange SetIndex::Follow() {
+  near_.clear();
   const FileIdentity now = IdentityOf(path_);
   const bool wasOpen = bytes_.isOpen();
   const bool sameFile =
@@ -135,15 +139,23 @@ std::string SetIndex::Fingerprint() const {
   return std::string(bytes_.View(end_ - length, length, scratch));
 }
 
+std::string_view SetIndex::Read(std::uint64_t offset, std::uint64_t count) const {
+  if (offset < nearAt_ || offset + count > nearAt_ + near_.size()) {
+    nearAt_ = offset;
+    bytes_.View(offset, std::max(count, kNearBytes), near_);
+  }
+  return std::string_view(near_).substr(offset - nearAt_, count);
+}
+
 std::string SetIndex::LineText(std::size_t row) const {
-  std::string_view line = bytes_.View(Offset(row), Length(row), scratch_);
+  std::string_view line = Read(Offset(row), Length(row));
   if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
   if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
   return std::string(line);
 }
 
 SetLine SetIndex::Parse(std::size_t row) const {
-  std::string_view line = bytes_.View(Offset(row), Length(row), scratch_);
+  std::string_view line = Read(Offset(row), Length(row));
   if (line.size() < Length(row)) {
     SetLine cut;
     cut.text = std::string(line);
@@ -159,8 +171,7 @@ SetLine SetIndex::Parse(std::size_t row) const {
 }
 
 bool SetIndex::StampOf(std::size_t row, LocalStamp& stamp) const {
-  return ReadStamp(bytes_.View(Offset(row), std::min<std::uint64_t>(Length(row), kHeaderLength), scratch_),
-                   stamp);
+  return ReadStamp(Read(Offset(row), std::min<std::uint64_t>(Length(row), kHeaderLength)), stamp);
 }
 
 }  // namespace tally::history

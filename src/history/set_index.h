@@ -76,6 +76,9 @@ class SetIndex {
   void Restart();
   void TakeLine(std::uint64_t start, std::uint64_t endAfterLf, std::string_view line);
   std::string Fingerprint() const;
+  // count bytes from offset (fewer when the file was cut short), read with
+  // the bytes after them.
+  std::string_view Read(std::uint64_t offset, std::uint64_t count) const;
 
   std::string path_;
   SetFileBytes bytes_;
@@ -85,7 +88,8 @@ class SetIndex {
   std::uint64_t scanned_ = 0;  // where the search for the next LF goes on
   std::size_t damaged_ = 0;
   std::string fingerprint_;  // the last bytes of the indexed lines
-  mutable std::string scratch_;
+  mutable std::string near_;  // the bytes last read around a line
+  mutable std::uint64_t nearAt_ = 0;
   std::unique_ptr<char[]> block_;  // the bytes being indexed
 };
 

@@ -7,6 +7,10 @@ namespace tally::history {
 
 void AppendShownRows(const SetIndex& index, const TimeRange& range, std::size_t first,
                      std::vector<std::uint32_t>& rows) {
+  if (!range.from && !range.to) {
+    for (std::size_t row = first; row < index.size(); ++row) rows.push_back(static_cast<std::uint32_t>(row));
+    return;
+  }
   LocalStamp stamp;
   for (std::size_t row = first; row < index.size(); ++row) {
     if (!index.StampOf(row, stamp) || range.Includes(stamp)) rows.push_back(static_cast<std::uint32_t>(row));
