@@ -12,8 +12,9 @@ namespace {
 // Read at a time while indexing: well inside the second-level cache.
 constexpr std::uint64_t kBlock = 256u << 10;
 constexpr std::uint64_t kFingerprintLength = 64;
-// Read around a line asked for, so that going down the rows (the table,
-// sorting, the plot) reads the file once per few hundred lines.
+// Read after a line asked for right after the one before, so that going
+// down the rows (the table, sorting, the plot) reads the file once per
+// couple of hundred lines.
 constexpr std::uint64_t kNearBytes = 64u << 10;
 
 }  // namespace
@@ -141,8 +142,10 @@ std::string SetIndex::Fingerprint() const {
 
 std::string_view SetIndex::Read(std::uint64_t offset, std::uint64_t count) const {
   if (offset < nearAt_ || offset + count > nearAt_ + near_.size()) {
+    // Going down the rows: read ahead. A jump reads the line alone.
+    const bool onward = offset >= nearAt_ && offset <= nearAt_ + near_.size();
     nearAt_ = offset;
-    bytes_.View(offset, std::max(count, kNearBytes), near_);
+    bytes_.View(offset, onward ? std::max(count, kNearBytes) : count, near_);
   }
   return std::string_view(near_).substr(offset - nearAt_, count);
 }

@@ -77,7 +77,7 @@ class SetIndex {
   void TakeLine(std::uint64_t start, std::uint64_t endAfterLf, std::string_view line);
   std::string Fingerprint() const;
   // count bytes from offset (fewer when the file was cut short), read with
-  // the bytes after them.
+  // the bytes after them when the rows are read in order.
   std::string_view Read(std::uint64_t offset, std::uint64_t count) const;
 
   std::string path_;

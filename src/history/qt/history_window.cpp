@@ -30,7 +30,7 @@ namespace {
 constexpr std::uint64_t kSliceBytes = 8u << 20;
 constexpr int kFollowMs = 1000;
 // Rows read for the plot per turn of the event loop.
-constexpr int kPlotSliceRows = 20000;
+constexpr std::size_t kPlotSliceRows = 20000;
 constexpr const char* kStampFormat = "yyyy-MM-dd hh:mm:ss";
 
 LocalStamp StampOf(const QDateTime& when) {
@@ -292,6 +292,9 @@ void HistoryWindow::Replot() {
     plotJob_.channels[channel];
     plotJob_.limits[channel] = plotJob_.field == 2 ? limits_[channel] : ChannelLimits{};
   }
+  // In file order: the lines are read going down the file, and a table
+  // that changes meanwhile does not move the gathering.
+  plotLines_ = model_->LinesInFileOrder();
   plotRow_ = 0;
   plotting_ = true;
   GatherSlice();
@@ -299,9 +302,9 @@ void HistoryWindow::Replot() {
 }
 
 void HistoryWindow::GatherSlice() {
-  const int end = std::min(model_->rowCount(), plotRow_ + kPlotSliceRows);
+  const std::size_t end = std::min(plotLines_.size(), plotRow_ + kPlotSliceRows);
   for (; plotRow_ < end; ++plotRow_) {
-    const std::size_t line = model_->LineOf(plotRow_);
+    const std::size_t line = plotLines_[plotRow_];
     SetTime time;
     if (!TimeOf(*index_, line, zone_, time)) continue;
     const SetLine set = index_->Parse(line);
@@ -312,8 +315,9 @@ void HistoryWindow::GatherSlice() {
         points.push_back({x, set.Value(channel, plotJob_.field)});
     }
   }
-  if (plotRow_ < model_->rowCount()) return;
+  if (plotRow_ < plotLines_.size()) return;
   plotSlices_.stop();
+  plotLines_ = {};
   plotting_ = false;
   for (auto& [channel, points] : plotJob_.channels) {
     std::stable_sort(points.begin(), points.end(),

@@ -93,7 +93,8 @@ class HistoryWindow : public QMainWindow {
   bool replotDue_ = false;
   QTimer plotSlices_;
   PlotContent plotJob_;
-  int plotRow_ = 0;
+  std::vector<std::uint32_t> plotLines_;  // the lines of the shown rows
+  std::size_t plotRow_ = 0;
   bool plotting_ = false;
 };
 

@@ -1,6 +1,7 @@
 #include "history/qt/set_table_model.h"
 
 #include <QString>
+#include <algorithm>
 
 namespace tally::history {
 
@@ -72,6 +73,12 @@ void SetTableModel::sort(int column, Qt::SortOrder order) {
   order_ = order == Qt::AscendingOrder ? TimeOrder::Ascending : TimeOrder::Descending;
   SortByTime(index_, order_, rows_);
   endResetModel();
+}
+
+std::vector<std::uint32_t> SetTableModel::LinesInFileOrder() const {
+  std::vector<std::uint32_t> lines = rows_;
+  if (sorted_) std::sort(lines.begin(), lines.end());
+  return lines;
 }
 
 void SetTableModel::SetField(int field) {

@@ -42,6 +42,8 @@ class SetTableModel : public QAbstractTableModel {
 
   // The line of the index shown in a table row.
   std::size_t LineOf(int row) const { return rows_[static_cast<std::size_t>(row)]; }
+  // The lines of all rows, in the order of the file.
+  std::vector<std::uint32_t> LinesInFileOrder() const;
 
  private:
   const SetLine& Line(std::size_t line) const;

@@ -9,18 +9,22 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QHeaderView>
 #include <QProcess>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
+#include <set>
 
 #include "faults/fault_run.h"
 #include "history/qt/set_plot.h"
 #include "history/qt/set_table_model.h"
 #include "history/qt/zone_of_qt.h"
+#include "history/history_sets.h"
 #include "support/channel_table_file.h"
 
 namespace tally::history {
@@ -38,7 +42,7 @@ bool WaitFor(const std::function<bool()>& done, int milliseconds = 20000) {
 
 constexpr int kSets = 12;
 
-class HistoryWindowTest : public ::testing::Test {
+class WindowTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     static int argc = 1;
@@ -46,6 +50,10 @@ class HistoryWindowTest : public ::testing::Test {
     static char* argv[] = {name, nullptr};
     if (QApplication::instance() == nullptr) new QApplication(argc, argv);
   }
+};
+
+class HistoryWindowTest : public WindowTest {
+ protected:
 
   void SetUp() override {
     directory = dir.dataPath() + testing::kDataDirectoryName;
@@ -126,6 +134,59 @@ TEST_F(HistoryWindowTest, ThePlotsTimeAxisReadsTheChosenZonesClock) {
   for (HistoryWindow* shown : {&window, &tokyo}) {
     EXPECT_EQ(shown->plot().TimeLabels().join(",").toStdString(), "2026-12-06 14:35,2026-12-06 14:40");
   }
+}
+
+// The time header clicked while a file larger than one slice of indexing is
+// still being read: every slice taken in comes in order, and once indexing
+// ends all rows stand sorted. The sets' stamps are scattered over the file.
+using HistoryWindowSortTest = WindowTest;
+
+TEST_F(HistoryWindowSortTest, SortingWhileIndexingKeepsTheRowsInOrder) {
+  constexpr int kLines = 30000;  // 9.8 MB: more than one slice of indexing
+  testing::TestRig rig;
+  testing::WriteSet(rig, 1, "20261206143015");
+  const std::string line = rig.dir.Read("fl.db1");
+  std::string file;
+  file.reserve(line.size() * kLines);
+  const std::int64_t first = LocalStamp{2026, 12, 1, 0, 0, 0}.Seconds();
+  for (int i = 0; i < kLines; ++i) {
+    const LocalStamp stamp = LocalStamp::FromSeconds(first + (i * 7919LL) % kLines);
+    std::string iso = stamp.Iso();
+    std::erase_if(iso, [](char c) { return c == '-' || c == ':' || c == 'T'; });
+    file += line.substr(0, 4) + iso + line.substr(18);
+  }
+  const std::string directory = rig.dir.dataPath();
+  std::ofstream(directory + "fl.db1", std::ios::binary | std::ios::trunc) << file;
+
+  HistoryWindow window{ZoneRules(0)};
+  window.OpenDirectory(QString::fromStdString(directory));
+  ASSERT_TRUE(window.indexing());
+  window.table().horizontalHeader()->setSortIndicator(SetTableModel::kTimeColumn, Qt::AscendingOrder);
+  const auto times = [&window] {
+    std::vector<std::string> shown;
+    for (int row = 0; row < window.model().rowCount(); ++row) {
+      shown.push_back(window.model()
+                          .data(window.model().index(row, SetTableModel::kTimeColumn), Qt::DisplayRole)
+                          .toString()
+                          .toStdString());
+    }
+    return shown;
+  };
+  std::set<int> rowCountsSeen;
+  ASSERT_TRUE(WaitFor([&] {
+    if (rowCountsSeen.insert(window.model().rowCount()).second) {
+      const std::vector<std::string> shown = times();
+      EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end())) << "with " << shown.size() << " rows";
+    }
+    return !window.busy();
+  }));
+  EXPECT_GT(rowCountsSeen.size(), 1u);
+  const std::vector<std::string> shown = times();
+  ASSERT_EQ(shown.size(), static_cast<std::size_t>(kLines));
+  EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end()));
+  EXPECT_EQ(shown.front(), "2026-12-01 00:00:00");
+  EXPECT_EQ(shown.back(), "2026-12-01 08:19:59");
+  EXPECT_EQ(window.StatusText(), "30000 sets, 0 damaged lines, 30000 shown");
 }
 
 TEST_F(HistoryWindowTest, NewSetsAppearWhileTheCaptureAppends) {
