@@ -50,6 +50,16 @@ echo "== forward_load"
 script service service_bench 10 60 10000
 script history history_bench 1024
 
+# Beside serial terminals (optional, about 20 minutes): the window on Xvfb,
+# tally77-capture and tio in tmux on the same stream, twice; the table goes
+# into bench/README.md. TALLY77_BENCH_PEERS=N runs it with N readings.
+if [ -n "${TALLY77_BENCH_PEERS:-}" ]; then
+  cmake --build "$build" --target tally77 tally77-capture -j"$(nproc)"
+  echo "== peers"
+  python3 bench/peers.py --build "$build" --count "$TALLY77_BENCH_PEERS" --readme bench/README.md |
+    tee "$out/peers.txt"
+fi
+
 echo "Load after: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo
 python3 bench/summarize.py "$out"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the build, the tests and the demo need,
-# only those that are missing: a second run installs nothing and needs
-# neither the network nor root. Runs as root or through sudo.
+# Installs the Debian 12 packages the build, the tests (the benchmarks'
+# smoke runs among them) and the demo need, only those that are missing: a
+# second run installs nothing and needs neither the network nor root. Runs as
+# root or through sudo.
 #
 # List real package names only (`apt-cache show NAME` shows a package, not
 # "purely virtual"): a virtual name is never reported installed, so it
@@ -13,7 +14,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-serialport-dev
   qt6-charts-dev libqt6opengl6-dev tzdata
-  socat xvfb xdotool imagemagick
+  socat xvfb xdotool imagemagick tio tmux
   libsystemd-dev faketime
   dbus-x11 at-spi2-core python3-pyatspi
   clang libclang-rt-14-dev
