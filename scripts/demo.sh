@@ -28,8 +28,9 @@ build=${TALLY77_DEMO_BUILD:-build}
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j"$(nproc)" --target tally77 tally77-sim
 
-# A fresh data directory each time, so that the files shown are this run's.
-data=$root/demo-data
+# A fresh data directory each time, so that the files shown are this run's
+# (TALLY77_DEMO_DATA names another folder to hold it).
+data=${TALLY77_DEMO_DATA:-$root/demo-data}
 rm -rf "$data/DEMO"
 mkdir -p "$data/DEMO"
 window_bin=$root/$build/src/window/tally77

@@ -3,6 +3,9 @@
 # captured sets (written here in the capture's own layout, with alarm limits
 # on channel 3 and the alarms they raised), the window opened on them under
 # a virtual X server, saved as packaging/screenshots/tally77-history.png.
+# The window's title shows the data directory, so it lies in a neutral
+# folder: /srv/tally77/DEMO (made and removed here; root may write there),
+# or DEMO in the folder TALLY77_SCREENSHOT_DATA names, which must not exist yet.
 # Usage: bash scripts/screenshot-history.sh [build directory]   (build unless given)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -10,11 +13,17 @@ build="${1:-build}"
 cmake --build "$build" --target tally77-history >/dev/null
 program="$build/src/history/qt/tally77-history"
 
-data=$(mktemp -d)
+folder=${TALLY77_SCREENSHOT_DATA:-/srv/tally77}
+if [ -e "$folder" ]; then
+  echo "$folder exists: move it away or name another folder in TALLY77_SCREENSHOT_DATA" >&2
+  exit 1
+fi
+data=$folder/DEMO
+mkdir -p "$data"
 pids=()
 cleanup() {
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  rm -rf "$data"
+  rm -rf "$folder"
 }
 trap cleanup EXIT
 

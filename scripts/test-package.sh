@@ -58,6 +58,12 @@ done
 for info in "$root"/usr/share/metainfo/*.metainfo.xml; do
   appstreamcli validate --no-net "$info" || fail "appstreamcli validate $info"
 done
+# Every windowed program is described to software centres: its desktop
+# entry is the launchable of an installed metainfo.
+for entry in "$root"/usr/share/applications/*.desktop; do
+  grep -qs "<launchable type=\"desktop-id\">$(basename "$entry")</launchable>" \
+    "$root"/usr/share/metainfo/*.metainfo.xml || fail "no metainfo launches $(basename "$entry")"
+done
 # Every program a desktop entry or a unit starts is where it says, so a unit
 # configured for another prefix or a renamed program is caught.
 programs=$(cat "$root"/usr/share/applications/*.desktop "$root"/usr/lib/systemd/system/* 2>/dev/null |
