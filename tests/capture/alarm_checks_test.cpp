@@ -7,16 +7,16 @@
 #include <vector>
 
 #include "common/path_text.h"
-#include "doubles/test_rig.h"
+#include "doubles/capture_run.h"
 
 namespace tally {
 namespace {
 
-using testing::TestRig;
+using testing::CaptureRun;
 
 const Stamps kStamps{"fL0120261206", "143015"};
 
-ReadingLine LineFor(double channel, const std::string& channelText, double value) {
+ReadingLine ReadingFor(double channel, const std::string& channelText, double value) {
   ReadingLine line;
   line.fieldValue[0] = channel;
   line.fieldValue[1] = value;
@@ -30,13 +30,13 @@ struct Limits {
 };
 
 // A rig with an open port and channel 3 carrying the given limits.
-struct AlarmRig : TestRig {
+struct AlarmRig : CaptureRun {
   explicit AlarmRig(Limits limits) {
     port.open = true;
     context.state.channels[3].highLimit = limits.high;
     context.state.channels[3].lowLimit = limits.low;
   }
-  void Check(double value) { CheckAlarms(context, LineFor(3, "03", value), kStamps); }
+  void Check(double value) { CheckAlarms(context, ReadingFor(3, "03", value), kStamps); }
 };
 
 const std::string kHighMessage = "AT TALLY77 Channel High:03\r\n";
@@ -100,12 +100,12 @@ TEST(CheckAlarms, BothAlarmsForOneLineHighFirst) {
 }
 
 TEST(CheckAlarms, ChannelIndexIsTheNearestWholeOfField1) {
-  TestRig rig;
+  CaptureRun rig;
   rig.port.open = true;
   rig.context.state.channels[2].highLimit = 10;  // 2.5 rounds to the even 2
   rig.context.state.channels[4].highLimit = 10;  // 3.5 rounds to 4
-  CheckAlarms(rig.context, LineFor(2.5, "2.5", 11), kStamps);
-  CheckAlarms(rig.context, LineFor(3.5, "3.5", 11), kStamps);
+  CheckAlarms(rig.context, ReadingFor(2.5, "2.5", 11), kStamps);
+  CheckAlarms(rig.context, ReadingFor(3.5, "3.5", 11), kStamps);
   EXPECT_EQ(rig.port.written, "AT TALLY77 Channel High:2.5\r\nAT TALLY77 Channel High:3.5\r\n");
 }
 
@@ -118,9 +118,9 @@ TEST(CheckAlarms, ChannelWithoutRowIsNamedAndNotChecked) {
   };
   for (const auto& [channel, message] : cases) {
     SCOPED_TRACE(message);
-    TestRig rig;
+    CaptureRun rig;
     rig.port.open = true;
-    CheckAlarms(rig.context, LineFor(channel, "xx", -1000), kStamps);
+    CheckAlarms(rig.context, ReadingFor(channel, "xx", -1000), kStamps);
     EXPECT_EQ(rig.surface.list2, std::vector<std::string>{message});
     EXPECT_EQ(rig.port.written, "");
     EXPECT_FALSE(rig.dir.Exists("alarmlog.txt"));
@@ -129,9 +129,9 @@ TEST(CheckAlarms, ChannelWithoutRowIsNamedAndNotChecked) {
 
 TEST(CheckAlarms, EdgeRowsZeroAndSeventeenAreChecked) {
   for (const double channel : {0.0, -0.5, 17.0}) {
-    TestRig rig;
+    CaptureRun rig;
     rig.port.open = true;
-    CheckAlarms(rig.context, LineFor(channel, "00", -1), kStamps);
+    CheckAlarms(rig.context, ReadingFor(channel, "00", -1), kStamps);
     EXPECT_EQ(rig.port.written, "AT TALLY77 Channel Low :00\r\n") << channel;
   }
 }

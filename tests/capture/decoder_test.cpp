@@ -12,12 +12,12 @@
 
 #include "capture/reading_decoder.h"
 #include "common/path_text.h"
-#include "doubles/test_rig.h"
+#include "doubles/capture_run.h"
 
 namespace tally {
 namespace {
 
-using testing::TestRig;
+using testing::CaptureRun;
 
 const std::string kCrLf = "\r\n";
 
@@ -41,32 +41,32 @@ class ReadingDecoderTest : public ::testing::Test {
   std::string Label3() const { return rig.surface.CaptionOf(Caption::Label3); }
   std::string Scratch() const { return rig.dir.Read("cp.txt"); }
 
-  TestRig rig;
+  CaptureRun rig;
 };
 
 // --- MakeStamps ------------------------------------------------------------
 
 TEST(MakeStampsTest, GivesTheDateAndTimeStampsOfTheText) {
-  TestRig rig;
-  rig.clock.now = {2026, 12, 6, 14, 30, 15};
+  CaptureRun rig;
+  rig.time.SetClock({2026, 12, 6, 14, 30, 15});
   const Stamps stamps = MakeStamps(rig.context);
   EXPECT_EQ(stamps.dateStamp, "fL0120261206");
   EXPECT_EQ(stamps.timeStamp, "143015");
 }
 
 TEST(MakeStampsTest, PadsEveryPartWithZeros) {
-  TestRig rig;
-  rig.clock.now = {2027, 1, 2, 3, 4, 5};
+  CaptureRun rig;
+  rig.time.SetClock({2027, 1, 2, 3, 4, 5});
   const Stamps stamps = MakeStamps(rig.context);
   EXPECT_EQ(stamps.dateStamp, "fL0120270102");
   EXPECT_EQ(stamps.timeStamp, "030405");
-  rig.clock.now = {2026, 10, 31, 0, 0, 0};
+  rig.time.SetClock({2026, 10, 31, 0, 0, 0});
   EXPECT_EQ(MakeStamps(rig.context).dateStamp, "fL0120261031");
   EXPECT_EQ(MakeStamps(rig.context).timeStamp, "000000");
 }
 
 TEST(MakeStampsTest, AlwaysFL01NotTheMarkerOfText1) {
-  TestRig rig;
+  CaptureRun rig;
   rig.surface.SetText(TextBox::Text1, "ZZ99");
   EXPECT_EQ(MakeStamps(rig.context).dateStamp.substr(0, 4), "fL01");
 }
@@ -88,7 +88,7 @@ TEST_F(ReadingDecoderTest, TheFourExamplesOfTheText) {
   };
   for (const Example& example : examples) {
     SCOPED_TRACE(example.burst);
-    TestRig fresh;  // processorType starts as fLI for each example
+    CaptureRun fresh;  // processorType starts as fLI for each example
     const Outcome<ReadingLine> line = DecodeBurstText(fresh.context, example.burst);
     ASSERT_TRUE(line.ok()) << line.failure().message;
     EXPECT_EQ(line.value().text, example.text);
@@ -367,7 +367,7 @@ TEST(ReadingDecoderFailureTest, BurstsThatGiveNoLineSayWhy) {
   };
   for (const Rejected& rejected : cases) {
     SCOPED_TRACE("burst \"" + rejected.burst + "\"");
-    TestRig rig;
+    CaptureRun rig;
     rig.context.state.processorType = rejected.typeBefore;
     Outcome<ReadingLine> line = ReadingLine{};
     EXPECT_NO_THROW(line = DecodeBurstText(rig.context, rejected.burst));
@@ -382,7 +382,7 @@ TEST(ReadingDecoderFailureTest, BurstsThatGiveNoLineSayWhy) {
 }
 
 TEST(ReadingDecoderFailureTest, ALongItemIsShownShortened) {
-  TestRig rig;
+  CaptureRun rig;
   const Outcome<ReadingLine> line = DecodeBurstText(rig.context, std::string(100, 'x'));
   ASSERT_FALSE(line.ok());
   EXPECT_EQ(line.failure().message, "item 1 \"" + std::string(24, 'x') + "...\" is not a number");
@@ -392,7 +392,7 @@ TEST(ReadingDecoderFailureTest, ALongItemIsShownShortened) {
 // no reading. The line is decoded from the same two copies in memory, and
 // the operator is told once while the failure lasts.
 TEST(ReadingDecoderScratchFailureTest, ALineIsStillDecodedInMemory) {
-  TestRig rig;
+  CaptureRun rig;
   rig.context.state.dataPath = rig.dir.dataPath() + "missing" + kPathSeparator;
   const Outcome<ReadingLine> line = DecodeBurstText(rig.context, "5,2,150,12345,1,7,99999,9000");
   ASSERT_TRUE(line.ok()) << line.failure().message;
@@ -413,7 +413,7 @@ TEST(ReadingDecoderScratchFailureTest, ALineIsStillDecodedInMemory) {
 }
 
 TEST(ReadingDecoderScratchFailureTest, AScratchFileThatIsADirectoryCostsNoReading) {
-  TestRig rig;
+  CaptureRun rig;
   std::filesystem::create_directory(rig.dir.dataPath() + "cp.txt");
   std::filesystem::create_directory(rig.dir.dataPath() + "cp.txt" + kPathSeparator + "inside");
   Outcome<ReadingLine> line = Failure{FailureCode::FileRead, "not decoded"};
@@ -430,7 +430,7 @@ TEST(ReadingDecoderFailureTest, AnyBytesAtAllGiveALineOrAFailureButNoException) 
   for (const std::string& burst :
        {everyByte, std::string("1,2,3,4\0", 8), std::string(1000, ','), std::string(1000, '\n'),
         std::string("1e400,2,3,4"), std::string("-1e400,2,3,4"), std::string("1e-400,2,3,4")}) {
-    TestRig rig;
+    CaptureRun rig;
     EXPECT_NO_THROW(DecodeBurstText(rig.context, burst));
   }
 }

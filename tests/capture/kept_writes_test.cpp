@@ -16,22 +16,22 @@
 #include "capture/kept_writes.h"
 #include "capture/process_reading.h"
 #include "common/path_text.h"
-#include "doubles/test_rig.h"
+#include "doubles/capture_run.h"
 
 namespace tally {
 namespace {
 
 using testing::TempDir;
-using testing::TestRig;
+using testing::CaptureRun;
 
 const char* const kSetFiles[] = {"fl.db1", "ct.cap", "usage.cap", "ferro2.cap"};
 
 // Sixteen lines of one set, channel order reversed so the record is sorted.
-void CaptureSet(TestRig& rig, int valueBase) {
+void CaptureSet(CaptureRun& rig, int valueBase) {
   for (int channel = 16; channel >= 1; --channel) {
     rig.port.Hold(std::to_string(channel) + "," + std::to_string(valueBase + channel) + ",20,300");
     ProcessReading(rig.context);
-    ++rig.clock.now.second %= 60;
+    rig.time.Advance(1000);
   }
 }
 
@@ -42,11 +42,11 @@ std::string SetFilesOf(const TempDir& dir) {
 }
 
 TEST(KeptWrites, SetsOfARemovedDirectoryAreWrittenInOrderWhenItComesBack) {
-  TestRig control;
+  CaptureRun control;
   control.context.state.obsRemaining = 100;
   for (int set = 0; set < 3; ++set) CaptureSet(control, set * 100);
 
-  TestRig rig;
+  CaptureRun rig;
   rig.context.state.obsRemaining = 100;
   CaptureSet(rig, 0);
   std::filesystem::remove_all(rig.dir.path());  // removed during the run
@@ -65,7 +65,7 @@ TEST(KeptWrites, SetsOfARemovedDirectoryAreWrittenInOrderWhenItComesBack) {
 
   // Set 1 went with the removed directory; sets 2 and 3 are there, in order,
   // exactly as a run without the fault wrote them.
-  TestRig onlyLater;
+  CaptureRun onlyLater;
   onlyLater.context.state.obsRemaining = 100;
   CaptureSet(onlyLater, 0);
   std::filesystem::remove_all(onlyLater.dir.path());
@@ -119,7 +119,7 @@ TEST(KeptWrites, TheEndOfTheProgramSavesWhatIsStillKept) {
   const std::string previousHome = savedHome != nullptr ? savedHome : "";
   setenv("HOME", home.path().c_str(), 1);
 
-  TestRig rig;
+  CaptureRun rig;
   rig.context.state.dataPath = rig.dir.dataPath() + "gone" + kPathSeparator;
   ASSERT_FALSE(WriteOrKeep(rig.context, {{"fl.db1", "record\r\n", SetFileWrite::Mode::Append,
                                            Durability::Flushed}})
@@ -192,7 +192,7 @@ TEST(KeptWrites, TheJournalLiesInTheUsersStateFolder) {
 
 // Without a journal the kept lines stay in memory, and List2 says so once.
 TEST(KeptWrites, AJournalThatCannotBeWrittenLeavesTheLinesInMemory) {
-  TestRig rig;
+  CaptureRun rig;
   rig.dir.Write("journal", "a file, not a folder");
   rig.context.keptWrites.UseJournalFolder(rig.dir.dataPath() + "journal");
   rig.context.state.dataPath = rig.dir.dataPath() + "gone" + kPathSeparator;

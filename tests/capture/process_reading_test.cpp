@@ -11,18 +11,12 @@
 #include <vector>
 
 #include "doubles/state_expectations.h"
-#include "doubles/test_rig.h"
+#include "doubles/capture_run.h"
 
 namespace tally {
 namespace {
 
-using testing::TestRig;
-
-// A burst for channel n and the line the decoder makes of it.
-std::string BurstFor(int channel) { return std::to_string(channel) + ",5,20,300"; }
-std::string LineFor(int channel) {
-  return (channel < 10 ? "0" : "") + std::to_string(channel) + ",005,00020,00300";
-}
+using testing::CaptureRun;
 
 class ProcessReadingTest : public ::testing::Test {
  protected:
@@ -34,21 +28,14 @@ class ProcessReadingTest : public ::testing::Test {
   }
   // Lines for channels first..first+count-1 (channels wrap after 16).
   void ProcessLines(int count, int first = 1) {
-    for (int i = 0; i < count; ++i) Process(BurstFor((first + i - 1) % 16 + 1));
+    for (int i = 0; i < count; ++i) Process(CaptureRun::BurstFor((first + i - 1) % 16 + 1));
   }
-  // Channel 1 alarms high for every line of BurstFor(1): a way to see
+  // Channel 1 alarms high for every line of CaptureRun::BurstFor(1): a way to see
   // whether the alarm check ran.
   void AlarmOnChannel1() { rig.context.state.channels[1].highLimit = 4; }
-  int HighAlarmsSent() const {
-    int alarms = 0;
-    for (std::size_t at = rig.port.written.find("Channel High:"); at != std::string::npos;
-         at = rig.port.written.find("Channel High:", at + 1)) {
-      ++alarms;
-    }
-    return alarms;
-  }
+  int HighAlarmsSent() const { return rig.Sent("Channel High:"); }
 
-  TestRig rig;
+  CaptureRun rig;
   const CaptureState& state = rig.context.state;
 };
 
@@ -56,11 +43,11 @@ TEST_F(ProcessReadingTest, LinesAreListedAccumulatedAndCounted) {
   SetObsRemaining(1);
   ProcessLines(3);
 
-  EXPECT_EQ(rig.surface.list1, (std::vector<std::string>{LineFor(1), LineFor(2), LineFor(3)}));
+  EXPECT_EQ(rig.surface.list1, (std::vector<std::string>{CaptureRun::LineFor(1), CaptureRun::LineFor(2), CaptureRun::LineFor(3)}));
   EXPECT_EQ(state.lineCount, 3);
   EXPECT_EQ(rig.surface.Text(TextBox::Text2), "3");
-  EXPECT_EQ(state.setLines, "," + LineFor(1) + "," + LineFor(2) + "," + LineFor(3));
-  EXPECT_EQ(state.shortLines, LineFor(1) + "\r\n" + LineFor(2) + "\r\n" + LineFor(3) + "\r\n");
+  EXPECT_EQ(state.setLines, "," + CaptureRun::LineFor(1) + "," + CaptureRun::LineFor(2) + "," + CaptureRun::LineFor(3));
+  EXPECT_EQ(state.shortLines, CaptureRun::LineFor(1) + "\r\n" + CaptureRun::LineFor(2) + "\r\n" + CaptureRun::LineFor(3) + "\r\n");
   EXPECT_EQ(state.lineStamps, std::string("14:30:15 12-06-2026\r\n") + "14:30:15 12-06-2026\r\n" +
                                   "14:30:15 12-06-2026\r\n");
   EXPECT_FALSE(rig.surface.indicatorColour.has_value());
@@ -89,8 +76,8 @@ TEST_F(ProcessReadingTest, SixteenthLineCompletesTheSet) {
   std::string record = "fL0120261206143015";
   std::string shortLines;
   for (int channel = 1; channel <= 16; ++channel) {
-    record += "," + LineFor(channel);
-    shortLines += LineFor(channel) + "\r\n";
+    record += "," + CaptureRun::LineFor(channel);
+    shortLines += CaptureRun::LineFor(channel) + "\r\n";
   }
   EXPECT_EQ(state.setRecord, record);
   EXPECT_EQ(rig.dir.Read("ct.cap"), shortLines + "\r\n");
@@ -113,32 +100,20 @@ TEST_F(ProcessReadingTest, SixteenthLineCompletesTheSet) {
   EXPECT_TRUE(state.lineStamps.empty());
   EXPECT_EQ(rig.program.ends, 0);
 
-  Process(BurstFor(1));
+  Process(CaptureRun::BurstFor(1));
   EXPECT_EQ(rig.surface.Text(TextBox::Text2), "1");
 }
 
-// A clock that moves on one second at every reading, to tell the stamps of
+// The clock moves on one second at every reading, to tell the stamps of
 // the burst from the clock reading of its lineStamps entry.
-class SteppingClock : public Clock {
- public:
-  LocalDateTime Now() const override {
-    LocalDateTime now{2026, 12, 6, 14, 30, 0};
-    now.second = readings_++;
-    return now;
-  }
-
- private:
-  mutable int readings_ = 0;
-};
-
 TEST(ProcessReadingClockTest, LineStampsReadTheClockAgainAndTheRecordCarriesTheLastStamps) {
-  TestRig rig;
-  SteppingClock clock;
-  CaptureContext context{rig.surface, rig.port, rig.timer, clock, rig.program};
-  context.state.dataPath = rig.dir.dataPath();
+  CaptureRun rig;
+  rig.time.SetClock({2026, 12, 6, 14, 30, 0});
+  rig.time.StepAtEveryReading(1);
+  CaptureContext& context = rig.context;
   context.state.obsRemaining = 2;
   for (int channel = 1; channel <= 16; ++channel) {
-    rig.port.Hold(BurstFor(channel));
+    rig.port.Hold(CaptureRun::BurstFor(channel));
     ProcessReading(context);
   }
   // Two readings per line: the stamps (even seconds), then the entry (odd).
@@ -169,7 +144,7 @@ TEST_P(SetCountdownTest, CompletedSetLowersObsRemainingAndEndsTheRunBelowOne) {
   SetObsRemaining(GetParam().obsRemaining);
   rig.surface.SetText(TextBox::Text3, "untouched");
   ProcessLines(15, 2);  // channels 2..16
-  Process(BurstFor(1));  // the 16th line alarms unless the run ends at it
+  Process(CaptureRun::BurstFor(1));  // the 16th line alarms unless the run ends at it
 
   EXPECT_EQ(rig.program.beeps, 1);
   EXPECT_EQ(rig.program.ends, GetParam().runEnds ? 1 : 0);
@@ -195,7 +170,7 @@ TEST_F(ProcessReadingTest, CompletedSetWithNoSetsWantedIsWrittenBeepsAndEndsWith
   rig.context.state.lineCount = 15;
   SetObsRemaining(0);
   rig.surface.SetText(TextBox::Text3, "0");
-  Process(BurstFor(16));
+  Process(CaptureRun::BurstFor(16));
   EXPECT_EQ(rig.program.beeps, 1);
   EXPECT_TRUE(rig.dir.Exists("fl.db1"));
   EXPECT_DOUBLE_EQ(state.obsRemaining, 0);
@@ -206,9 +181,9 @@ TEST_F(ProcessReadingTest, RunBelowOneSetEndsAtTheLineWithoutAlarmCheck) {
   rig.port.open = true;
   AlarmOnChannel1();
   SetObsRemaining(0.5);
-  Process(BurstFor(1));
+  Process(CaptureRun::BurstFor(1));
 
-  EXPECT_EQ(rig.surface.list1, std::vector<std::string>{LineFor(1)});
+  EXPECT_EQ(rig.surface.list1, std::vector<std::string>{CaptureRun::LineFor(1)});
   EXPECT_EQ(state.lineCount, 1);
   EXPECT_EQ(HighAlarmsSent(), 0);
   EXPECT_FALSE(rig.dir.Exists("fl.db1"));
@@ -220,9 +195,9 @@ TEST_F(ProcessReadingTest, AlarmCheckRunsForEveryLineWhileSetsRemain) {
   rig.port.open = true;
   AlarmOnChannel1();
   SetObsRemaining(1);
-  Process(BurstFor(1));
-  Process(BurstFor(2));
-  Process(BurstFor(1));
+  Process(CaptureRun::BurstFor(1));
+  Process(CaptureRun::BurstFor(2));
+  Process(CaptureRun::BurstFor(1));
   EXPECT_EQ(HighAlarmsSent(), 2);
 }
 
@@ -254,7 +229,7 @@ TEST_P(RejectedBurstTest, RejectedBurstIsReportedAndNotTaken) {
   SetObsRemaining(1);
   AlarmOnChannel1();
   rig.port.open = true;
-  Process(BurstFor(1));
+  Process(CaptureRun::BurstFor(1));
   const std::string setBefore = state.setLines;
 
   Process(GetParam().burst);
@@ -288,16 +263,16 @@ TEST_F(ProcessReadingTest, RejectedBurstStillEndsARunWithNoSetsLeft) {
 }
 
 TEST(RejectedBurstRunTest, RejectedBurstLeavesTheSetAsIfItHadNeverCome) {
-  TestRig clean;
-  TestRig interrupted;
-  for (TestRig* rig : {&clean, &interrupted}) {
+  CaptureRun clean;
+  CaptureRun interrupted;
+  for (CaptureRun* rig : {&clean, &interrupted}) {
     rig->context.state.obsRemaining = 3;
     for (int channel = 1; channel <= 20; ++channel) {
       if (rig == &interrupted && channel == 9) {
         rig->port.Hold("not,a,reading");
         ProcessReading(rig->context);
       }
-      rig->port.Hold(BurstFor((channel - 1) % 16 + 1));
+      rig->port.Hold(CaptureRun::BurstFor((channel - 1) % 16 + 1));
       ProcessReading(rig->context);
     }
   }
@@ -320,7 +295,7 @@ void PrintTo(const EndCountCase& c, std::ostream* out) { *out << "Text3 \"" << c
 class EndCountTest : public ::testing::TestWithParam<EndCountCase> {};
 
 TEST_P(EndCountTest, EndCommandCarriesTheClampedNearestCount) {
-  TestRig rig;
+  CaptureRun rig;
   rig.port.open = true;
   rig.surface.SetText(TextBox::Text3, GetParam().text3);
   EndRun(rig.context);
@@ -339,15 +314,15 @@ INSTANTIATE_TEST_SUITE_P(, EndCountTest,
                                            EndCountCase{"1e300", static_cast<char>(255)}));
 
 TEST(EndRunTest, BelowOneSetEndsTheProgramInOrder) {
-  TestRig rig;
+  CaptureRun rig;
   rig.port.open = true;
-  rig.timer.interval = 2000;
-  rig.timer.Arm();
+  rig.time.interval = 2000;
+  rig.time.Arm();
   rig.surface.SetText(TextBox::Text3, "0");
   EndRun(rig.context);
 
   EXPECT_TRUE(rig.context.ended);
-  EXPECT_FALSE(rig.timer.armed);
+  EXPECT_FALSE(rig.time.armed);
   EXPECT_FALSE(rig.port.open);
   EXPECT_EQ(rig.program.ends, 1);
   ASSERT_EQ(rig.port.log.size(), 2u);
@@ -356,7 +331,7 @@ TEST(EndRunTest, BelowOneSetEndsTheProgramInOrder) {
 }
 
 TEST(EndRunTest, WithSetsRemainingSendsTheCountAndTheRunGoesOn) {
-  TestRig rig;
+  CaptureRun rig;
   rig.port.open = true;
   rig.context.state.obsRemaining = 3;
   rig.surface.SetText(TextBox::Text3, "3");
@@ -371,7 +346,7 @@ TEST(EndRunTest, WithSetsRemainingSendsTheCountAndTheRunGoesOn) {
 }
 
 TEST(EndRunTest, ClosedPortWritesNothingAndTheRunStillEnds) {
-  TestRig rig;
+  CaptureRun rig;
   EndRun(rig.context);
   EXPECT_TRUE(rig.port.written.empty());
   EXPECT_EQ(rig.port.log, std::vector<std::string>{});
@@ -381,21 +356,21 @@ TEST(EndRunTest, ClosedPortWritesNothingAndTheRunStillEnds) {
 }
 
 TEST(EndRunTest, NothingHappensOnceTheRunHasEnded) {
-  TestRig rig;
+  CaptureRun rig;
   rig.port.open = true;
   EndRun(rig.context);
   const auto portLog = rig.port.log;
   const auto surfaceLog = rig.surface.log;
 
   rig.port.open = true;  // even a port that claims to be open again
-  rig.port.Hold(BurstFor(1));
+  rig.port.Hold(CaptureRun::BurstFor(1));
   EndRun(rig.context);
   ProcessReading(rig.context);
 
   EXPECT_EQ(rig.port.log, portLog);
   EXPECT_EQ(rig.surface.log, surfaceLog);
   EXPECT_EQ(rig.program.ends, 1);
-  EXPECT_EQ(rig.port.pending(), BurstFor(1));
+  EXPECT_EQ(rig.port.pending(), CaptureRun::BurstFor(1));
 }
 
 }  // namespace

@@ -9,12 +9,12 @@
 
 #include "capture/set_files.h"
 #include "common/path_text.h"
-#include "doubles/test_rig.h"
+#include "doubles/capture_run.h"
 
 namespace tally {
 namespace {
 
-using testing::TestRig;
+using testing::CaptureRun;
 
 const std::string kCrLf = "\r\n";
 
@@ -51,7 +51,7 @@ class SetFilesTest : public ::testing::Test {
   }
   std::string Read(const std::string& name) const { return rig.dir.Read(name); }
 
-  TestRig rig;
+  CaptureRun rig;
 };
 
 // The failure's message, "" for success.
@@ -161,7 +161,7 @@ TEST_F(SetFilesTest, NoFieldChanges) {
 }
 
 TEST(SetFileWritesTest, ListsTheFourWritesInOrder) {
-  TestRig rig;
+  CaptureRun rig;
   const SetTexts set = CompleteSet(1);
   rig.context.state.sortedRecord = set.sortedRecord;
   rig.context.state.shortLines = set.shortLines;

@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "capture/set_record.h"
-#include "doubles/test_rig.h"
+#include "doubles/capture_run.h"
 
 namespace tally {
 namespace {
 
-using testing::TestRig;
+using testing::CaptureRun;
 
 const std::string kHeader = "fL0120261206143015";
 
@@ -68,7 +68,7 @@ class SetRecordBuilderTest : public ::testing::Test {
   }
   void SetMarker(const std::string& text) { rig.surface.SetText(TextBox::Text1, text); }
 
-  TestRig rig;
+  CaptureRun rig;
 };
 
 const std::vector<int> kInOrder = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};

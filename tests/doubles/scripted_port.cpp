@@ -1,7 +1,5 @@
 #include "doubles/scripted_port.h"
 
-#include "doubles/manual_timer.h"
-
 namespace tally::testing {
 
 void ScriptedPort::SetPortNumber(int number) {
@@ -46,11 +44,11 @@ std::string ScriptedPort::InputArrivedBefore(Moment moment) { return received_.T
 
 void ScriptedPort::Hold(const std::string& text) {
   received_.TakeAll();
-  received_.Add(text, ManualTimer::At(simulatedNow ? *simulatedNow : 0));
+  received_.Add(text, SimulatedTime::At(time ? time->now : 0));
 }
 
 void ScriptedPort::Receive(const std::string& text) {
-  received_.Add(text, ManualTimer::At(simulatedNow ? *simulatedNow : 0));
+  received_.Add(text, SimulatedTime::At(time ? time->now : 0));
   if (onReceive_) onReceive_();
 }
 

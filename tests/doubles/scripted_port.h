@@ -9,6 +9,7 @@
 
 #include "common/received_text.h"
 #include "common/serial_port.h"
+#include "doubles/simulated_time.h"
 
 namespace tally::testing {
 
@@ -42,7 +43,7 @@ class ScriptedPort : public SerialPort {
   bool open = false;
   int portNumber = 0;
   std::string settings;
-  const std::int64_t* simulatedNow = nullptr;  // the time arrivals are stamped with (none: 0)
+  const SimulatedTime* time = nullptr;  // the time arrivals are stamped with (none: 0)
   std::string written;                 // every byte written by Output
   std::vector<std::string> log;        // "settings ...", "port n", "open", "close", "output ..."
   bool refuseOpen = false;             // Open fails

@@ -16,17 +16,10 @@
 #include "faults/fault_run.h"
 #include "link/port_selection.h"
 
-namespace tally {
+namespace tally::testing {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ControlFile;
-using testing::ControlFiles;
-using testing::DataDirectoryIn;
-using testing::FaultRun;
-using testing::LinesOf;
-using testing::TempDir;
-using testing::TmpfsMount;
 
 constexpr std::size_t kFliRecordBytes = 326;  // 324 characters and CR LF
 
@@ -92,7 +85,7 @@ TEST(DataDirectoryFaults, FullFileSystemKeepsTheSetsUntilThereIsRoomAgain) {
 
   FaultRun run(directory);
   run.Start();
-  const std::string filler = testing::FillUp(directory);
+  const std::string filler = FillUp(directory);
   run.Set(1);
   run.Set(2);
   ExpectSetKeptShown(run);
@@ -209,4 +202,4 @@ TEST(DataDirectoryFaults, DirectoryRemovedForGoodIsRescuedAtTheEnd) {
 }
 
 }  // namespace
-}  // namespace tally
+}  // namespace tally::testing

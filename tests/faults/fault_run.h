@@ -1,21 +1,14 @@
 #pragma once
-// A whole capture run on the test doubles against a data directory the test
-// chooses, so that the directory itself can be broken: mounted read-only,
-// filled up, removed, replaced by a file. The run is wired as the window
-// wires it; bursts arrive from the scripted port and are framed on
-// simulated time.
+// A capture run against a data directory the test chooses, so that the
+// directory itself can be broken: mounted read-only, filled up, removed,
+// replaced by a file.
 
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "capture/capture_context.h"
-#include "doubles/fixed_clock.h"
-#include "doubles/manual_timer.h"
-#include "doubles/recording_surface.h"
-#include "doubles/scripted_port.h"
-#include "doubles/temp_dir.h"
+#include "doubles/capture_run.h"
 
 namespace tally::testing {
 
@@ -27,25 +20,18 @@ inline const std::vector<std::string> kRunFiles{"fl.db1", "ct.cap", "usage.cap",
 // different temporary folders write the same records.
 inline constexpr const char* kDataDirectoryName = "MTR1";
 
-class FaultRun {
+class FaultRun : public CaptureRun {
  public:
-  // surface: a surface of the test's own (the run keeps a reference), or
-  // nullptr for a plain recording surface.
-  explicit FaultRun(std::string dataDirectory, RecordingSurface* surface = nullptr);
-  FaultRun(const FaultRun&) = delete;
-  FaultRun& operator=(const FaultRun&) = delete;
+  using CaptureRun::CaptureRun;
 
   // Port 1 pressed with Obs # given, the sync burst thrown away. Only
   // channel 3 has a limit: it alarms high above 20, so every set from the
   // second on writes an alarm log line as well.
   void Start(const std::string& obs = "100", bool writeSupportFiles = true);
 
-  // Characters arrive in one receive event; the quiet interval then passes
-  // and the burst timer ticks.
-  void Burst(const std::string& text);
   // One whole set of 16 good fLI bursts, channels in reverse order, the
-  // values telling the sets apart; the clock moves on a second a line.
-  // fromChannel: where a set begun by Line carries on.
+  // values telling the sets apart; each burst takes the quiet interval of
+  // simulated time. fromChannel: where a set begun by Line carries on.
   void Set(int number, int fromChannel = 16);
   // One good burst of a set.
   void Line(int channel, int set);
@@ -55,25 +41,11 @@ class FaultRun {
   static std::string BurstFor(int channel, int set);
   static std::string LongBurstFor(int channel, int set);
 
-  // The content of a file of the data directory ("" when missing).
-  std::string Read(const std::string& name) const;
   // Every run file, named, for comparing whole directories in one check.
   std::string Files() const;
   // Whether some List2 entry holds all of the given pieces.
   bool Listed(const std::vector<std::string>& pieces) const;
   int CountListed(const std::string& piece) const;
-  const std::string& directory() const { return directory_; }
-
-  std::unique_ptr<RecordingSurface> ownSurface;
-  RecordingSurface& surface;
-  ScriptedPort port;
-  ManualTimer timer;
-  FixedClock clock;
-  RecordingProgram program;
-  CaptureContext context;
-
- private:
-  std::string directory_;
 };
 
 // Sets 1 to sets of a run on a fresh directory without any fault: what the

@@ -10,51 +10,16 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "common/path_text.h"
-#include "link/event_wiring.h"
-#include "link/port_selection.h"
-#include "support/bill_template.h"
-#include "support/channel_table_file.h"
-#include "support/rate_file.h"
 
 namespace tally::testing {
 
-namespace {
-
-RecordingSurface& SurfaceOf(std::unique_ptr<RecordingSurface>& own, RecordingSurface* given) {
-  if (given != nullptr) return *given;
-  own = std::make_unique<RecordingSurface>();
-  return *own;
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-}  // namespace
-
-FaultRun::FaultRun(std::string dataDirectory, RecordingSurface* given)
-    : surface(SurfaceOf(ownSurface, given)),
-      context(surface, port, timer, clock, program),
-      directory_(std::move(dataDirectory)) {
-  surface.directory = directory_;
-  ConnectCaptureEvents(context);
-}
-
 void FaultRun::Start(const std::string& obs, bool writeSupportFiles) {
-  if (writeSupportFiles) {
-    const std::string base = directory_ + kPathSeparator;
-    WriteFile(base + "ct.dat", DefaultChannelTable());
-    WriteFile(base + "ferro.dat", DefaultRateFile());
-    WriteFile(base + "ferro.txt", DefaultBillTemplate());
-  }
-  surface.SetText(TextBox::Text3, obs);
-  OnPortButton(context, 1);
-  Burst("noise");
+  if (writeSupportFiles) WriteSupportFiles();
+  SetObs(obs);
+  PressPort(1);
+  SyncBurst();
   for (ChannelEntry& entry : context.state.channels) {
     entry.highLimit = 0;
     entry.lowLimit = 255;
@@ -62,31 +27,16 @@ void FaultRun::Start(const std::string& obs, bool writeSupportFiles) {
   context.state.channels[3].highLimit = 20;
 }
 
-void FaultRun::Burst(const std::string& text) {
-  port.Receive(text);
-  timer.Advance(timer.interval);
-}
-
-std::string FaultRun::BurstFor(int channel, int set) {
-  return std::to_string(channel) + "," + std::to_string(set * 10 + channel) + ",20,300";
-}
+std::string FaultRun::BurstFor(int channel, int set) { return CaptureRun::BurstFor(channel, set * 10 + channel); }
 
 std::string FaultRun::LongBurstFor(int channel, int set) {
   return std::to_string(channel) + "," + std::to_string(set * 10 + channel) + ",12345,1,7,99999,0,12000";
 }
 
-void FaultRun::Line(int channel, int set) {
-  Burst(longBursts ? LongBurstFor(channel, set) : BurstFor(channel, set));
-  clock.now.second = (clock.now.second + 1) % 60;
-}
+void FaultRun::Line(int channel, int set) { Burst(longBursts ? LongBurstFor(channel, set) : BurstFor(channel, set)); }
 
 void FaultRun::Set(int number, int fromChannel) {
   for (int channel = fromChannel; channel >= 1; --channel) Line(channel, number);
-}
-
-std::string FaultRun::Read(const std::string& name) const {
-  std::ifstream in(directory_ + kPathSeparator + name, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 std::string FaultRun::Files() const {

@@ -13,15 +13,10 @@
 
 #include "faults/fault_run.h"
 
-namespace tally {
+namespace tally::testing {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ControlFile;
-using testing::ControlFiles;
-using testing::DataDirectoryIn;
-using testing::FaultRun;
-using testing::TempDir;
 
 // A file size limit for this process, with SIGXFSZ ignored so that a write
 // past it fails with EFBIG instead of ending the process. Both are put back
@@ -128,4 +123,4 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 }  // namespace
-}  // namespace tally
+}  // namespace tally::testing

@@ -16,18 +16,10 @@
 #include "capture/data_file_writes.h"
 #include "faults/fault_run.h"
 
-namespace tally {
+namespace tally::testing {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ControlFile;
-using testing::ControlFiles;
-using testing::DataDirectoryIn;
-using testing::FaultRun;
-using testing::LinesOf;
-using testing::RecordingSurface;
-using testing::TempDir;
-using testing::TmpfsMount;
 
 // Kills its own process when the indicator shows the caption for the given
 // time.
@@ -146,4 +138,4 @@ TEST(KilledProcessFaults, SetsKeptAtAKillAreWrittenOnceAtTheNextStart) {
 }
 
 }  // namespace
-}  // namespace tally
+}  // namespace tally::testing

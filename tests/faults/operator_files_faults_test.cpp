@@ -14,14 +14,10 @@
 #include "faults/fault_run.h"
 #include "support/init_command.h"
 
-namespace tally {
+namespace tally::testing {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ControlFile;
-using testing::DataDirectoryIn;
-using testing::FaultRun;
-using testing::TempDir;
 
 enum class Action { Init, Set };
 
@@ -71,7 +67,7 @@ TEST(OperatorFilesFaults, ReplacedFilesKeepWhatTheOperatorArranged) {
       {"a set over a read-only ct.cap",
        [](const std::string& dir) { WriteWithMode(dir + "ct.cap", "operator's copy\r\n", fs::perms(0444)); },
        Action::Set,
-       "Text2=16\nLabel1=Set kept, not yet written\nList2=14:30:30 Set 1 not written: cannot write "
+       "Text2=16\nLabel1=Set kept, not yet written\nList2=14:30:49 Set 1 not written: cannot write "
        "DIR/ct.cap: Permission denied; kept until the directory takes writes|",
        {{"MTR1/ct.cap", "operator's copy\r\n"}, {"MTR1/fl.db1", ControlFile(1, "fl.db1")}}},
       {"a set over ct.cap linked to a file another program reads",
@@ -92,8 +88,8 @@ TEST(OperatorFilesFaults, ReplacedFilesKeepWhatTheOperatorArranged) {
     const std::string directory = DataDirectoryIn(folder);
     c.arrange(directory + "/");
     const bool linked = fs::is_symlink(directory + "/ct.cap");
-    const testing::ChildRun child =
-        testing::RunUnprivileged(folder.path(), [&] { return Act(directory, c.action); });
+    const ChildRun child =
+        RunUnprivileged(folder.path(), [&] { return Act(directory, c.action); });
     if (!child.skipReason.empty()) GTEST_SKIP() << child.skipReason;
 
     std::string seen = c.seen;
@@ -108,4 +104,4 @@ TEST(OperatorFilesFaults, ReplacedFilesKeepWhatTheOperatorArranged) {
 }
 
 }  // namespace
-}  // namespace tally
+}  // namespace tally::testing

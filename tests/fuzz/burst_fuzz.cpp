@@ -11,9 +11,7 @@
 #include <cstdio>
 #include <string>
 
-#include "doubles/test_rig.h"
-#include "link/event_wiring.h"
-#include "link/port_selection.h"
+#include "doubles/capture_run.h"
 
 namespace {
 
@@ -55,10 +53,9 @@ void CheckDatabase(const TempDir& dir) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  TestRig rig;
-  rig.surface.SetText(TextBox::Text3, "1000000");  // the run never ends on its own
-  ConnectCaptureEvents(rig.context);
-  OnPortButton(rig.context, 1);
+  CaptureRun rig;
+  rig.SetObs("1000000");  // the run never ends on its own
+  rig.PressPort(1);
 
   const std::string input(reinterpret_cast<const char*>(data), size);
   std::size_t start = 0;
@@ -66,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::size_t end = input.find('\xff', start);
     if (end == std::string::npos) end = input.size();
     rig.port.Receive(input.substr(start, end - start));
-    rig.timer.FireNow();
+    rig.time.FireNow();
     start = end + 1;
   } while (start <= input.size() && !rig.context.ended);
 

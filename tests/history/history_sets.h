@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "capture/capture_state.h"
-#include "doubles/test_rig.h"
+#include "doubles/capture_run.h"
 
 namespace tally::testing {
 
@@ -16,7 +16,7 @@ std::vector<int> SetFields(int set, int channel, bool eightFields);
 std::string PaddedLine(const std::vector<int>& fields);
 
 // Writes set number s with the stamp yyyymmddhhmmss and the marker in Text1.
-void WriteSet(TestRig& rig, int set, const std::string& stamp, bool eightFields = false,
+void WriteSet(CaptureRun& rig, int set, const std::string& stamp, bool eightFields = false,
               const std::string& marker = "AB12");
 
 }  // namespace tally::testing

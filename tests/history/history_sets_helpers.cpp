@@ -28,7 +28,7 @@ std::string PaddedLine(const std::vector<int>& fields) {
   return line;
 }
 
-void WriteSet(TestRig& rig, int set, const std::string& stamp, bool eightFields, const std::string& marker) {
+void WriteSet(CaptureRun& rig, int set, const std::string& stamp, bool eightFields, const std::string& marker) {
   CaptureState& state = rig.context.state;
   state.processorType = eightFields ? ProcessorType::fLII : ProcessorType::fLI;
   // Arrival order reversed, so the builder's sorting is part of what is read.

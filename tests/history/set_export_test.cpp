@@ -18,7 +18,7 @@
 namespace tally::history {
 namespace {
 
-using testing::TestRig;
+using testing::CaptureRun;
 using testing::WriteSet;
 
 const ZoneRules kCet(3600);
@@ -43,7 +43,7 @@ class SetExportTest : public ::testing::Test {
     return out.str();
   }
 
-  TestRig rig;
+  CaptureRun rig;
   HistoryOptions options;
   std::string notes;
 };

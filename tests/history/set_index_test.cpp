@@ -17,7 +17,7 @@
 namespace tally::history {
 namespace {
 
-using testing::TestRig;
+using testing::CaptureRun;
 using testing::WriteSet;
 
 class SetIndexTest : public ::testing::Test {
@@ -31,7 +31,7 @@ class SetIndexTest : public ::testing::Test {
     std::ofstream(Path(), std::ios::binary | std::ios::app) << bytes;
   }
 
-  TestRig rig;
+  CaptureRun rig;
   SetIndex index{Path()};
 };
 
@@ -113,7 +113,7 @@ TEST_F(SetIndexTest, AFileThatShrankOrWasReplacedIsIndexedAnew) {
   };
   for (const ChangeCase& c : cases) {
     SCOPED_TRACE(c.what);
-    TestRig local;
+    CaptureRun local;
     const std::string path = local.dir.dataPath() + "fl.db1";
     for (int set = 1; set <= 3; ++set) WriteSet(local, set, "20261206143015");
     SetIndex followed(path);

@@ -15,11 +15,11 @@ namespace tally::history {
 namespace {
 
 using testing::SetFields;
-using testing::TestRig;
+using testing::CaptureRun;
 using testing::WriteSet;
 
 TEST(SetLineTest, ReadsTheSetsTheCaptureWrote) {
-  TestRig rig;
+  CaptureRun rig;
   WriteSet(rig, 1, "20261206143015", false, "AB12");
   WriteSet(rig, 2, "20261206143120", true, "\xE9t\xE9 ");
   SetIndex index(rig.dir.dataPath() + "fl.db1");
@@ -113,7 +113,7 @@ TEST(SetLineTest, DamagedLinesCarryTheirReason) {
 }
 
 TEST(SetLineTest, TheIndexKeepsDamagedLinesAsRowsInFileOrder) {
-  TestRig rig;
+  CaptureRun rig;
   std::string file;
   std::size_t damaged = 0;
   for (const LineCase& c : kLineCases) {

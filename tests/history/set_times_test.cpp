@@ -15,7 +15,7 @@
 namespace tally::history {
 namespace {
 
-using testing::TestRig;
+using testing::CaptureRun;
 using testing::WriteSet;
 
 // Central European rules of 2026: forward at 01:00 UTC on 29 March, back at
@@ -58,7 +58,7 @@ TEST(ZoneRulesTest, OffsetTexts) {
 
 // The times of sets stamped in file order on 25 and 29 October 2026.
 std::vector<std::string> TimesOf(const std::vector<std::string>& stamps) {
-  TestRig rig;
+  CaptureRun rig;
   int set = 0;
   for (const std::string& stamp : stamps) {
     if (stamp == "damaged") {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "link/capture_run.h"
+#include "doubles/capture_run.h"
 
 namespace tally {
 namespace {
@@ -59,11 +59,11 @@ class BurstFramingTest : public ::testing::Test {
   }
   void SetInterval(const std::string& text) { run.surface.SetText(TextBox::Text4, text); }
 
-  CaptureRun run;
+  CaptureRun run{testing::kWithSupportFiles};
 };
 
 TEST(SyncTickTest, FirstBurstIsDiscardedWithYellowStatus) {
-  CaptureRun run;
+  CaptureRun run{testing::kWithSupportFiles};
   run.PressPort(1);
   run.Burst(CaptureRun::BurstFor(1));
 
@@ -84,59 +84,59 @@ TEST(SyncTickTest, FirstBurstIsDiscardedWithYellowStatus) {
 // burst's receive event is handled before the tick that fell due: the
 // waiting burst is closed first, so every burst stays a line of its own.
 TEST(LateLoopTest, BurstsHandledInOneTurnAfterAStallStayApart) {
-  CaptureRun run;
+  CaptureRun run{testing::kWithSupportFiles};
   run.PressPort(1);
   run.port.Receive("noise");
-  run.timer.Stall(2500);
+  run.time.Stall(2500);
   run.port.Receive(CaptureRun::BurstFor(1));
-  run.timer.Stall(2000);  // the receive event comes exactly as the interval runs out
+  run.time.Stall(2000);  // the receive event comes exactly as the interval runs out
   run.port.Receive(CaptureRun::BurstFor(2));
-  run.timer.Advance(2000);
+  run.time.Advance(2000);
 
   EXPECT_EQ(run.surface.list1,
             (std::vector<std::string>{"sync ", CaptureRun::LineFor(1), CaptureRun::LineFor(2)}));
   EXPECT_EQ(run.context.state.tickCount, 3);
-  EXPECT_FALSE(run.timer.armed);
+  EXPECT_FALSE(run.time.armed);
 }
 
 TEST_F(BurstFramingTest, EveryCommEventRestartsTheCountdown) {
   run.port.Receive("1,5");
-  run.timer.Advance(1500);
+  run.time.Advance(1500);
   run.port.Receive(",20");
-  run.timer.Advance(1500);
+  run.time.Advance(1500);
   run.port.Receive(",300");
-  run.timer.Advance(1999);
+  run.time.Advance(1999);
   EXPECT_EQ(run.surface.list1.size(), 1u);
 
-  run.timer.Advance(1);
+  run.time.Advance(1);
   EXPECT_EQ(run.surface.list1.back(), CaptureRun::LineFor(1));
-  EXPECT_FALSE(run.timer.armed);
+  EXPECT_FALSE(run.time.armed);
 }
 
 TEST_F(BurstFramingTest, PauseLongerThanTheIntervalSplitsABurst) {
   run.port.Receive("1,5,20,300");
-  run.timer.Advance(3000);
+  run.time.Advance(3000);
   run.port.Receive("2,5,20,300");
-  run.timer.Advance(3000);
+  run.time.Advance(3000);
   EXPECT_EQ(run.surface.list1,
             (std::vector<std::string>{"sync ", CaptureRun::LineFor(1), CaptureRun::LineFor(2)}));
 }
 
 TEST_F(BurstFramingTest, CommEventWithoutCharactersStillArms) {
   run.port.Receive("");
-  EXPECT_TRUE(run.timer.armed);
-  run.timer.Advance(2000);
-  EXPECT_EQ(run.timer.ticks, 2);
+  EXPECT_TRUE(run.time.armed);
+  run.time.Advance(2000);
+  EXPECT_EQ(run.time.ticks, 2);
   ASSERT_EQ(run.surface.list2.size(), 1u);
   EXPECT_EQ(run.surface.list2[0].rfind("Reading rejected: ", 0), 0u);
 }
 
 TEST_F(BurstFramingTest, Text4TakesEffectAtTheNextCommEvent) {
   SetInterval("500");
-  EXPECT_EQ(run.timer.interval, 2000);
+  EXPECT_EQ(run.time.interval, 2000);
   run.port.Receive(CaptureRun::BurstFor(1));
-  EXPECT_EQ(run.timer.interval, 500);
-  run.timer.Advance(500);
+  EXPECT_EQ(run.time.interval, 500);
+  run.time.Advance(500);
   EXPECT_EQ(run.surface.list1.back(), CaptureRun::LineFor(1));
 }
 
@@ -153,14 +153,14 @@ TEST_F(BurstFramingTest, ObsRemainingIsTakenFromText3AtEveryCommEvent) {
 TEST_F(BurstFramingTest, UnusableIntervalIsNamedOnceAndTheDefaultUsed) {
   SetInterval("abc");
   run.Lines(3);
-  EXPECT_EQ(run.timer.interval, kDefaultBurstInterval);
+  EXPECT_EQ(run.time.interval, kDefaultBurstInterval);
   EXPECT_EQ(run.surface.list1.size(), 4u);
   ASSERT_EQ(run.surface.list2.size(), 1u);
   EXPECT_EQ(run.surface.list2[0], "Interval \"abc\" cannot be used; 2000 ms used");
 
   SetInterval("1e12");
   run.port.Receive("1");
-  EXPECT_EQ(run.timer.interval, INT_MAX);
+  EXPECT_EQ(run.time.interval, INT_MAX);
   EXPECT_EQ(run.surface.list2.size(), 2u);
 
   SetInterval("1000");

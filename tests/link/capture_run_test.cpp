@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "capture/process_reading.h"
-#include "link/capture_run.h"
+#include "doubles/capture_run.h"
 #include "link/port_selection.h"
 
 namespace tally {
@@ -50,7 +50,7 @@ class CaptureRunTest : public ::testing::Test {
   }
   int HighAlarms() const { return run.Sent("AT TALLY77 Channel High:"); }
 
-  CaptureRun run;
+  CaptureRun run{testing::kWithSupportFiles};
 };
 
 TEST_F(CaptureRunTest, ObsOneRunsOneSetAndEndsTheProgram) {
@@ -77,7 +77,7 @@ TEST_F(CaptureRunTest, ObsOneRunsOneSetAndEndsTheProgram) {
   EXPECT_EQ(run.port.written.substr(run.port.written.size() - 14), EndCommand('\0'));
   EXPECT_FALSE(run.port.open);
   EXPECT_EQ(run.port.log.back(), "close");
-  EXPECT_FALSE(run.timer.armed);
+  EXPECT_FALSE(run.time.armed);
   EXPECT_EQ(run.program.ends, 1);
 }
 
@@ -147,15 +147,15 @@ TEST_F(CaptureRunTest, NoEventIsHandledAfterTheEnd) {
   ASSERT_TRUE(run.context.ended);
   const auto portLog = run.port.log;
   const auto surfaceLog = run.surface.log;
-  const int armings = run.timer.armings;
+  const int armings = run.time.armings;
 
   run.port.Receive(CaptureRun::BurstFor(1));
-  run.timer.Advance(10000);
+  run.time.Advance(10000);
   run.PressPort(2);
   run.port.ReportLink(false, "Com1 lost");
   EndRun(run.context);
 
-  EXPECT_EQ(run.timer.armings, armings);
+  EXPECT_EQ(run.time.armings, armings);
   EXPECT_EQ(run.port.log, portLog);
   EXPECT_EQ(run.surface.log, surfaceLog);
   EXPECT_EQ(run.program.ends, 1);

@@ -2,16 +2,16 @@
 
 #include <gtest/gtest.h>
 
-#include "doubles/test_rig.h"
+#include "doubles/capture_run.h"
 
 namespace tally {
 namespace {
 
 TEST(LinkStatus, LossAndReturnAreListedWithTheTime) {
-  testing::TestRig rig;
-  rig.clock.now = {2026, 12, 6, 9, 5, 7};
+  testing::CaptureRun rig;
+  rig.time.SetClock({2026, 12, 6, 9, 5, 7});
   OnLinkChange(rig.context, false, "Com1 (/dev/pts/3) lost: hung up; reopening every 3 s");
-  rig.clock.now = {2026, 12, 6, 14, 30, 15};
+  rig.time.SetClock({2026, 12, 6, 14, 30, 15});
   OnLinkChange(rig.context, true, "Com1 (/dev/pts/3) open again");
   ASSERT_EQ(rig.surface.list2.size(), 2u);
   EXPECT_EQ(rig.surface.list2[0], "09:05:07 Com1 (/dev/pts/3) lost: hung up; reopening every 3 s");
@@ -19,7 +19,7 @@ TEST(LinkStatus, LossAndReturnAreListedWithTheTime) {
 }
 
 TEST(LinkStatus, TouchesNothingOfTheRun) {
-  testing::TestRig rig;
+  testing::CaptureRun rig;
   rig.context.state.lineCount = 7;
   rig.context.state.obsCount = 2;
   rig.context.state.setLines = ",01,101,00001,00300";
@@ -33,7 +33,7 @@ TEST(LinkStatus, TouchesNothingOfTheRun) {
 }
 
 TEST(LinkStatus, NothingIsShownAfterTheRunEnded) {
-  testing::TestRig rig;
+  testing::CaptureRun rig;
   rig.context.ended = true;
   OnLinkChange(rig.context, false, "Com1 (/dev/pts/3) lost: hung up; reopening every 3 s");
   EXPECT_TRUE(rig.surface.list2.empty());

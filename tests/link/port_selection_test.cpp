@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "doubles/state_expectations.h"
-#include "link/capture_run.h"
+#include "doubles/capture_run.h"
 
 namespace tally {
 namespace {
@@ -18,7 +18,7 @@ namespace {
 using testing::CaptureRun;
 
 TEST(PortSelectionTest, FirstPressPreparesTheLinkAndOpensThePort) {
-  CaptureRun run;
+  CaptureRun run{testing::kWithSupportFiles};
   run.context.state.dataPath.clear();
   run.PressPort(3);
 
@@ -31,7 +31,7 @@ TEST(PortSelectionTest, FirstPressPreparesTheLinkAndOpensThePort) {
 }
 
 TEST(PortSelectionTest, PressWhileOpenClosesBeforeTheSettingsAndOpensTheNewPort) {
-  CaptureRun run;
+  CaptureRun run{testing::kWithSupportFiles};
   run.PressPort(1);
   run.port.log.clear();
   run.PressPort(2);
@@ -41,7 +41,7 @@ TEST(PortSelectionTest, PressWhileOpenClosesBeforeTheSettingsAndOpensTheNewPort)
 }
 
 TEST(PortSelectionTest, PressLoadsTheChannelTable) {
-  CaptureRun run;
+  CaptureRun run{testing::kWithSupportFiles};
   run.PressPort(1);
   EXPECT_FLOAT_EQ(run.context.state.channels[1].lowLimit, 999);
   EXPECT_FLOAT_EQ(run.context.state.channels[16].lowLimit, 999);
@@ -49,7 +49,7 @@ TEST(PortSelectionTest, PressLoadsTheChannelTable) {
 }
 
 TEST(PortSelectionTest, MissingSupportFilesAreReportedAndThePortStillOpens) {
-  CaptureRun run;
+  CaptureRun run{testing::kWithSupportFiles};
   for (const char* name : {"ct.dat", "ferro.dat", "ferro.txt"}) {
     std::remove((run.dir.dataPath() + name).c_str());
   }
@@ -59,7 +59,7 @@ TEST(PortSelectionTest, MissingSupportFilesAreReportedAndThePortStillOpens) {
 }
 
 TEST(PortSelectionTest, PressInTheMiddleOfARunKeepsTheSetInProgress) {
-  CaptureRun run;
+  CaptureRun run{testing::kWithSupportFiles};
   run.surface.SetText(TextBox::Text3, "2");
   run.PressPort(1);
   run.SyncBurst();
@@ -83,7 +83,7 @@ TEST(PortSelectionTest, PressInTheMiddleOfARunKeepsTheSetInProgress) {
 }
 
 TEST(PortSelectionTest, PortThatCannotBeOpenedIsReportedAndAnotherCanBePressed) {
-  CaptureRun run;
+  CaptureRun run{testing::kWithSupportFiles};
   run.port.refuseOpen = true;
   run.port.openFailure = "Com1 (/dev/ttyS0): no such device";
   run.PressPort(1);

@@ -16,7 +16,8 @@
 #include <vector>
 
 #include "capture/capture_context.h"
-#include "doubles/fixed_clock.h"
+#include "doubles/recording_program.h"
+#include "doubles/simulated_time.h"
 #include "doubles/recording_surface.h"
 #include "doubles/temp_dir.h"
 #include "link/event_wiring.h"
@@ -75,7 +76,7 @@ struct WindowCore {
   testing::RecordingSurface surface;
   QtSerialPort port;
   QtBurstTimer timer;
-  testing::FixedClock clock;
+  testing::SimulatedTime clock;  // never moved on: a fixed clock
   testing::RecordingProgram program;
   CaptureContext context{surface, port, timer, clock, program};
 };

@@ -5,14 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "doubles/test_rig.h"
+#include "doubles/capture_run.h"
 #include "support/channel_table_file.h"
 #include "support/rate_file.h"
 
 namespace tally {
 namespace {
 
-using testing::TestRig;
+using testing::CaptureRun;
 
 std::string LineOf(const std::string& file, int line) {
   return file.substr(static_cast<std::size_t>(line - 1) * 79, 77);
@@ -49,7 +49,7 @@ TEST(BillTemplate, CheckNeedsOneReadableLine) {
   };
   for (const auto& [content, passes] : cases) {
     SCOPED_TRACE("content of " + std::to_string(content.size()) + " bytes");
-    TestRig rig;
+    CaptureRun rig;
     rig.dir.Write("ferro.txt", content);
     CheckBillTemplate(rig.context);
     EXPECT_EQ(rig.surface.Text(TextBox::Text2), passes ? "" : "Problem with file ferro.txt");
@@ -61,7 +61,7 @@ TEST(BillTemplate, CheckNeedsOneReadableLine) {
 // The loaders of a port choice in their order: only the last problem stays
 // visible, and a later success clears nothing.
 TEST(SupportFileMessages, LaterFailureReplacesEarlierAndSuccessClearsNothing) {
-  TestRig rig;
+  CaptureRun rig;
   WriteDefaultChannelTable(rig.context);
   LoadRateFile(rig.context);        // missing
   EXPECT_EQ(rig.surface.Text(TextBox::Text2), "Problem with file ferro.dat");

@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "common/positional_text.h"
-#include "doubles/test_rig.h"
+#include "doubles/capture_run.h"
 
 namespace tally {
 namespace {
 
-using testing::TestRig;
+using testing::CaptureRun;
 
 const std::string kFirstDefaultLine =
     "  1 -                    ,0020,1.00,120,000,999                       .";
@@ -68,7 +68,7 @@ TEST(DefaultChannelTable, IsSixteenLinesOf71CharactersWithCrLf) {
 }
 
 TEST(ChannelTableFile, DefaultWrittenThenLoadedGivesDocumentedRowsAndNoMessage) {
-  TestRig rig;
+  CaptureRun rig;
   rig.context.state.channels[0] = MarkedRow();
   rig.context.state.channels[17] = MarkedRow();
   WriteDefaultChannelTable(rig.context);
@@ -128,7 +128,7 @@ TEST(ChannelTableFile, ReadsEachFixedColumn) {
   };
   for (const ColumnCase& test : cases) {
     SCOPED_TRACE(test.name);
-    TestRig rig;
+    CaptureRun rig;
     std::vector<std::string> lines(16, kLastDefaultLine);
     lines[0] = test.line;
     rig.dir.Write("ct.dat", Lines(lines));
@@ -140,7 +140,7 @@ TEST(ChannelTableFile, ReadsEachFixedColumn) {
 
 
 TEST(ChannelTableFile, TwentyLinesLoadTheFirstSixteenWithoutMessage) {
-  TestRig rig;
+  CaptureRun rig;
   std::vector<std::string> lines;
   for (int n = 1; n <= 20; ++n) lines.push_back(DefaultWith(41, std::to_string(1000 + n)));
   rig.dir.Write("ct.dat", Lines(lines));
@@ -167,7 +167,7 @@ TEST(ChannelTableFile, FailedLoadKeepsUnreachedRowsAndShowsProblem) {
   };
   for (const LoadFailureCase& test : cases) {
     SCOPED_TRACE(test.name);
-    TestRig rig;
+    CaptureRun rig;
     for (ChannelEntry& row : rig.context.state.channels) row = MarkedRow();
     if (test.fileExists) {
       rig.dir.Write("ct.dat", Lines(std::vector<std::string>(test.lines, kFirstDefaultLine)));

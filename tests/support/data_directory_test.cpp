@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "doubles/test_rig.h"
+#include "doubles/capture_run.h"
 
 namespace tally {
 namespace {
 
-using testing::TestRig;
+using testing::CaptureRun;
 
 struct DirectoryCase {
   std::string directory;  // as the directory list gives it
@@ -29,7 +29,7 @@ TEST(SelectDataDirectory, DataPathEndsInOneSeparatorAndMarkerComesFromItsEnd) {
   };
   for (const DirectoryCase& test : cases) {
     SCOPED_TRACE(test.directory);
-    TestRig rig;
+    CaptureRun rig;
     rig.surface.directory = test.directory;
     rig.context.state.processorType = ProcessorType::fLII;
     rig.surface.SetText(TextBox::Text1, "hand");
@@ -42,7 +42,7 @@ TEST(SelectDataDirectory, DataPathEndsInOneSeparatorAndMarkerComesFromItsEnd) {
 
 
 TEST(DirectoryChange, EnablesTheFourPortButtonsInOrder) {
-  TestRig rig;
+  CaptureRun rig;
   OnDirectoryChange(rig.context);
   const std::vector<std::string> expected = {"Command1.Enabled", "Command2.Enabled",
                                              "Command3.Enabled", "Command4.Enabled"};
@@ -50,7 +50,7 @@ TEST(DirectoryChange, EnablesTheFourPortButtonsInOrder) {
 }
 
 TEST(DriveChange, DirectoryListFollowsAReadableDrive) {
-  TestRig rig;
+  CaptureRun rig;
   rig.surface.directory = "/home/x/P017";
   rig.surface.drive = "/media/usb";
   OnDriveChange(rig.context);
@@ -60,7 +60,7 @@ TEST(DriveChange, DirectoryListFollowsAReadableDrive) {
 }
 
 TEST(DriveChange, UnreadableDriveIsNamedAndBothListsStayOnTheReadableDirectory) {
-  TestRig rig;
+  CaptureRun rig;
   rig.surface.directory = "/home/x/P017";
   rig.surface.drive = "/media/empty";
   rig.surface.unreadablePaths.insert("/media/empty");

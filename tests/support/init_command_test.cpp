@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "common/path_text.h"
-#include "doubles/test_rig.h"
+#include "doubles/capture_run.h"
 #include "support/bill_template.h"
 #include "support/channel_table_file.h"
 #include "support/rate_file.h"
@@ -15,12 +15,12 @@
 namespace tally {
 namespace {
 
-using testing::TestRig;
+using testing::CaptureRun;
 
 TEST(InitCommand, RefusedWhileObsNumberIsAboveZero) {
   for (const std::string obs : {"1", "0.5", " 2", "3 sets"}) {
     SCOPED_TRACE("Obs # \"" + obs + "\"");
-    TestRig rig;
+    CaptureRun rig;
     rig.surface.SetText(TextBox::Text3, obs);
     rig.surface.SetText(TextBox::Text1, "hand");
     rig.surface.directory = "/elsewhere/P099";
@@ -42,7 +42,7 @@ TEST(InitCommand, RefusedWhileObsNumberIsAboveZero) {
 TEST(InitCommand, WritesTheThreeDefaultFilesWhenObsNumberIsNotAboveZero) {
   for (const std::string obs : {"", "0", "-1", "none", "0.0"}) {
     SCOPED_TRACE("Obs # \"" + obs + "\"");
-    TestRig rig;
+    CaptureRun rig;
     rig.context.state.dataPath.clear();
     rig.context.state.processorType = ProcessorType::fLII;
     rig.surface.SetText(TextBox::Text3, obs);
@@ -64,7 +64,7 @@ TEST(InitCommand, WritesTheThreeDefaultFilesWhenObsNumberIsNotAboveZero) {
 }
 
 TEST(InitCommand, FilesItWritesLoadWithoutMessage) {
-  TestRig rig;
+  CaptureRun rig;
   rig.surface.SetText(TextBox::Text3, "0");
   OnInitCommand(rig.context);
   LoadRateFile(rig.context);
@@ -77,7 +77,7 @@ TEST(InitCommand, FilesItWritesLoadWithoutMessage) {
 }
 
 TEST(InitCommand, UnwritableDirectoryShowsLastProblemAndStillSaysFilesCreated) {
-  TestRig rig;
+  CaptureRun rig;
   rig.surface.SetText(TextBox::Text3, "");
   rig.surface.directory = rig.dir.path() + kPathSeparator + "missing";
   OnInitCommand(rig.context);

@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "doubles/test_rig.h"
+#include "doubles/capture_run.h"
 
 namespace tally {
 namespace {
 
-using testing::TestRig;
+using testing::CaptureRun;
 using Rates = std::array<double, 5>;
 
 const Rates kDefaultRates = {12.75, 2516.447, 6.95, 1, 0};
@@ -49,7 +49,7 @@ TEST(RateFile, LoadsTheFirstFiveOfTwelveNumbersInAnyLayout) {
   };
   for (const auto& [name, content] : layouts) {
     SCOPED_TRACE(name);
-    TestRig rig;
+    CaptureRun rig;
     rig.dir.Write("ferro.dat", content);
     LoadRateFile(rig.context);
     EXPECT_EQ(rig.context.state.rateValues, kDefaultRates);
@@ -76,7 +76,7 @@ TEST(RateFile, BrokenFileShowsProblemAndKeepsRatesReadBeforeIt) {
   };
   for (const BrokenRateCase& test : cases) {
     SCOPED_TRACE(test.name);
-    TestRig rig;
+    CaptureRun rig;
     rig.context.state.rateValues = kEarlierRates;
     rig.dir.Write("ferro.dat", test.content);
     LoadRateFile(rig.context);
@@ -86,7 +86,7 @@ TEST(RateFile, BrokenFileShowsProblemAndKeepsRatesReadBeforeIt) {
 }
 
 TEST(RateFile, MissingFileShowsProblemAndKeepsRates) {
-  TestRig rig;
+  CaptureRun rig;
   rig.context.state.rateValues = kEarlierRates;
   LoadRateFile(rig.context);
   EXPECT_EQ(rig.context.state.rateValues, kEarlierRates);

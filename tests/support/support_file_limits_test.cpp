@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "doubles/test_rig.h"
+#include "doubles/capture_run.h"
 #include "support/bill_template.h"
 #include "support/channel_table_file.h"
 #include "support/rate_file.h"
@@ -29,7 +29,7 @@ TEST(SupportFileLimits, AFileWithoutEndIsReadOnlyAsFarAsNeeded) {
       {"ferro.txt", CheckBillTemplate, ""},
   };
   for (const auto& c : cases) {
-    testing::TestRig rig;
+    testing::CaptureRun rig;
     std::filesystem::create_symlink("/dev/zero", rig.dir.dataPath() + c.name);
     c.read(rig.context);
     EXPECT_EQ(rig.surface.Text(TextBox::Text2), c.text2) << c.name;

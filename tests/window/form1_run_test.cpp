@@ -1,4 +1,4 @@
-// The capture window at work on a scripted port and a manual timer: the
+// The capture window at work on a scripted port and simulated time: the
 // directory choice, Init, a run with its status indicator, and closing.
 
 #include <QComboBox>
@@ -14,8 +14,6 @@
 
 namespace tally::testing {
 namespace {
-
-std::string BurstFor(int channel) { return std::to_string(channel) + ",5,20,300"; }
 
 class Form1RunTest : public ::testing::Test {
  protected:
@@ -105,17 +103,17 @@ TEST_F(Form1RunTest, IndicatorFollowsARunToItsEnd) {
   EXPECT_EQ(Indicator(), QColor(255, 255, 0));
   EXPECT_EQ(Status(), QStringLiteral("Please wait 3 minutes"));
 
-  for (int channel = 1; channel <= 14; ++channel) rig.Burst(BurstFor(channel));
+  for (int channel = 1; channel <= 14; ++channel) rig.Burst(CaptureRun::BurstFor(channel));
   EXPECT_EQ(Indicator(), QColor(255, 255, 0));
   EXPECT_EQ(rig.window.Text(TextBox::Text2), "14");
   EXPECT_EQ(rig.Label(3)->text(), QStringLiteral("fLI"));
 
-  rig.Burst(BurstFor(15));
+  rig.Burst(CaptureRun::BurstFor(15));
   EXPECT_EQ(Indicator(), QColor(0, 255, 0));
   EXPECT_EQ(Status(), QStringLiteral(" Update pending ... "));
   EXPECT_TRUE(rig.Label(4)->text().isEmpty());
 
-  rig.Burst(BurstFor(16));
+  rig.Burst(CaptureRun::BurstFor(16));
   EXPECT_EQ(Indicator(), QColor(0, 255, 0));
   EXPECT_EQ(Status(), QStringLiteral("We have a good reading "));
   EXPECT_EQ(rig.Label(4)->text(), QStringLiteral("1"));
@@ -142,17 +140,17 @@ TEST_F(Form1RunTest, ClosingTheWindowMidSetSendsAndWritesNothing) {
   rig.window.show();
   rig.Button(2)->click();
   rig.Burst("noise");
-  for (int channel = 1; channel <= 15; ++channel) rig.Burst(BurstFor(channel));
+  for (int channel = 1; channel <= 15; ++channel) rig.Burst(CaptureRun::BurstFor(channel));
   const std::string sent = rig.port.written;
 
   rig.window.close();
   EXPECT_TRUE(rig.context.ended);
   EXPECT_FALSE(rig.port.open);
-  EXPECT_FALSE(rig.timer.armed);
+  EXPECT_FALSE(rig.time.armed);
   EXPECT_EQ(rig.port.written, sent);
 
   // Whatever still arrives is not handled.
-  rig.Burst(BurstFor(16));
+  rig.Burst(CaptureRun::BurstFor(16));
   EXPECT_EQ(List("List1").size(), 16);
   EXPECT_FALSE(std::filesystem::exists(DataFile("fl.db1")));
   EXPECT_EQ(rig.port.written, sent);

@@ -41,7 +41,7 @@ TEST(Form1Start, ControlsHoldTheirStartValues) {
   EXPECT_EQ(rig.Find<EntryListView>("List2")->entries().EntryCount(), 0u);
   EXPECT_FALSE(rig.Find<IndicatorShape>("Shape1")->colour().has_value());
   EXPECT_FALSE(rig.port.open);
-  EXPECT_FALSE(rig.timer.armed);
+  EXPECT_FALSE(rig.time.armed);
 }
 
 TEST(Form1Start, FocusIsInList1WhenShown) {

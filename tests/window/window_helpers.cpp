@@ -7,7 +7,6 @@
 #include <QMouseEvent>
 #include <gtest/gtest.h>
 
-#include "link/event_wiring.h"
 #include "window/window_events.h"
 
 namespace tally::testing {
@@ -63,10 +62,7 @@ void DoubleClickRow(QAbstractItemView* view, int row) {
   }
 }
 
-WindowRig::WindowRig() {
-  ConnectWindowEvents(window, context);
-  ConnectCaptureEvents(context);
-}
+WindowRig::WindowRig() : CaptureRun(window, window) { ConnectWindowEvents(window, context); }
 
 QPushButton* WindowRig::Button(int number) {
   return window.findChild<QPushButton*>(QStringLiteral("Command%1").arg(number));
@@ -78,11 +74,6 @@ QLineEdit* WindowRig::Box(int number) {
 
 QLabel* WindowRig::Label(int number) {
   return window.findChild<QLabel*>(QStringLiteral("Label%1").arg(number));
-}
-
-void WindowRig::Burst(const std::string& text) {
-  port.Receive(text);
-  timer.Advance(timer.interval);
 }
 
 }  // namespace tally::testing

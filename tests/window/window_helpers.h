@@ -1,6 +1,6 @@
 #pragma once
-// What the window tests share: the capture window on test doubles with its
-// events wired as the program wires them, and operator input sent as events.
+// What the window tests share: the capture window on test doubles, and
+// operator input sent as events.
 
 #include <QAbstractItemView>
 #include <QLabel>
@@ -9,11 +9,7 @@
 #include <functional>
 #include <string>
 
-#include "capture/capture_context.h"
-#include "doubles/fixed_clock.h"
-#include "doubles/manual_timer.h"
-#include "doubles/scripted_port.h"
-#include "doubles/temp_dir.h"
+#include "doubles/capture_run.h"
 #include "window/form1.h"
 
 namespace tally::testing {
@@ -25,7 +21,14 @@ bool WaitUntil(const std::function<bool()>& condition, int milliseconds = 2000);
 void PressKey(QWidget* widget, Qt::Key key);
 void DoubleClickRow(QAbstractItemView* view, int row);
 
-struct WindowRig {
+// The window comes first, so that the run can be shown in it.
+struct ShownWindow {
+  Form1 window;
+};
+
+// A capture run shown in the window, its events wired as the program wires
+// them; the operator chooses the data directory in it.
+struct WindowRig : ShownWindow, CaptureRun {
   WindowRig();
 
   template <typename Control>
@@ -35,16 +38,6 @@ struct WindowRig {
   QPushButton* Button(int number);
   QLineEdit* Box(int number);
   QLabel* Label(int number);
-
-  // Characters arrive in one receive event; the quiet interval then passes.
-  void Burst(const std::string& text);
-
-  TempDir dir;
-  ScriptedPort port;
-  ManualTimer timer;
-  FixedClock clock;
-  Form1 window;
-  CaptureContext context{window, port, timer, clock, window};
 };
 
 }  // namespace tally::testing

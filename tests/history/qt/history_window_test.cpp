@@ -71,9 +71,9 @@ class HistoryWindowTest : public WindowTest {
     ASSERT_TRUE(WaitFor([this] { return !window.busy(); }));
   }
 
-  // Set n is stamped 14:(30 + n):15, its lines arriving a second apart.
+  // Set n is stamped 14:(30 + n):15, its lines arriving two seconds apart.
   void WriteSet(int set) {
-    run->clock.now = {2026, 12, 6, 14, 30 + set, 0};
+    run->time.SetClock({2026, 12, 6, 14, 29 + set, 43});
     run->Set(set);
   }
   // The plot's series once its points are gathered.
@@ -143,7 +143,7 @@ using HistoryWindowSortTest = WindowTest;
 
 TEST_F(HistoryWindowSortTest, SortingWhileIndexingKeepsTheRowsInOrder) {
   constexpr int kLines = 30000;  // 9.8 MB: more than one slice of indexing
-  testing::TestRig rig;
+  testing::CaptureRun rig;
   testing::WriteSet(rig, 1, "20261206143015");
   const std::string line = rig.dir.Read("fl.db1");
   std::string file;

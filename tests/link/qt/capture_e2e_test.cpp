@@ -14,7 +14,8 @@
 #include <vector>
 
 #include "capture/capture_context.h"
-#include "doubles/fixed_clock.h"
+#include "doubles/recording_program.h"
+#include "doubles/simulated_time.h"
 #include "doubles/recording_surface.h"
 #include "doubles/temp_dir.h"
 #include "link/burst_framing.h"
@@ -111,7 +112,7 @@ class CaptureOnRealLink : public ::testing::Test {
   testing::RecordingSurface surface;
   QtSerialPort port;
   QtBurstTimer timer;
-  testing::FixedClock clock;
+  testing::SimulatedTime clock;  // never moved on: a fixed clock
   testing::RecordingProgram program;
   CaptureContext context{surface, port, timer, clock, program};
 };
