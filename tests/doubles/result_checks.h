@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "common/outcome.h"
 
 namespace tally::testing {
@@ -16,6 +18,14 @@ inline ::testing::AssertionResult IsOk(const Status& status) {
 template <class T>
 ::testing::AssertionResult IsOk(const Outcome<T>& outcome) {
   return IsOk(outcome.status());
+}
+
+// The result failed with this code and exactly this message.
+inline ::testing::AssertionResult FailedWith(const Status& status, FailureCode code, const std::string& message) {
+  if (status.ok()) return ::testing::AssertionFailure() << "succeeded, expected: " << message;
+  if (status.failure().code == code && status.failure().message == message) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "failed with code " << static_cast<int>(status.failure().code) << ": "
+                                       << status.failure().message;
 }
 
 }  // namespace tally::testing

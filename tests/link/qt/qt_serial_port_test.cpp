@@ -4,6 +4,7 @@
 #include <termios.h>
 
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,17 @@ class QtSerialPortTest : public ::testing::Test {
     return got;
   }
 
+  // The port opened, reopening every reopenMilliseconds when lost, on a
+  // link to a new pseudo-terminal whose far end peer holds.
+  ::testing::AssertionResult OpenOnLink(const std::string& link, int reopenMilliseconds,
+                                        std::unique_ptr<PtyPeer>& peer) {
+    UseDevice(link);
+    port.SetReopenInterval(reopenMilliseconds);
+    peer = std::make_unique<PtyPeer>(link);
+    return testing::IsOk(port.Open());
+  }
+
+  testing::TempDir linkDir;
   QtSerialPort port;
   int receiveEvents = 0;
   std::vector<LinkEvent> links;
@@ -138,10 +150,8 @@ TEST_F(QtSerialPortTest, NoReceiveEventRunsInsideTheDrainOnClose) {
 TEST_F(QtSerialPortTest, WritesWhileClosedFailQuietly) {
   PtyPeer peer;
   UseDevice(peer.path());
-  const Status before = port.Output("AT TALLY77 Channel High:03\r\n");
-  ASSERT_FALSE(before.ok());
-  EXPECT_EQ(before.failure().code, FailureCode::PortWrite);
-  EXPECT_EQ(before.failure().message, "Com1 (" + peer.path() + ") is not open; not sent");
+  EXPECT_TRUE(testing::FailedWith(port.Output("AT TALLY77 Channel High:03\r\n"), FailureCode::PortWrite,
+                                  "Com1 (" + peer.path() + ") is not open; not sent"));
   ASSERT_TRUE(testing::IsOk(port.Open()));
   port.Close();
   EXPECT_FALSE(port.Output("late").ok());
@@ -171,10 +181,8 @@ TEST_F(QtSerialPortTest, SettingsTheDeviceRefusesFailTheOpenAndReleaseIt) {
   PtyPeer peer;
   UseDevice(peer.path());
   ASSERT_TRUE(testing::IsOk(port.SetSettings("300,E,8,1")));
-  const Status refused = port.Open();
-  ASSERT_FALSE(refused.ok());
-  EXPECT_EQ(refused.failure().code, FailureCode::PortSettings);
-  EXPECT_EQ(refused.failure().message, "Com1 (" + peer.path() + "): the device does not take parity E");
+  EXPECT_TRUE(testing::FailedWith(port.Open(), FailureCode::PortSettings,
+                                  "Com1 (" + peer.path() + "): the device does not take parity E"));
   EXPECT_FALSE(port.IsOpen());
 
   ASSERT_TRUE(testing::IsOk(port.SetSettings("300,N,8,1")));
@@ -197,12 +205,10 @@ TEST_F(QtSerialPortTest, UnparsableSettingsAreRefusedAndTheOldOnesKept) {
 TEST_F(QtSerialPortTest, AMissingDeviceIsNamedWithItsPort) {
   testing::TempDir dir;
   UseDevice(dir.path() + "/ttyGone");
-  const Status failed = port.Open();
-  ASSERT_FALSE(failed.ok());
-  EXPECT_EQ(failed.failure().code, FailureCode::PortOpen);
-  EXPECT_EQ(failed.failure().message, "Com1 (" + dir.path() +
-                                 "/ttyGone): no such device; plug in the adapter or set "
-                                 "TALLY77_COM1 to the device to use");
+  EXPECT_TRUE(testing::FailedWith(port.Open(), FailureCode::PortOpen,
+                                  "Com1 (" + dir.path() +
+                                      "/ttyGone): no such device; plug in the adapter or set "
+                                      "TALLY77_COM1 to the device to use"));
   EXPECT_FALSE(port.IsOpen());
 }
 
@@ -225,12 +231,9 @@ TEST_F(QtSerialPortTest, ADeviceHeldByAnotherPortIsReportedInUse) {
 }
 
 TEST_F(QtSerialPortTest, ALostDeviceIsReportedAndReopenedWhenItReturns) {
-  testing::TempDir dir;
-  const std::string link = dir.path() + "/com1";
-  UseDevice(link);
-  port.SetReopenInterval(200);
-  auto peer = std::make_unique<PtyPeer>(link);
-  ASSERT_TRUE(testing::IsOk(port.Open()));
+  const std::string link = linkDir.path() + "/com1";
+  std::unique_ptr<PtyPeer> peer;
+  ASSERT_TRUE(OpenOnLink(link, 200, peer));
   peer->Write("part one,");
   EXPECT_EQ(InputOf(9), "part one,");
 
@@ -253,12 +256,9 @@ TEST_F(QtSerialPortTest, ALostDeviceIsReportedAndReopenedWhenItReturns) {
 }
 
 TEST_F(QtSerialPortTest, ClosingALostPortStopsTheReopening) {
-  testing::TempDir dir;
-  const std::string link = dir.path() + "/com1";
-  UseDevice(link);
-  port.SetReopenInterval(100);
-  auto peer = std::make_unique<PtyPeer>(link);
-  ASSERT_TRUE(testing::IsOk(port.Open()));
+  const std::string link = linkDir.path() + "/com1";
+  std::unique_ptr<PtyPeer> peer;
+  ASSERT_TRUE(OpenOnLink(link, 100, peer));
   peer.reset();
   ASSERT_TRUE(WaitFor([&] { return !links.empty(); }, kPatience));
 
