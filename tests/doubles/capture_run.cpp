@@ -45,13 +45,7 @@ CaptureRun::CaptureRun(WindowSurface& shown, ProgramHost& host)
   ConnectCaptureEvents(context);
 }
 
-void CaptureRun::WriteSupportFiles() const {
-  for (const auto& [name, bytes] : {std::pair{"ct.dat", DefaultChannelTable()},
-                                    std::pair{"ferro.dat", DefaultRateFile()},
-                                    std::pair{"ferro.txt", DefaultBillTemplate()}}) {
-    std::ofstream(directory_ + kPathSeparator + name, std::ios::binary | std::ios::trunc) << bytes;
-  }
-}
+void CaptureRun::WriteSupportFiles() const { WriteDefaultSupportFiles(directory_); }
 
 void CaptureRun::PressPort(int number) { OnPortButton(context, number); }
 
@@ -79,6 +73,21 @@ int CaptureRun::Sent(const std::string& text) const { return CountOf(port.writte
 std::string CaptureRun::Read(const std::string& name) const {
   std::ifstream in(directory_ + kPathSeparator + name, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteDefaultSupportFiles(const std::string& directory) {
+  for (const auto& [name, bytes] : {std::pair{"ct.dat", DefaultChannelTable()},
+                                    std::pair{"ferro.dat", DefaultRateFile()},
+                                    std::pair{"ferro.txt", DefaultBillTemplate()}}) {
+    std::ofstream(directory + kPathSeparator + name, std::ios::binary | std::ios::trunc) << bytes;
+  }
+}
+
+std::string TableWithHighLimitOnChannel3() {
+  std::string table = DefaultChannelTable();
+  const std::size_t third = table.find("\r\n", table.find("\r\n") + 2) + 2;
+  table.replace(third + 40, 3, "500");
+  return table;
 }
 
 int CountOf(const std::string& text, const std::string& piece) {

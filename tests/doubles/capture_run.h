@@ -75,6 +75,12 @@ class CaptureRun {
   std::string directory_;
 };
 
+// The default support files ct.dat, ferro.dat and ferro.txt in directory.
+void WriteDefaultSupportFiles(const std::string& directory);
+// The default channel table with a high limit of 500 on channel 3 (it has
+// none there).
+std::string TableWithHighLimitOnChannel3();
+
 // How often piece stands in text.
 int CountOf(const std::string& text, const std::string& piece);
 

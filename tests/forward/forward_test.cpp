@@ -18,8 +18,6 @@
 #include "link/qt/pty_peer.h"
 #include "link/qt/sim_process.h"
 #include "service/service_process.h"
-#include "support/bill_template.h"
-#include "support/rate_file.h"
 #endif
 
 namespace tally::testing {
@@ -135,13 +133,6 @@ class CapturedThroughTheSimulator : public CapturedSets {
     EnsureApplication();
   }
 
-  // The default support files, with a high limit of 500 on channel 3.
-  static void WriteSupportFiles(TempDir& root, const std::string& name) {
-    root.Write(name + "/ct.dat", TableWithHighLimitOnChannel3());
-    root.Write(name + "/ferro.dat", DefaultRateFile());
-    root.Write(name + "/ferro.txt", DefaultBillTemplate());
-  }
-
   // tally77-sim sends the bursts of count sets, channel 3 reading 900, and
   // tally77-capture takes them into data until it has count sets; both end.
   void Capture(const std::string& data, int count) {
@@ -159,7 +150,8 @@ class CapturedThroughTheSimulator : public CapturedSets {
 
 TEST_F(CapturedThroughTheSimulator, ThreeSetsAreStoredFieldByFieldThenTwoMoreAlone) {
   const std::string data = DataDirectory("SIMU");
-  WriteSupportFiles(dir, "SIMU");
+  WriteDefaultSupportFiles(data);
+  dir.Write("SIMU/ct.dat", TableWithHighLimitOnChannel3());
   Capture(data, 3);
   const std::string firstThree = dir.Read("SIMU/fl.db1");
   ASSERT_EQ(LinesOf(firstThree).size(), 3u);

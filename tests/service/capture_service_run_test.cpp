@@ -15,22 +15,12 @@
 #include <string>
 #include <vector>
 
-#include "capture/capture_context.h"
-#include "doubles/recording_program.h"
-#include "doubles/simulated_time.h"
-#include "doubles/recording_surface.h"
-#include "doubles/temp_dir.h"
-#include "link/event_wiring.h"
-#include "link/port_selection.h"
+#include "doubles/capture_run.h"
 #include "link/qt/pty_peer.h"
-#include "link/qt/qt_burst_timer.h"
-#include "link/qt/qt_serial_port.h"
+#include "link/qt/real_link_core.h"
 #include "link/qt/sim_process.h"
 #include "service/service_notifier.h"
 #include "service/service_process.h"
-#include "support/bill_template.h"
-#include "support/channel_table_file.h"
-#include "support/rate_file.h"
 
 namespace tally {
 namespace {
@@ -58,34 +48,6 @@ struct SiteDirectory {
   }
   testing::TempDir root;
 };
-
-// The window's core on the real port and timer, wired as the window wires
-// it, with the fixed clock.
-struct WindowCore {
-  explicit WindowCore(const std::string& directory) {
-    surface.directory = directory;
-    ConnectCaptureEvents(context);
-  }
-  void Run(const std::string& device, const std::string& sets, const std::string& interval) {
-    surface.SetText(TextBox::Text3, sets);
-    surface.SetText(TextBox::Text4, interval);
-    setenv("TALLY77_COM1", device.c_str(), 1);
-    OnPortButton(context, 1);
-    unsetenv("TALLY77_COM1");
-  }
-  testing::RecordingSurface surface;
-  QtSerialPort port;
-  QtBurstTimer timer;
-  testing::SimulatedTime clock;  // never moved on: a fixed clock
-  testing::RecordingProgram program;
-  CaptureContext context{surface, port, timer, clock, program};
-};
-
-void WriteDefaultSupportFiles(const SiteDirectory& site) {
-  site.Write("ct.dat", DefaultChannelTable());
-  site.Write("ferro.dat", DefaultRateFile());
-  site.Write("ferro.txt", DefaultBillTemplate());
-}
 
 // What the simulator received: every reported line but the bursts it sent.
 std::vector<std::string> Commands(SimProcess& sim) {
@@ -124,7 +86,7 @@ TEST_F(CaptureServiceRun, WritesTheWindowCoresFilesAndEndCommandByteForByte) {
   }
   const QStringList simOptions = {"--fast", "--gap", "300", "--bursts", "32", "--order", "shuffle",
                                   "--seed", "7", "--wait-end", "20000"};
-  WriteDefaultSupportFiles(windowSite);
+  testing::WriteDefaultSupportFiles(windowSite.path());
   ServiceProcess init({"--init", "--data-dir", QString::fromStdString(serviceSite.path())}, environment);
   ASSERT_EQ(init.WaitForExit(kStopPatience), 0);
   EXPECT_EQ(serviceSite.Read("ct.dat"), windowSite.Read("ct.dat"));
@@ -132,8 +94,12 @@ TEST_F(CaptureServiceRun, WritesTheWindowCoresFilesAndEndCommandByteForByte) {
   // Both runs at once, each on a simulator of its own sending the same bursts.
   SimProcess windowSim(simOptions);
   SimProcess serviceSim(simOptions);
-  WindowCore window(windowSite.path());
-  window.Run(windowSim.path(), "2", "150");
+  testing::RealLinkCore window;  // the window's core
+  window.surface.directory = windowSite.path();
+  window.surface.SetText(TextBox::Text3, "2");
+  window.surface.SetText(TextBox::Text4, "150");
+  window.PressPort(1, windowSim.path());
+  unsetenv("TALLY77_COM1");
   ServiceProcess service(Options(serviceSite, serviceSim.path(), {"--sets", "2", "--interval", "150"}),
                          environment);
 
@@ -153,7 +119,7 @@ TEST_F(CaptureServiceRun, WritesTheWindowCoresFilesAndEndCommandByteForByte) {
 
 TEST_F(CaptureServiceRun, SigtermMidSetKeepsTheCompletedSetAndSendsNothing) {
   SiteDirectory site;
-  WriteDefaultSupportFiles(site);
+  testing::WriteDefaultSupportFiles(site.path());
   SimProcess sim({"--fast", "--gap", "200", "--bursts", "24"});
   ServiceProcess service(Options(site, sim.path(), {"--interval", "100"}), EnvironmentFor(site));
   ASSERT_TRUE(service.WaitForLog(",00020,", kRunPatience));  // the fourth line of the second set
@@ -176,7 +142,7 @@ TEST_F(CaptureServiceRun, SigtermMidSetKeepsTheCompletedSetAndSendsNothing) {
 
 TEST_F(CaptureServiceRun, SighupReadsTheChangedLimitsForTheRestOfTheRun) {
   SiteDirectory site;
-  WriteDefaultSupportFiles(site);
+  testing::WriteDefaultSupportFiles(site.path());
   // Channels 16 down to 1, twice: channel 3 is the 14th burst of each set.
   SimProcess sim({"--fast", "--gap", "200", "--bursts", "30", "--order", "reverse", "--high-channel",
                   "3", "--high-value", "900"});
@@ -197,7 +163,7 @@ TEST_F(CaptureServiceRun, SighupReadsTheChangedLimitsForTheRestOfTheRun) {
 
 TEST_F(CaptureServiceRun, ALineHungUpMidSetComesBackAndTheSetIsFinished) {
   SiteDirectory site;
-  WriteDefaultSupportFiles(site);
+  testing::WriteDefaultSupportFiles(site.path());
   const std::string link = site.root.path() + "/com1";
   SimProcess sim({"--fast", "--gap", "300", "--bursts", "16", "--link", QString::fromStdString(link),
                   "--drop-after", "8", "--drop-ms", "300", "--wait-end", "20000"});
@@ -285,7 +251,7 @@ TEST_F(CaptureServiceRun, TellsTheServiceManagerItIsReadyOnlyOnceThePortIsOpen) 
     std::printf("systemd runs here, but this test checks the protocol on a socket of its own\n");
   }
   SiteDirectory site;
-  WriteDefaultSupportFiles(site);
+  testing::WriteDefaultSupportFiles(site.path());
   const std::string link = site.root.path() + "/adapter";
   NotifySocket manager(site.root.path() + "/notify");
   ASSERT_TRUE(manager.bound());

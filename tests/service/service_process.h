@@ -41,10 +41,6 @@ class ServiceProcess {
   std::string collected_;
 };
 
-// The default channel table with a high limit of 500 on channel 3 (it has
-// none there).
-std::string TableWithHighLimitOnChannel3();
-
 // The program's process runs with the system clock stopped at the fixed
 // clock's time (2026-12-06 14:30:15) in UTC. False when libfaketime is not
 // installed.

@@ -9,7 +9,6 @@
 #include <sstream>
 
 #include "link/qt/pty_peer.h"
-#include "support/channel_table_file.h"
 
 namespace tally::testing {
 
@@ -81,13 +80,6 @@ QProcessEnvironment ServiceProcess::Environment(const std::vector<std::pair<QStr
   environment.remove("WATCHDOG_USEC");
   for (const auto& [name, value] : variables) environment.insert(name, value);
   return environment;
-}
-
-std::string TableWithHighLimitOnChannel3() {
-  std::string table = DefaultChannelTable();
-  const std::size_t third = table.find("\r\n", table.find("\r\n") + 2) + 2;
-  table.replace(third + 40, 3, "500");
-  return table;
 }
 
 bool StopClockForProgram(QProcessEnvironment& environment) {

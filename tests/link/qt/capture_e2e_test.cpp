@@ -13,21 +13,11 @@
 #include <thread>
 #include <vector>
 
-#include "capture/capture_context.h"
-#include "doubles/recording_program.h"
-#include "doubles/simulated_time.h"
-#include "doubles/recording_surface.h"
-#include "doubles/temp_dir.h"
+#include "doubles/capture_run.h"
 #include "link/burst_framing.h"
-#include "link/event_wiring.h"
-#include "link/port_selection.h"
 #include "link/qt/pty_peer.h"
-#include "link/qt/qt_burst_timer.h"
-#include "link/qt/qt_serial_port.h"
+#include "link/qt/real_link_core.h"
 #include "link/qt/sim_process.h"
-#include "support/bill_template.h"
-#include "support/channel_table_file.h"
-#include "support/rate_file.h"
 
 namespace tally {
 namespace {
@@ -79,27 +69,19 @@ std::string Repeated(const std::string& text, int times) {
   return all;
 }
 
-// The capture program without its window: the core procedures on the
-// real port and timer, a recording surface, a fixed clock.
-class CaptureOnRealLink : public ::testing::Test {
+// The capture program without its window, in a data directory holding the
+// default support files.
+class CaptureOnRealLink : public ::testing::Test, protected testing::RealLinkCore {
  protected:
   void SetUp() override {
     testing::EnsureApplication();
-    dir.Write("ct.dat", DefaultChannelTable());
-    dir.Write("ferro.dat", DefaultRateFile());
-    dir.Write("ferro.txt", DefaultBillTemplate());
+    testing::WriteDefaultSupportFiles(dir.path());
     surface.directory = dir.path();
     surface.SetText(TextBox::Text4, "150");
-    ConnectCaptureEvents(context);
   }
   void TearDown() override {
     unsetenv("TALLY77_COM1");
     unsetenv("TALLY77_COM2");
-  }
-
-  void PressPort(int number, const std::string& device) {
-    setenv(("TALLY77_COM" + std::to_string(number)).c_str(), device.c_str(), 1);
-    OnPortButton(context, number);
   }
 
   bool WaitForRunEnd() { return WaitFor([this] { return program.ends > 0; }, kRunPatience); }
@@ -109,12 +91,6 @@ class CaptureOnRealLink : public ::testing::Test {
   }
 
   testing::TempDir dir;
-  testing::RecordingSurface surface;
-  QtSerialPort port;
-  QtBurstTimer timer;
-  testing::SimulatedTime clock;  // never moved on: a fixed clock
-  testing::RecordingProgram program;
-  CaptureContext context{surface, port, timer, clock, program};
 };
 
 TEST_F(CaptureOnRealLink, TwoShuffledSetsAreCapturedAndTheRunEnds) {
@@ -147,10 +123,7 @@ TEST_F(CaptureOnRealLink, TwoShuffledSetsAreCapturedAndTheRunEnds) {
 
 TEST_F(CaptureOnRealLink, AnAlarmReachesTheProcessor) {
   // Channel 3 gets a high limit of 500; the simulator reads 900 there.
-  std::string table = DefaultChannelTable();
-  const std::size_t third = table.find("\r\n", table.find("\r\n") + 2) + 2;
-  table.replace(third + 40, 3, "500");
-  dir.Write("ct.dat", table);
+  dir.Write("ct.dat", testing::TableWithHighLimitOnChannel3());
   SimProcess sim({"--fast", "--gap", "300", "--bursts", "16", "--high-channel", "3",
                   "--high-value", "900", "--wait-end", "20000"});
   PressPort(1, sim.path());
