@@ -12,9 +12,11 @@
 #include <QScrollBar>
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <string>
 
 #include "window/entry_list_accessible.h"
+#include "window/quiet_scroll_bar.h"
 
 namespace tally {
 
@@ -23,6 +25,7 @@ EntryListView::EntryListView(QWidget* parent) : QAbstractScrollArea(parent) {
       (QAccessible::installFactory(&EntryListAccessible::ForObject), true);
   setFocusPolicy(Qt::StrongFocus);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  setVerticalScrollBar(new QuietScrollBar(Qt::Vertical, this));
   setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   rowHeight_ = std::max(1, fontMetrics().height());
   refresh_.setSingleShot(true);
@@ -46,6 +49,7 @@ bool EntryListView::AtBottom() const {
 }
 
 void EntryListView::UpdateScrollRange() {
+  const QuietScrollBar::Hold hold(verticalScrollBar());
   rowsInRange_ = ShownRows();
   const int whole = WholeRowsInView();
   const auto rows = static_cast<int>(rowsInRange_);
@@ -60,23 +64,46 @@ void EntryListView::Append(std::string_view entry) {
   AnnounceNewRow(this, model_.EntryCount() - 1);
   // The scroll bar and the repaint wait for the event loop's turn: a quick
   // series of appends costs one update, not one each.
-  if (!refresh_.isActive()) refresh_.start();
+  if (!refresh_.isActive()) {
+    refresh_.start();
+    WatchWindowRepaint();
+  }
+}
+
+void EntryListView::WatchWindowRepaint() {
+  QWidget* top = window();
+  if (top == this || top == watched_) return;
+  if (watched_) watched_->removeEventFilter(this);
+  top->installEventFilter(this);
+  watched_ = top;
+}
+
+bool EntryListView::eventFilter(QObject* watched, QEvent* event) {
+  // The window is about to repaint what changed this turn (a text box, the
+  // other list): the new rows go into the same repaint instead of one more
+  // at the next turn.
+  if (watched == watched_ && event->type() == QEvent::UpdateRequest && refresh_.isActive()) {
+    refresh_.stop();
+    Refresh();
+  }
+  return QAbstractScrollArea::eventFilter(watched, event);
 }
 
 void EntryListView::Refresh() {
+  const QuietScrollBar::Hold hold(verticalScrollBar());
   const std::size_t before = rowsInRange_;
   const std::size_t first = FirstRowInView();
   UpdateScrollRange();
   if (followPending_) {
     followPending_ = false;
     QScrollBar* bar = verticalScrollBar();
-    if (bar->value() != bar->maximum()) {
-      bar->setValue(bar->maximum());  // repaints through scrollContentsBy
-      return;
-    }
+    if (bar->value() != bar->maximum()) bar->setValue(bar->maximum());  // shifts the rows up
+  } else if (before >= first + static_cast<std::size_t>(WholeRowsInView()) + 1) {
+    return;  // the new rows are below the ones in sight
   }
-  // New rows show without scrolling only when the last one was in sight.
-  if (before < first + static_cast<std::size_t>(WholeRowsInView()) + 1) viewport()->update();
+  // The new rows are drawn; the rows above them stay as they are drawn.
+  const int top = std::max(0, RowRect(before).top());
+  if (top < viewport()->height()) viewport()->update(0, top, viewport()->width(), viewport()->height() - top);
 }
 
 std::size_t EntryListView::FirstRowInView() const {
@@ -120,6 +147,7 @@ void EntryListView::paintEvent(QPaintEvent* event) {
 }
 
 void EntryListView::resizeEvent(QResizeEvent* event) {
+  const QuietScrollBar::Hold hold(verticalScrollBar());
   const bool atBottom = AtBottom();
   QAbstractScrollArea::resizeEvent(event);
   UpdateScrollRange();
@@ -135,7 +163,15 @@ void EntryListView::changeEvent(QEvent* event) {
   QAbstractScrollArea::changeEvent(event);
 }
 
-void EntryListView::scrollContentsBy(int, int) { viewport()->update(); }
+void EntryListView::scrollContentsBy(int, int dy) {
+  // A move of a few rows shifts what is drawn and paints the rows that come
+  // into sight; a longer one paints them all.
+  if (std::abs(dy) <= WholeRowsInView()) {
+    viewport()->scroll(0, dy * rowHeight_);
+  } else {
+    viewport()->update();
+  }
+}
 
 void EntryListView::ScrollToRow(std::size_t row) {
   UpdateScrollRange();

@@ -13,6 +13,8 @@ IndicatorShape::IndicatorShape(QWidget* parent) : QWidget(parent) {}
 
 void IndicatorShape::SetColour(const QColor& colour) {
   colour_ = colour;
+  // Filled, the shape covers every pixel of its own: nothing behind it is drawn.
+  setAttribute(Qt::WA_OpaquePaintEvent, colour.alpha() == 255);
   update();
 }
 

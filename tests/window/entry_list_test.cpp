@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QScrollBar>
 #include <chrono>
 #include <gtest/gtest.h>
@@ -245,6 +246,47 @@ TEST_F(EntryListViewTest, SelectionIsPaintedInTheHighlightColour) {
   const QImage moved = Shown();
   EXPECT_EQ(moved.pixelColor(x, view.RowRect(2).center().y()), colours.color(QPalette::Base));
   EXPECT_EQ(moved.pixelColor(x, view.RowRect(3).center().y()), colours.color(QPalette::Highlight));
+}
+
+TEST_F(EntryListViewTest, RowsShiftedAsEntriesComeLookAsIfDrawnWhole) {
+  AppendNumbered(20);
+  ASSERT_TRUE(WaitUntil([&] { return NewestInView(view); }));
+  view.SelectRow(18);
+  for (int i = 0; i < 30; ++i) {
+    AppendNumbered(1);
+    ASSERT_TRUE(WaitUntil([&] { return NewestInView(view); }));
+    QApplication::processEvents();
+  }
+  // What the window shows, pieced together from the rows drawn as they
+  // came, beside the whole viewport drawn at once.
+  const QRect area = view.viewport()->geometry();
+  const QImage shown =
+      view.screen()->grabWindow(view.winId(), area.x(), area.y(), area.width(), area.height()).toImage();
+  const QImage whole = Shown();
+  ASSERT_EQ(shown.size(), whole.size());
+  EXPECT_TRUE(shown.convertToFormat(whole.format()) == whole)
+      << "the rows drawn as they came differ from a whole repaint";
+}
+
+TEST_F(EntryListViewTest, LongListsScrollBarIsRepaintedOnlyWhenItsHandleMoves) {
+  struct PaintCount : QObject {
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+      if (event->type() == QEvent::Paint) ++paints;
+      return false;
+    }
+  } count;
+  AppendNumbered(10000);
+  ASSERT_TRUE(WaitUntil([&] { return NewestInView(view); }));
+  QApplication::processEvents();
+  view.verticalScrollBar()->installEventFilter(&count);
+  for (int i = 0; i < 50; ++i) {
+    AppendNumbered(1);
+    ASSERT_TRUE(WaitUntil([&] { return NewestInView(view); }));
+    QApplication::processEvents();
+  }
+  // The handle moves a pixel every 40 or so rows at this length.
+  EXPECT_LE(count.paints, 5);
 }
 
 // The row as the view shows it beside the same characters drawn straight

@@ -1,0 +1,46 @@
+#include "window/quiet_scroll_bar.h"
+
+#include <QStyle>
+#include <QStyleOptionSlider>
+
+namespace tally {
+
+QuietScrollBar::QuietScrollBar(Qt::Orientation orientation, QWidget* parent) : QScrollBar(orientation, parent) {}
+
+QuietScrollBar::Hold::Hold(QScrollBar* bar) : bar_(dynamic_cast<QuietScrollBar*>(bar)) {
+  if (bar_ != nullptr) ++bar_->holds_;
+}
+
+QuietScrollBar::Hold::~Hold() {
+  if (bar_ == nullptr || --bar_->holds_ > 0) return;
+  if (bar_->changedWhileHeld_) bar_->RepaintIfChanged();
+  bar_->changedWhileHeld_ = false;
+}
+
+QuietScrollBar::Look QuietScrollBar::CurrentLook() const {
+  QStyleOptionSlider option;
+  initStyleOption(&option);
+  return {style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, this),
+          value() == minimum(), value() == maximum()};
+}
+
+void QuietScrollBar::RepaintIfChanged() {
+  if (CurrentLook() != painted_) update();
+}
+
+void QuietScrollBar::sliderChange(SliderChange change) {
+  if (change == SliderOrientationChange) {
+    QScrollBar::sliderChange(change);
+  } else if (holds_ > 0) {
+    changedWhileHeld_ = true;
+  } else {
+    RepaintIfChanged();
+  }
+}
+
+void QuietScrollBar::paintEvent(QPaintEvent* event) {
+  painted_ = CurrentLook();
+  QScrollBar::paintEvent(event);
+}
+
+}  // namespace tally
