@@ -1,6 +1,7 @@
 #include "history/set_index.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <utility>
@@ -11,6 +12,7 @@ namespace {
 
 // Read at a time while indexing: well inside the second-level cache.
 constexpr std::uint64_t kBlock = 256u << 10;
+constexpr std::size_t kPage = 4096;
 constexpr std::uint64_t kFingerprintLength = 64;
 // Read after a line asked for right after the one before, so that going
 // down the rows (the table, sorting, the plot) reads the file once per
@@ -76,7 +78,9 @@ FileChange SetIndex::Follow() {
 }
 
 bool SetIndex::IndexSome(std::uint64_t byteBudget) {
-  if (!block_) block_ = std::make_unique_for_overwrite<char[]>(kBlock);
+  // Page-aligned: the kernel copies from the page cache into a buffer that
+  // is not at about a third of the speed (measured on AMD EPYC).
+  if (!block_) block_.reset(static_cast<char*>(std::aligned_alloc(kPage, kBlock)));
   std::string lineScratch;
   bool readFailed = false;
   while (byteBudget > 0 && scanned_ < bytes_.size()) {

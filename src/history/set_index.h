@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -90,7 +91,10 @@ class SetIndex {
   std::string fingerprint_;  // the last bytes of the indexed lines
   mutable std::string near_;  // the bytes last read around a line
   mutable std::uint64_t nearAt_ = 0;
-  std::unique_ptr<char[]> block_;  // the bytes being indexed
+  struct FreeBlock {
+    void operator()(char* block) const { std::free(block); }
+  };
+  std::unique_ptr<char, FreeBlock> block_;  // the bytes being indexed
 };
 
 }  // namespace tally::history

@@ -1,6 +1,5 @@
 #include "history/set_line.h"
 
-#include <bit>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -22,67 +21,58 @@ int FieldCount(SetType type) { return type == SetType::fLII ? kMostFields : 4; }
 // What each position of a whole record may hold, from the stamp to the last
 // slot: a digit only (stamp), a digit or a decimal point (fields), or a comma.
 // Checked branch-free over the whole record, since most lines are whole.
-// The same checks eight bytes at a time, for the quick verdict while
-// indexing: in each word, the bytes that must be digits and the bytes that
-// must equal the expected ones (the commas). A decimal point fails here and
+// The same checks sixteen bytes at a time, for the quick verdict while
+// indexing: in each lane, the bytes that must be digits; the others must
+// equal the expected ones (the commas). A decimal point fails here and
 // is judged by the full parse.
-static_assert(std::endian::native == std::endian::little, "the word masks are laid out little-endian");
+using Lane = unsigned char __attribute__((vector_size(16)));
+constexpr std::size_t kLaneBytes = sizeof(Lane);
 
-struct LayoutWord {
+struct LayoutLane {
   std::size_t offset = 0;
-  std::uint64_t digits = 0;  // 0xFF where a digit must stand
-  std::uint64_t exact = 0;   // 0xFF where expected must stand
-  std::uint64_t expected = 0;
+  Lane digits{};    // 0xFF where a digit must stand
+  Lane expected{};  // elsewhere, the byte that must stand there
 };
 
 struct Layout {
   std::size_t length = 0;
   std::array<unsigned char, kFliiRecordLength> digitAllowed{};
   std::array<char, kFliiRecordLength> otherAllowed{};  // '0' where only digits may stand
-  std::vector<LayoutWord> words;                       // from the stamp to the last slot
+  std::vector<LayoutLane> lanes;                       // from the stamp to the last slot
 };
 
-LayoutWord WordAt(const Layout& layout, std::size_t offset) {
-  LayoutWord word;
-  word.offset = offset;
-  for (std::size_t k = 0; k < 8; ++k) {
+LayoutLane LaneAt(const Layout& layout, std::size_t offset) {
+  LayoutLane lane;
+  lane.offset = offset;
+  for (std::size_t k = 0; k < kLaneBytes; ++k) {
     const std::size_t i = offset + k;
-    const std::uint64_t byte = 0xFFull << (8 * k);  // little-endian: byte k of the load
     if (layout.digitAllowed[i]) {
-      word.digits |= byte;
+      lane.digits[k] = 0xFF;
     } else {
-      word.exact |= byte;
-      word.expected |= static_cast<std::uint64_t>(static_cast<unsigned char>(layout.otherAllowed[i]))
-                       << (8 * k);
+      lane.expected[k] = static_cast<unsigned char>(layout.otherAllowed[i]);
     }
   }
-  return word;
+  return lane;
 }
 
-void AddWords(Layout& layout) {
+void AddLanes(Layout& layout) {
   const std::size_t end = layout.length - kEndLength;
-  for (std::size_t offset = kStampStart; offset + 8 <= end; offset += 8)
-    layout.words.push_back(WordAt(layout, offset));
-  if ((end - kStampStart) % 8 != 0) layout.words.push_back(WordAt(layout, end - 8));
+  for (std::size_t offset = kStampStart; offset + kLaneBytes <= end; offset += kLaneBytes)
+    layout.lanes.push_back(LaneAt(layout, offset));
+  if ((end - kStampStart) % kLaneBytes != 0) layout.lanes.push_back(LaneAt(layout, end - kLaneBytes));
 }
 
-// Per byte of w, non-zero where the byte is not a digit '0' to '9'.
-std::uint64_t NonDigits(std::uint64_t w) {
-  constexpr std::uint64_t kHigh = 0xF0F0F0F0F0F0F0F0ull;
-  constexpr std::uint64_t kLow = 0x0F0F0F0F0F0F0F0Full;
-  const std::uint64_t highNot3 = (w & kHigh) ^ 0x3030303030303030ull;
-  const std::uint64_t lowAbove9 = ((w & kLow) + 0x0606060606060606ull) & kHigh;
-  return highNot3 | lowAbove9;
-}
-
-bool WordsMatch(std::string_view line, const Layout& layout) {
-  std::uint64_t bad = 0;
-  for (const LayoutWord& word : layout.words) {
-    std::uint64_t w;
-    std::memcpy(&w, line.data() + word.offset, sizeof w);
-    bad |= (NonDigits(w) & word.digits) | ((w ^ word.expected) & word.exact);
+bool LanesMatch(std::string_view line, const Layout& layout) {
+  Lane bad{};
+  for (const LayoutLane& lane : layout.lanes) {
+    Lane bytes;
+    std::memcpy(&bytes, line.data() + lane.offset, kLaneBytes);
+    const Lane nonDigits = reinterpret_cast<Lane>(static_cast<Lane>(bytes - '0') > 9);
+    bad |= (nonDigits & lane.digits) | ((bytes ^ lane.expected) & ~lane.digits);
   }
-  return bad == 0;
+  std::uint64_t halves[2];
+  std::memcpy(halves, &bad, sizeof halves);
+  return (halves[0] | halves[1]) == 0;
 }
 
 Layout MakeLayout(SetType type) {
@@ -102,7 +92,7 @@ Layout MakeLayout(SetType type) {
       }
     }
   }
-  AddWords(layout);
+  AddLanes(layout);
   return layout;
 }
 
@@ -279,7 +269,7 @@ Damage CheckSetLine(std::string_view line, bool crEnded) {
   }
   const Layout& layout = LayoutOf(type);
   const std::string_view end = line.substr(line.size() - kEndLength);
-  if (WordsMatch(line, layout) && IsDate(StampOf(line)) && (end == "  " || end == ", ")) return Damage::None;
+  if (LanesMatch(line, layout) && IsDate(StampOf(line)) && (end == "  " || end == ", ")) return Damage::None;
   // Damaged, or a decimal point: the full parse tells.
   return ParseSetLine(line, crEnded).damage;
 }

@@ -112,6 +112,23 @@ TEST(SetLineTest, DamagedLinesCarryTheirReason) {
   }
 }
 
+// The quick check reads a whole line sixteen bytes at a time: any byte
+// changed anywhere in an fLI or fLII line gets the full parse's verdict.
+TEST(SetLineTest, TheQuickCheckAgreesWithTheParseAtEveryPosition) {
+  std::string fLII = "AB1220261206143015";
+  for (int channel = 1; channel <= 16; ++channel) fLII += "," + testing::PaddedLine(SetFields(3, channel, true));
+  fLII += ", ";
+  for (const std::string& whole : {WholeLine(), fLII}) {
+    for (std::size_t position = 0; position < whole.size(); ++position) {
+      for (const char changed : {'x', ',', '7', '.', ' '}) {
+        std::string line = whole;
+        line[position] = changed;
+        ASSERT_EQ(CheckSetLine(line), ParseSetLine(line).damage) << position << " " << changed << " in " << line;
+      }
+    }
+  }
+}
+
 TEST(SetLineTest, TheIndexKeepsDamagedLinesAsRowsInFileOrder) {
   CaptureRun rig;
   std::string file;
