@@ -14,31 +14,31 @@ std::vector<PlotPoint> Decimate(const std::vector<PlotPoint>& points, double xFr
   if (first != points.begin()) --first;
   if (last != points.end()) ++last;
   const std::size_t count = static_cast<std::size_t>(last - first);
-  if (columns == 0 || count <= 4 * columns) return {first, last};
+  if (columns == 0 || count <= 2 * columns + 2) return {first, last};
 
   std::vector<PlotPoint> kept;
-  kept.reserve(4 * columns + 2);
+  kept.reserve(2 * columns + 4);
+  kept.push_back(*first);
   const double width = (xTo - xFrom) / static_cast<double>(columns);
-  auto begin = first;
-  while (begin != last) {
+  auto begin = first + 1;
+  const auto end = last - 1;
+  while (begin != end) {
     // The column of begin, and the points that fall in it.
     const double column = std::max(0.0, std::floor((begin->x - xFrom) / width));
     const double columnEnd = xFrom + (column + 1) * width;
-    auto end = begin;
+    auto next = begin;
     auto low = begin;
     auto high = begin;
-    while (end != last && (end->x < columnEnd || end == begin)) {
-      if (end->y < low->y) low = end;
-      if (end->y > high->y) high = end;
-      ++end;
+    while (next != end && (next->x < columnEnd || next == begin)) {
+      if (next->y < low->y) low = next;
+      if (next->y > high->y) high = next;
+      ++next;
     }
-    auto lastInColumn = std::prev(end);
-    std::vector<decltype(begin)> picks = {begin, low, high, lastInColumn};
-    std::sort(picks.begin(), picks.end());
-    picks.erase(std::unique(picks.begin(), picks.end()), picks.end());
-    for (const auto pick : picks) kept.push_back(*pick);
-    begin = end;
+    kept.push_back(*std::min(low, high));
+    if (low != high) kept.push_back(*std::max(low, high));
+    begin = next;
   }
+  kept.push_back(*end);
   return kept;
 }
 

@@ -92,7 +92,9 @@ void SetPlot::Show(PlotContent content) {
   for (const auto& [channel, points] : content_.channels) {
     auto* series = new QLineSeries();
     series->setName(QStringLiteral("Channel %1").arg(channel));
-    series->setColor(ChannelColour(channel));
+    // One pixel wide: wider lines are stroked with their joins worked out
+    // at every point, the larger part of a redraw.
+    series->setPen(QPen(ChannelColour(channel), 1));
     chart()->addSeries(series);
     series->attachAxis(xAxis_);
     series->attachAxis(yAxis_);
