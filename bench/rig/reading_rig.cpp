@@ -29,8 +29,7 @@ ReadingRig::ReadingRig() {
 }
 
 void ReadingRig::Process(const std::string& burst) {
-  port.pending = burst;
-  ProcessReading(context);
+  ProcessReading(context, burst);
 }
 
 std::string FliBurst(int channel, int readingNumber) {

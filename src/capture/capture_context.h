@@ -28,11 +28,12 @@ struct CaptureContext {
   const Clock& clock;
   ProgramHost& program;
 
-  // Set by EndRun when it ends the program; every event handler returns at
-  // once afterwards, so no further event is handled.
+  // Set when the capture ends (StopCapture); the event wiring hands no
+  // further event to a procedure (WhileRunning), so procedures may take the
+  // run as live.
   bool ended = false;
 
-  // The Text4 text whose unusable burst interval List2 has last named, so
+  // The interval text whose unusable burst interval List2 has last named, so
   // that it is named once and not at every comm event.
   std::optional<std::string> intervalNotedFor;
 
@@ -53,5 +54,14 @@ struct CaptureContext {
   // a good reading " again once the kept writes are made.
   bool indicatorShowsKeptSet = false;
 };
+
+// An event handler that runs procedure(context, the event's arguments...)
+// while the capture has not ended, and does nothing after.
+template <typename Procedure>
+auto WhileRunning(CaptureContext& context, Procedure procedure) {
+  return [&context, procedure](auto... arguments) {
+    if (!context.ended) procedure(context, arguments...);
+  };
+}
 
 }  // namespace tally

@@ -12,6 +12,7 @@
 #include "capture/set_record.h"
 #include "capture/status_indicator.h"
 #include "common/clock_text.h"
+#include "common/control_roles.h"
 #include "common/number_text.h"
 #include "common/positional_text.h"
 #include "common/safe_text.h"
@@ -48,7 +49,7 @@ std::string TakeLineIntoSet(CaptureContext& context, const ReadingLine& line, co
   context.surface.AppendList1(line.text);
   state.setLines += "," + line.text;
   std::string candidate = stamps.dateStamp + stamps.timeStamp + state.setLines;
-  context.surface.SetText(TextBox::Text2, std::to_string(state.lineCount));
+  context.surface.SetText(kLineCount, std::to_string(state.lineCount));
   state.shortLines += Left(line.text, kShortLineLength) + kLineEnd;
   state.lineStamps += LineStampEntry(context.clock.Now());
   if (state.lineCount == kUpdatePendingLine) ShowStatus(context, kGreen, " Update pending ... ");
@@ -76,21 +77,21 @@ void CompleteSet(CaptureContext& context, std::string candidate) {
   }
   state.lineCount = 0;
   ++state.obsCount;
-  context.surface.SetCaption(Caption::Label4, std::to_string(state.obsCount));
+  context.surface.SetCaption(kObsCount, std::to_string(state.obsCount));
   state.setLines.clear();
   state.shortLines.clear();
   state.lineStamps.clear();
   if (state.obsRemaining > 0) {
     state.obsRemaining -= 1;
-    context.surface.SetText(TextBox::Text3, DecimalText(state.obsRemaining));
+    context.surface.SetText(kObsWanted, DecimalText(state.obsRemaining));
   }
   context.program.Beep();
 }
 
-// Text3 as the count of the end command: no number gives 0, values are
+// Obs # as the count of the end command: no number gives 0, values are
 // clamped to 0..255, fractions go to the nearest whole (a half to even).
-int EndCount(const std::string& text3) {
-  double count = NumberFromText(text3);
+int EndCount(const std::string& obsWanted) {
+  double count = NumberFromText(obsWanted);
   if (count < 0) count = 0;
   if (count > kLargestEndCount) count = kLargestEndCount;
   return static_cast<int>(NearestWhole(count));
@@ -119,13 +120,7 @@ void EndProgram(CaptureContext& context) {
 
 }  // namespace
 
-void ProcessReading(CaptureContext& context) {
-  if (context.ended) return;
-  ProcessReading(context, context.port.Input());
-}
-
 void ProcessReading(CaptureContext& context, const std::string& burst) {
-  if (context.ended) return;
   CaptureState& state = context.state;
 
   RetryKeptWrites(context);
@@ -150,9 +145,8 @@ void ProcessReading(CaptureContext& context, const std::string& burst) {
 }
 
 void EndRun(CaptureContext& context) {
-  if (context.ended) return;
-  SendEndCommand(context, EndCount(context.surface.Text(TextBox::Text3)));
-  context.surface.SetText(TextBox::Text3, "0");
+  SendEndCommand(context, EndCount(context.surface.Text(kObsWanted)));
+  context.surface.SetText(kObsWanted, "0");
   if (context.state.obsRemaining < 1) EndProgram(context);
 }
 

@@ -7,14 +7,12 @@
 
 namespace tally {
 
-// Takes one burst from the port as the next line of the observation set in
-// progress; completes the set at its 16th line; ends the run when no sets
-// remain; checks the line's alarms last.
-void ProcessReading(CaptureContext& context);
-// The same for a burst already read from the port.
+// Takes one burst read from the port as the next line of the observation
+// set in progress; completes the set at its 16th line; ends the run when no
+// sets remain; checks the line's alarms last.
 void ProcessReading(CaptureContext& context, const std::string& burst);
 
-// Sends the end command with the count from Text3, sets Text3 to "0", and
+// Sends the end command with the count from Obs #, sets Obs # to "0", and
 // ends the program when obsRemaining is below 1.
 void EndRun(CaptureContext& context);
 

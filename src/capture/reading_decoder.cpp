@@ -9,6 +9,7 @@
 #include <string>
 #include <system_error>
 
+#include "common/control_roles.h"
 #include "common/file_io.h"
 #include "common/item_reader.h"
 
@@ -165,10 +166,10 @@ Outcome<ReadingLine> DecodeBurstText(CaptureContext& context, const std::string&
     readBack = Failure{FailureCode::FileWrite, error.what()};
   }
 
-  // The processor type and Label3 follow every burst, whatever becomes of it.
+  // The processor type and its caption follow every burst, whatever becomes of it.
   if (burst.size() > kShortBurstLength) state.processorType = ProcessorType::fLII;
   const bool eightFields = state.processorType == ProcessorType::fLII;
-  context.surface.SetCaption(Caption::Label3, eightFields ? "fLII" : "fLI");
+  context.surface.SetCaption(kProcessorType, eightFields ? "fLII" : "fLI");
 
   if (burst.empty()) return Failure{FailureCode::EmptyItem, "the burst is empty"};
   const int fieldCount = eightFields ? kMaxFields : 4;
@@ -178,11 +179,6 @@ Outcome<ReadingLine> DecodeBurstText(CaptureContext& context, const std::string&
   // directory does not take it. The same two copies are read in memory.
   ItemReader reader(readBack.ok() ? std::move(readBack).value() : scratch);
   return ReadFields(reader, fieldCount);
-}
-
-Outcome<ReadingLine> DecodeBurst(CaptureContext& context) {
-  const std::string burst = context.port.Input();
-  return DecodeBurstText(context, burst);
 }
 
 }  // namespace tally

@@ -13,16 +13,12 @@ namespace tally {
 // dateStamp and timeStamp from the clock, read once per processed burst.
 Stamps MakeStamps(const CaptureContext& context);
 
-// Reads all received text from the port, writes it twice to "cp.txt",
-// updates processorType and the Label3 caption, reads the fields back and
-// returns the line. A burst that cannot give a line (scratch file not
+// Writes a burst taken from the port twice to "cp.txt", updates
+// processorType and its caption, reads the fields back and returns the
+// line. A burst that cannot give a line (scratch file not
 // writable or readable, too few items, an empty item, an item that is not a
 // number) gives a Failure whose message says why; no exception escapes and
 // the raw burst stays in "cp.txt" whenever it could be written.
-Outcome<ReadingLine> DecodeBurst(CaptureContext& context);
-
-// The same decoding for a burst already taken from the port (DecodeBurst
-// reads the port, then calls this).
 Outcome<ReadingLine> DecodeBurstText(CaptureContext& context, const std::string& burst);
 
 // The text form of a field value: decimal text without the sign, plain

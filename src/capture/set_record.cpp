@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 
+#include "common/control_roles.h"
 #include "common/positional_text.h"
 
 namespace tally {
@@ -45,8 +46,8 @@ void BuildSetRecord(CaptureContext& context) {
     }
   }
 
-  // Up to four leading characters of Text1 over the marker.
-  Overwrite(sorted, 1, Left(context.surface.Text(TextBox::Text1), kMarkerLength));
+  // Up to four leading characters of the marker box over the marker.
+  Overwrite(sorted, 1, Left(context.surface.Text(kMarker), kMarkerLength));
 
   state.sortedRecord = std::move(sorted);
 }

@@ -6,7 +6,7 @@
 
 namespace tally {
 
-// Reads setRecord, processorType and the text of Text1; writes sortedRecord.
+// Reads setRecord, processorType and the marker box's text; writes sortedRecord.
 void BuildSetRecord(CaptureContext& context);
 
 }  // namespace tally

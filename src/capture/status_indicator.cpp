@@ -1,5 +1,7 @@
 #include "capture/status_indicator.h"
 
+#include "common/control_roles.h"
+
 namespace tally {
 
 void ShowStatus(CaptureContext& context, std::uint32_t colour, const std::string& message) {
@@ -8,7 +10,7 @@ void ShowStatus(CaptureContext& context, std::uint32_t colour, const std::string
 }
 
 void ShowStatusMessage(CaptureContext& context, const std::string& message) {
-  context.surface.SetCaption(Caption::Label1, message);
+  context.surface.SetCaption(kStatus, message);
   context.indicatorShowsKeptSet = message == kSetKeptMessage;
 }
 

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "capture/process_reading.h"
+#include "common/control_roles.h"
 #include "common/number_text.h"
 #include "common/safe_text.h"
 
@@ -11,18 +12,20 @@ namespace tally {
 
 namespace {
 
-std::int64_t TypedInterval(const std::string& text4) { return NearestWhole(NumberFromText(text4)); }
+std::int64_t TypedInterval(const std::string& intervalText) {
+  return NearestWhole(NumberFromText(intervalText));
+}
 
 // An interval that was not taken as typed is named in List2 once; the same
-// Text4 text is not named again at every comm event of the run.
-void NoteIntervalFallback(CaptureContext& context, const std::string& text4, int used) {
-  if (IsIntervalAsTyped(text4)) {
+// interval text is not named again at every comm event of the run.
+void NoteIntervalFallback(CaptureContext& context, const std::string& intervalText, int used) {
+  if (IsIntervalAsTyped(intervalText)) {
     context.intervalNotedFor.reset();
     return;
   }
-  if (context.intervalNotedFor == text4) return;
-  context.intervalNotedFor = text4;
-  context.surface.AppendList2("Interval \"" + SafeText(text4) + "\" cannot be used; " +
+  if (context.intervalNotedFor == intervalText) return;
+  context.intervalNotedFor = intervalText;
+  context.surface.AppendList2("Interval \"" + SafeText(intervalText) + "\" cannot be used; " +
                               std::to_string(used) + " ms used");
 }
 
@@ -34,7 +37,8 @@ void SyncTick(CaptureContext& context) {
 }
 
 // The tick's work on the burst that was waiting: the sync tick first,
-// ProcessReading after; tickCount raised after either.
+// ProcessReading after; tickCount raised after either, unless that burst
+// ended the run.
 void CloseBurst(CaptureContext& context, const std::string& burst) {
   context.timer.Disarm();
   if (context.state.tickCount > 0) {
@@ -48,38 +52,36 @@ void CloseBurst(CaptureContext& context, const std::string& burst) {
 
 }  // namespace
 
-int BurstInterval(const std::string& text4) {
-  const std::int64_t typed = TypedInterval(text4);
+int BurstInterval(const std::string& intervalText) {
+  const std::int64_t typed = TypedInterval(intervalText);
   if (typed < 1) return kDefaultBurstInterval;
   if (typed > kLongestBurstInterval) return kLongestBurstInterval;
   return static_cast<int>(typed);
 }
 
-bool IsIntervalAsTyped(const std::string& text4) {
-  const std::int64_t typed = TypedInterval(text4);
+bool IsIntervalAsTyped(const std::string& intervalText) {
+  const std::int64_t typed = TypedInterval(intervalText);
   return typed >= 1 && typed <= kLongestBurstInterval;
 }
 
 void OnCommEvent(CaptureContext& context) {
-  if (context.ended) return;
   // The event loop was busy (a long repaint, a slow disk) past the quiet
   // interval and this receive event is handled before the tick: the burst
   // that was waiting is closed first, as the tick would have closed it, and
   // what arrived since starts the next burst.
   if (const std::optional<Moment> ranOut = context.timer.OverdueSince()) {
     CloseBurst(context, context.port.InputArrivedBefore(*ranOut));
-    if (context.ended) return;
+    if (context.ended) return;  // that burst was the run's last
   }
-  const std::string text4 = context.surface.Text(TextBox::Text4);
-  const int interval = BurstInterval(text4);
-  NoteIntervalFallback(context, text4, interval);
+  const std::string intervalText = context.surface.Text(kInterval);
+  const int interval = BurstInterval(intervalText);
+  NoteIntervalFallback(context, intervalText, interval);
   context.timer.SetInterval(interval);
   context.timer.Arm();
-  context.state.obsRemaining = NumberFromText(context.surface.Text(TextBox::Text3));
+  context.state.obsRemaining = NumberFromText(context.surface.Text(kObsWanted));
 }
 
 void OnBurstTimer(CaptureContext& context) {
-  if (context.ended) return;
   CloseBurst(context, context.port.Input());
 }
 

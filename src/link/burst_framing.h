@@ -9,29 +9,30 @@
 
 namespace tally {
 
-// The interval used when Text4 gives no whole number of at least 1 ms
-// (empty, not a number, 0 or negative): the window's initial "2000".
+// The interval used when the interval box gives no whole number of at
+// least 1 ms (empty, not a number, 0 or negative): the window's initial
+// "2000".
 inline constexpr int kDefaultBurstInterval = 2000;
 // The longest interval the burst timer takes, in milliseconds.
 inline constexpr int kLongestBurstInterval = INT_MAX;
 
-// OnComm: interval from Text4, timer (re)armed, obsRemaining from Text3.
-// When the countdown had already run out before the event was handled, the
-// burst that was waiting (what arrived before that moment) is closed first,
-// as the tick would have closed it.
+// OnComm: interval from the interval box, timer (re)armed, obsRemaining
+// from Obs #. When the countdown had already run out before the event was
+// handled, the burst that was waiting (what arrived before that moment) is
+// closed first, as the tick would have closed it.
 void OnCommEvent(CaptureContext& context);
 
 // Timer1 tick: disarm; the sync tick first, ProcessReading after; tickCount
 // raised after either.
 void OnBurstTimer(CaptureContext& context);
 
-// The interval the burst timer is given for a Text4 text: the nearest whole
-// number of milliseconds (a half to even); below 1 the default interval,
-// beyond the timer's range its longest interval.
-int BurstInterval(const std::string& text4);
+// The interval the burst timer is given for the interval box's text: the
+// nearest whole number of milliseconds (a half to even); below 1 the
+// default interval, beyond the timer's range its longest interval.
+int BurstInterval(const std::string& intervalText);
 
-// Whether BurstInterval takes the Text4 text as typed (false when it falls
-// back to the default or to the longest interval).
-bool IsIntervalAsTyped(const std::string& text4);
+// Whether BurstInterval takes the interval box's text as typed (false when
+// it falls back to the default or to the longest interval).
+bool IsIntervalAsTyped(const std::string& intervalText);
 
 }  // namespace tally

@@ -5,7 +5,6 @@
 namespace tally {
 
 void OnLinkChange(CaptureContext& context, bool /*up*/, const std::string& why) {
-  if (context.ended) return;
   // The port's own text already says whether the link went or came back;
   // the alarm and status list gets it with the time it happened.
   context.surface.AppendList2(ClockTime(context.clock.Now()) + " " + why);

@@ -29,7 +29,6 @@ void ReportPortNotOpen(CaptureContext& context, int number, const Failure& failu
 }  // namespace
 
 void OnPortButton(CaptureContext& context, int number) {
-  if (context.ended) return;
   if (number < kFirstPort || number > kLastPort) return;
   SelectDataDirectory(context);
   PrepareLink(context);
@@ -39,7 +38,6 @@ void OnPortButton(CaptureContext& context, int number) {
 }
 
 void PrepareLink(CaptureContext& context) {
-  if (context.ended) return;
   if (context.port.IsOpen()) context.port.Close();
   const Status applied = context.port.SetSettings(kLineSettings);
   if (!applied.ok()) context.surface.AppendList2(applied.failure().message);

@@ -6,6 +6,7 @@
 #include "capture/data_file_writes.h"
 #include "capture/journal_folder.h"
 #include "capture/process_reading.h"
+#include "common/control_roles.h"
 #include "link/event_wiring.h"
 #include "link/port_devices.h"
 #include "link/port_selection.h"
@@ -38,8 +39,8 @@ CaptureService::CaptureService(const ServiceSettings& settings, const LogWriter&
   if (!settings_.device.empty()) {
     setenv(("TALLY77_COM" + std::to_string(settings_.portNumber)).c_str(), settings_.device.c_str(), 1);
   }
-  surface_.SetText(TextBox::Text3, settings_.sets.value_or(kSetsWithoutEnd));
-  surface_.SetText(TextBox::Text4, settings_.interval);
+  surface_.SetText(kObsWanted, settings_.sets.value_or(kSetsWithoutEnd));
+  surface_.SetText(kInterval, settings_.interval);
   surface_.OnPortEvent([this](EntryEvent event) { OnPortEvent(event); });
   surface_.OnSetCompleted(
       [this](const std::string& number, bool written) { OnSetCompleted(number, written); });
@@ -66,10 +67,10 @@ void CaptureService::Start() {
 }
 
 bool CaptureService::WriteDefaultSupportFiles() {
-  surface_.SetText(TextBox::Text3, "");
-  surface_.SetText(TextBox::Text2, "");
+  surface_.SetText(kObsWanted, "");
+  surface_.SetText(kLineCount, "");
   OnInitCommand(context_);
-  return surface_.Text(TextBox::Text2).empty();
+  return surface_.Text(kLineCount).empty();
 }
 
 void CaptureService::TryOpenAgain() {

@@ -26,7 +26,7 @@ struct EntryMeaning {
 // support file that could not be written is an error; anything else is news.
 EntryMeaning MeaningOfStatusEntry(const std::string& entry);
 
-// A Text2 text: the lines counted so far are not logged, a support file
+// A text of the line count box: the lines counted so far are not logged, a support file
 // problem is an error.
 bool IsSupportFileProblem(const std::string& text2);
 

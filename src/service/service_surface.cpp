@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "common/control_roles.h"
+
 namespace tally {
 
 namespace {
@@ -32,20 +34,20 @@ std::string ServiceSurface::Text(TextBox box) const { return texts_[static_cast<
 
 void ServiceSurface::SetText(TextBox box, const std::string& text) {
   texts_[static_cast<std::size_t>(box)] = text;
-  if (box == TextBox::Text2 && IsSupportFileProblem(text)) log_.Error(text);
+  if (box == kLineCount && IsSupportFileProblem(text)) log_.Error(text);
 }
 
 void ServiceSurface::SetCaption(Caption label, const std::string& caption) {
   std::string& shown = captions_[static_cast<std::size_t>(label)];
   const bool changed = shown != caption;
   shown = caption;
-  if (label == Caption::Label1 && changed) {
+  if (label == kStatus && changed) {
     log_.Write(caption == kSetKeptCaption ? LogPriority::Warning : LogPriority::Info,
                "Status: " + caption);
   }
-  // Label4 counts the completed sets: it is set once for every set.
-  if (label == Caption::Label4 && onSetCompleted_) {
-    onSetCompleted_(caption, captions_[static_cast<std::size_t>(Caption::Label1)] != kSetKeptCaption);
+  // The Obs counter is set once for every completed set.
+  if (label == kObsCount && onSetCompleted_) {
+    onSetCompleted_(caption, captions_[static_cast<std::size_t>(kStatus)] != kSetKeptCaption);
   }
 }
 

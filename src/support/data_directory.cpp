@@ -1,5 +1,6 @@
 #include "support/data_directory.h"
 
+#include "common/control_roles.h"
 #include "common/path_text.h"
 #include "common/positional_text.h"
 
@@ -27,7 +28,7 @@ std::string MarkerOf(const std::string& dataPath) {
 void SelectDataDirectory(CaptureContext& context) {
   CaptureState& state = context.state;
   state.dataPath = DirectoryWithSeparator(context.surface.DirectoryPath());
-  context.surface.SetText(TextBox::Text1, MarkerOf(state.dataPath));
+  context.surface.SetText(kMarker, MarkerOf(state.dataPath));
   state.processorType = ProcessorType::fLI;
 }
 

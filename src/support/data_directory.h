@@ -17,7 +17,7 @@ std::string DirectoryWithSeparator(const std::string& path);
 std::string MarkerOf(const std::string& dataPath);
 
 // dataPath from the directory list (ending in the path separator), the
-// marker into Text1, processorType back to fLI.
+// marker into the marker box, processorType back to fLI.
 void SelectDataDirectory(CaptureContext& context);
 
 // Drive1 change: the directory list follows the chosen drive. A drive that

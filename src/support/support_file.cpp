@@ -1,5 +1,6 @@
 #include "support/support_file.h"
 
+#include "common/control_roles.h"
 #include "common/file_io.h"
 
 namespace tally {
@@ -9,7 +10,7 @@ std::string SupportFilePath(const CaptureState& state, const std::string& name) 
 }
 
 void ShowReadProblem(CaptureContext& context, const std::string& name) {
-  context.surface.SetText(TextBox::Text2, "Problem with file " + name);
+  context.surface.SetText(kLineCount, "Problem with file " + name);
 }
 
 void WriteSupportFile(CaptureContext& context, const std::string& name,
@@ -18,7 +19,7 @@ void WriteSupportFile(CaptureContext& context, const std::string& name,
   // never leaves a half-written support file behind.
   const Status written =
       ReplaceFile(SupportFilePath(context.state, name), content, Durability::Flushed);
-  if (!written.ok()) context.surface.SetText(TextBox::Text2, "Problem creating file " + name);
+  if (!written.ok()) context.surface.SetText(kLineCount, "Problem creating file " + name);
 }
 
 }  // namespace tally

@@ -16,10 +16,10 @@ inline constexpr std::size_t kSupportFileReadLimit = 64 * 1024;
 // dataPath followed directly by the file name.
 std::string SupportFilePath(const CaptureState& state, const std::string& name);
 
-// "Problem with file <name>" in Text2, replacing what it showed.
+// "Problem with file <name>" in the line count box, replacing what it showed.
 void ShowReadProblem(CaptureContext& context, const std::string& name);
 
-// Replaces the file with content; on failure Text2 shows
+// Replaces the file with content; on failure the line count box shows
 // "Problem creating file <name>". The caller is not told.
 void WriteSupportFile(CaptureContext& context, const std::string& name,
                       const std::string& content);

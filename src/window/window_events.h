@@ -11,8 +11,4 @@ class Form1;
 
 void ConnectWindowEvents(Form1& window, CaptureContext& context);
 
-// The operator closes the window: the program ends at once. Nothing is sent
-// to the processor, nothing is written, and the port is released.
-void OnWindowClose(CaptureContext& context);
-
 }  // namespace tally

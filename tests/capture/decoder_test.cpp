@@ -114,14 +114,6 @@ TEST_F(ReadingDecoderTest, FieldValuesAndTextsOfAnFLILine) {
   }
 }
 
-TEST_F(ReadingDecoderTest, DecodeBurstTakesAllReceivedTextFromThePort) {
-  rig.port.Hold("1,5,20,300");
-  const Outcome<ReadingLine> line = DecodeBurst(rig.context);
-  ASSERT_TRUE(line.ok()) << line.failure().message;
-  EXPECT_EQ(line.value().text, "01,005,00020,00300");
-  EXPECT_EQ(rig.port.pending(), "");
-}
-
 // --- The scratch file --------------------------------------------------------
 
 TEST_F(ReadingDecoderTest, ScratchFileHoldsTheBurstTwiceWithCrLf) {

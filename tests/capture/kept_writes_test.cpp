@@ -29,8 +29,8 @@ const char* const kSetFiles[] = {"fl.db1", "ct.cap", "usage.cap", "ferro2.cap"};
 // Sixteen lines of one set, channel order reversed so the record is sorted.
 void CaptureSet(CaptureRun& rig, int valueBase) {
   for (int channel = 16; channel >= 1; --channel) {
-    rig.port.Hold(std::to_string(channel) + "," + std::to_string(valueBase + channel) + ",20,300");
-    ProcessReading(rig.context);
+    ProcessReading(rig.context,
+                   std::to_string(channel) + "," + std::to_string(valueBase + channel) + ",20,300");
     rig.time.Advance(1000);
   }
 }

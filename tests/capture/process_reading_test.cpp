@@ -22,10 +22,7 @@ class ProcessReadingTest : public ::testing::Test {
  protected:
   void SetObsRemaining(double sets) { rig.context.state.obsRemaining = sets; }
 
-  void Process(const std::string& burst) {
-    rig.port.Hold(burst);
-    ProcessReading(rig.context);
-  }
+  void Process(const std::string& burst) { ProcessReading(rig.context, burst); }
   // Lines for channels first..first+count-1 (channels wrap after 16).
   void ProcessLines(int count, int first = 1) {
     for (int i = 0; i < count; ++i) Process(CaptureRun::BurstFor((first + i - 1) % 16 + 1));
@@ -113,8 +110,7 @@ TEST(ProcessReadingClockTest, LineStampsReadTheClockAgainAndTheRecordCarriesTheL
   CaptureContext& context = rig.context;
   context.state.obsRemaining = 2;
   for (int channel = 1; channel <= 16; ++channel) {
-    rig.port.Hold(CaptureRun::BurstFor(channel));
-    ProcessReading(context);
+    ProcessReading(context, CaptureRun::BurstFor(channel));
   }
   // Two readings per line: the stamps (even seconds), then the entry (odd).
   std::string entries;
@@ -268,12 +264,8 @@ TEST(RejectedBurstRunTest, RejectedBurstLeavesTheSetAsIfItHadNeverCome) {
   for (CaptureRun* rig : {&clean, &interrupted}) {
     rig->context.state.obsRemaining = 3;
     for (int channel = 1; channel <= 20; ++channel) {
-      if (rig == &interrupted && channel == 9) {
-        rig->port.Hold("not,a,reading");
-        ProcessReading(rig->context);
-      }
-      rig->port.Hold(CaptureRun::BurstFor((channel - 1) % 16 + 1));
-      ProcessReading(rig->context);
+      if (rig == &interrupted && channel == 9) ProcessReading(rig->context, "not,a,reading");
+      ProcessReading(rig->context, CaptureRun::BurstFor((channel - 1) % 16 + 1));
     }
   }
   for (const char* name : {"fl.db1", "ct.cap", "usage.cap", "ferro2.cap"}) {
@@ -353,24 +345,6 @@ TEST(EndRunTest, ClosedPortWritesNothingAndTheRunStillEnds) {
   EXPECT_TRUE(rig.surface.list2.empty());
   EXPECT_EQ(rig.surface.Text(TextBox::Text3), "0");
   EXPECT_EQ(rig.program.ends, 1);
-}
-
-TEST(EndRunTest, NothingHappensOnceTheRunHasEnded) {
-  CaptureRun rig;
-  rig.port.open = true;
-  EndRun(rig.context);
-  const auto portLog = rig.port.log;
-  const auto surfaceLog = rig.surface.log;
-
-  rig.port.open = true;  // even a port that claims to be open again
-  rig.port.Hold(CaptureRun::BurstFor(1));
-  EndRun(rig.context);
-  ProcessReading(rig.context);
-
-  EXPECT_EQ(rig.port.log, portLog);
-  EXPECT_EQ(rig.surface.log, surfaceLog);
-  EXPECT_EQ(rig.program.ends, 1);
-  EXPECT_EQ(rig.port.pending(), CaptureRun::BurstFor(1));
 }
 
 }  // namespace

@@ -149,11 +149,11 @@ TEST_F(CaptureRunTest, NoEventIsHandledAfterTheEnd) {
   const auto surfaceLog = run.surface.log;
   const int armings = run.time.armings;
 
+  // The port's and the timer's events; the window's buttons are held back
+  // by the window's own wiring.
   run.port.Receive(CaptureRun::BurstFor(1));
   run.time.Advance(10000);
-  run.PressPort(2);
   run.port.ReportLink(false, "Com1 lost");
-  EndRun(run.context);
 
   EXPECT_EQ(run.time.armings, armings);
   EXPECT_EQ(run.port.log, portLog);

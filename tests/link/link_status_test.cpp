@@ -32,12 +32,5 @@ TEST(LinkStatus, TouchesNothingOfTheRun) {
   EXPECT_FALSE(rig.surface.indicatorColour.has_value());
 }
 
-TEST(LinkStatus, NothingIsShownAfterTheRunEnded) {
-  testing::CaptureRun rig;
-  rig.context.ended = true;
-  OnLinkChange(rig.context, false, "Com1 (/dev/pts/3) lost: hung up; reopening every 3 s");
-  EXPECT_TRUE(rig.surface.list2.empty());
-}
-
 }  // namespace
 }  // namespace tally
