@@ -4,9 +4,9 @@
 # 50 forwarders at once. Output and timings go to <build>/bench-results/.
 # Usage: bash bench/run-forward.sh [build directory] [sets] [followed sets]
 #   defaults: build-bench, 1000000 sets, 200 followed sets
-# The backfill of 1,000,000 sets writes a 326 MB fl.db1 and about 3 GB of
-# CSV under /tmp, and the cluster holds about 10 GB while it runs (all
-# removed at the end); on 2 shared cores it takes 30 to 45 minutes.
+# The backfill of 1,000,000 sets writes a 326 MB fl.db1 and 1.6 GB of CSV
+# under /tmp, and the cluster holds several GB while it runs (all removed
+# at the end); on 2 shared cores it took 50 minutes with the load test.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build-bench}"
