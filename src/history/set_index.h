@@ -41,8 +41,8 @@ class SetIndex {
   // it shrank or was replaced. Indexes nothing by itself.
   FileChange Follow();
   // Indexes up to about byteBudget more bytes; true when all bytes of the
-  // file as last followed are indexed (or a read failed: what could be read
-  // is indexed, and the next Follow tries again).
+  // file as last followed are indexed, or a read failed (what could be read
+  // is indexed; a later call reads on from there).
   bool IndexSome(std::uint64_t byteBudget);
   // Follow, then index everything.
   FileChange IndexAll();
