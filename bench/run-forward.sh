@@ -14,11 +14,8 @@ sets="${2:-1000000}"
 followed="${3:-200}"
 out="$build/bench-results"
 
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DTALLY77_BUILD_BENCHMARKS=ON >/dev/null
-cmake --build "$build" --target forward_bench forward_test -j"$(nproc)"
-mkdir -p "$out"
-
-echo "Commit $(git rev-parse --short HEAD), $(nproc) cores, started $(date -u +%FT%TZ)"
+source bench/release-build.sh
+release_build "$build" forward_bench forward_test
 echo "Load before: $(cut -d' ' -f1-3 /proc/loadavg)"
 "$build/bench/forward_bench" "$sets" "$followed" | tee "$out/forward.txt"
 echo "Load after the backfill and following: $(cut -d' ' -f1-3 /proc/loadavg)"

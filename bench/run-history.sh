@@ -14,12 +14,9 @@ runs="${2:-3}"
 megabytes="${3:-1024}"
 out="$build/bench-results"
 
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DTALLY77_BUILD_BENCHMARKS=ON >/dev/null
-cmake --build "$build" --target history_bench -j"$(nproc)"
-mkdir -p "$out"
+source bench/release-build.sh
+release_build "$build" history_bench
 export QT_QPA_PLATFORM=offscreen
-
-echo "Commit $(git rev-parse --short HEAD), $(nproc) cores, started $(date -u +%FT%TZ)"
 for run in $(seq "$runs"); do
   echo "== run $run, load $(cut -d' ' -f1-3 /proc/loadavg)"
   nice -n "${TALLY77_BENCH_NICE:-10}" "$build/bench/history_bench" "$megabytes" 2>/dev/null |
