@@ -16,6 +16,7 @@
 #include <string>
 
 #include "gui/list_entries.h"
+#include "gui/widget_bench_main.h"
 #include "rig/latency_samples.h"
 #include "rig/process_figures.h"
 #include "window/entry_list_view.h"
@@ -182,33 +183,15 @@ void List1AppendWithRepaint(benchmark::State& state) {
 
 void RegisterListBenchmarks() {
   const auto batches = static_cast<benchmark::IterationCount>((ListEntries() + kBatch - 1) / kBatch);
-  benchmark::RegisterBenchmark("List1Append/fLI_lines", List1Append, false)
-      ->Iterations(batches)
-      ->UseManualTime()
-      ->Unit(benchmark::kMicrosecond);
-  benchmark::RegisterBenchmark("List1Append/fLII_lines", List1Append, true)
-      ->Iterations(batches)
-      ->UseManualTime()
-      ->Unit(benchmark::kMicrosecond);
-  benchmark::RegisterBenchmark("List1ScrollToEndRepaint", List1ScrollToEndRepaint)
-      ->UseManualTime()
-      ->Unit(benchmark::kMillisecond);
-  benchmark::RegisterBenchmark("List1AppendWithRepaint", List1AppendWithRepaint)
-      ->Iterations(kAppendsWithRepaint)
-      ->UseManualTime()
-      ->Unit(benchmark::kMicrosecond);
+  RegisterSelfTimed("List1Append/fLI_lines", benchmark::kMicrosecond, batches, List1Append, false);
+  RegisterSelfTimed("List1Append/fLII_lines", benchmark::kMicrosecond, batches, List1Append, true);
+  RegisterSelfTimed("List1ScrollToEndRepaint", benchmark::kMillisecond, 0, List1ScrollToEndRepaint);
+  RegisterSelfTimed("List1AppendWithRepaint", benchmark::kMicrosecond, kAppendsWithRepaint, List1AppendWithRepaint);
 }
 
 }  // namespace
 }  // namespace tally::bench
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication application(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  tally::bench::RegisterListBenchmarks();
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return tally::bench::RunWidgetBenchmarks(argc, argv, tally::bench::RegisterListBenchmarks);
 }

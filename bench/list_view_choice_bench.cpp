@@ -24,6 +24,7 @@
 #include <string>
 
 #include "gui/list_entries.h"
+#include "gui/widget_bench_main.h"
 #include "rig/latency_samples.h"
 #include "rig/process_figures.h"
 #include "window/entry_list_model.h"
@@ -175,24 +176,14 @@ void ListBoxChoice(benchmark::State& state) {
   state.counters["run_append_max_us"] = runs.Max();
 }
 
+void RegisterListBoxChoice() {
+  RegisterSelfTimed("ListBoxChoice/EntryListView", benchmark::kMillisecond, 1, ListBoxChoice<PresentListBox>);
+  RegisterSelfTimed("ListBoxChoice/QListView_uniform", benchmark::kMillisecond, 1, ListBoxChoice<UniformListView>);
+}
+
 }  // namespace
 }  // namespace tally::bench
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication application(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  using namespace tally::bench;
-  benchmark::RegisterBenchmark("ListBoxChoice/EntryListView", ListBoxChoice<PresentListBox>)
-      ->Iterations(1)
-      ->UseManualTime()
-      ->Unit(benchmark::kMillisecond);
-  benchmark::RegisterBenchmark("ListBoxChoice/QListView_uniform", ListBoxChoice<UniformListView>)
-      ->Iterations(1)
-      ->UseManualTime()
-      ->Unit(benchmark::kMillisecond);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return tally::bench::RunWidgetBenchmarks(argc, argv, tally::bench::RegisterListBoxChoice);
 }
