@@ -24,7 +24,7 @@
 #include "link/qt/qt_serial_port.h"
 #include "rig/latency_samples.h"
 #include "rig/process_figures.h"
-#include "rig/pty_pair.h"
+#include "doubles/pty_peer.h"
 #include "rig/reading_rig.h"
 
 namespace tally::bench {
@@ -62,7 +62,7 @@ struct FramingRun {
     // The rig's data directory, channel table and counts, so that the
     // readings go there and not to the working directory.
     context.state = rig.context.state;
-    ::setenv("TALLY77_COM1", pty.portPath().c_str(), 1);
+    ::setenv("TALLY77_COM1", pty.path().c_str(), 1);
     port.SetPortNumber(1);
     if (!port.SetSettings("300,N,8,1").ok() || !port.Open().ok()) throw std::runtime_error("Com1 did not open");
     ConnectCaptureEvents(context);
@@ -98,7 +98,7 @@ struct FramingRun {
     return static_cast<double>(timer.lastTick - lastWritten) / 1e3 - interval;
   }
 
-  PtyPair pty;
+  tally::testing::PtyPeer pty{"", true};  // the port's end held open between opens
   ReadingRig rig;  // data directory, channel table, window texts
   QtSerialPort port;
   NotedBurstTimer timer;

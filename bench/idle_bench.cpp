@@ -15,7 +15,7 @@
 #include "window/entry_list_view.h"
 #include "rig/bench_data_dir.h"
 #include "rig/process_figures.h"
-#include "rig/pty_pair.h"
+#include "doubles/pty_peer.h"
 
 namespace {
 
@@ -47,13 +47,13 @@ int main(int argc, char* argv[]) {
   try {
     PreferOffscreenPlatform();
     QApplication application(argc, argv);
-    PtyPair pty;
-    ::setenv("TALLY77_COM1", pty.portPath().c_str(), 1);
+    tally::testing::PtyPeer pty{"", true};  // the port's end held open between opens
+    ::setenv("TALLY77_COM1", pty.path().c_str(), 1);
     BenchDataDir dir;
     CaptureProgram program;
     program.window.show();
     if (!program.OpenPort(dir.path(), 1)) {
-      std::fprintf(stderr, "idle_bench: Com1 (%s) did not open: %s\n", pty.portPath().c_str(),
+      std::fprintf(stderr, "idle_bench: Com1 (%s) did not open: %s\n", pty.path().c_str(),
                    program.window.Text(tally::TextBox::Text2).c_str());
       return 1;
     }

@@ -20,7 +20,7 @@
 #include "rig/bench_data_dir.h"
 #include "rig/latency_samples.h"
 #include "rig/process_figures.h"
-#include "rig/pty_pair.h"
+#include "doubles/pty_peer.h"
 #include "support/bill_template.h"
 #include "support/channel_table_file.h"
 #include "support/rate_file.h"
@@ -119,12 +119,12 @@ void PrepareDataDir(const tally::bench::BenchDataDir& dir) {
 // A data directory with the default support files, and the program
 // started on a new pseudo-terminal with its port open.
 struct OpenCapture {
-  OpenCapture() : capture(pty.portPath(), Prepared(dir)) { capture.WaitFor(") open"); }
+  OpenCapture() : capture(pty.path(), Prepared(dir)) { capture.WaitFor(") open"); }
   static std::string Prepared(const tally::bench::BenchDataDir& dir) {
     PrepareDataDir(dir);
     return dir.path();
   }
-  tally::bench::PtyPair pty;
+  tally::testing::PtyPeer pty{"", true};  // the port's end held open between opens
   tally::bench::BenchDataDir dir;
   Capture capture;
 };
@@ -166,7 +166,7 @@ void Idle(double seconds) {
 void LongRun(long sets) {
   OpenCapture started;
   Capture& capture = started.capture;
-  tally::bench::PtyPair& pty = started.pty;
+  tally::testing::PtyPeer& pty = started.pty;
   pty.Write("sync");
   capture.WaitFor("sync ");
   const long early = sets < 1000 ? sets / 10 : 1000;

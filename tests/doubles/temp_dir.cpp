@@ -10,19 +10,21 @@
 
 namespace tally::testing {
 
-TempDir::TempDir() {
+TempDir::TempDir() : TempDir(std::filesystem::temp_directory_path().string()) {}
+
+TempDir::TempDir(const std::string& base) {
   namespace fs = std::filesystem;
   std::random_device seed;
   std::mt19937_64 random(seed());
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const fs::path candidate = fs::temp_directory_path() / ("tally77-test-" + std::to_string(random()));
+    const fs::path candidate = fs::path(base) / ("tally77-test-" + std::to_string(random()));
     std::error_code error;
     if (fs::create_directory(candidate, error)) {
       path_ = candidate.string();
       return;
     }
   }
-  throw std::runtime_error("cannot create a temporary directory");
+  throw std::runtime_error("cannot create a temporary directory in " + base);
 }
 
 TempDir::~TempDir() {

@@ -1,5 +1,5 @@
 #pragma once
-// A fresh data directory for one test, removed afterwards.
+// A fresh data directory for one test or benchmark, removed afterwards.
 
 #include <string>
 
@@ -8,6 +8,8 @@ namespace tally::testing {
 class TempDir {
  public:
   TempDir();
+  // One made in base instead of the system's temporary directory.
+  explicit TempDir(const std::string& base);
   ~TempDir();
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;

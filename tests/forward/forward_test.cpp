@@ -15,7 +15,7 @@
 #include <signal.h>
 #include <sys/wait.h>
 
-#include "link/qt/pty_peer.h"
+#include "link/qt/event_loop.h"
 #include "link/qt/sim_process.h"
 #include "service/service_process.h"
 #endif

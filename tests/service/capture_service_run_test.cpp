@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "doubles/capture_run.h"
-#include "link/qt/pty_peer.h"
+#include "link/qt/event_loop.h"
 #include "link/qt/real_link_core.h"
 #include "link/qt/sim_process.h"
 #include "service/service_notifier.h"

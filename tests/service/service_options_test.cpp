@@ -6,7 +6,7 @@
 #include <QDir>
 
 #include "doubles/temp_dir.h"
-#include "link/qt/pty_peer.h"
+#include "link/qt/event_loop.h"
 #include "service/data_directory_check.h"
 #include "service/exit_codes.h"
 #include "service/service_options.h"

@@ -8,7 +8,7 @@
 #include <QUuid>
 #include <sstream>
 
-#include "link/qt/pty_peer.h"
+#include "link/qt/event_loop.h"
 
 namespace tally::testing {
 

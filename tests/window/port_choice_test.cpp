@@ -16,7 +16,7 @@
 #include <sstream>
 
 #include "doubles/temp_dir.h"
-#include "link/qt/pty_peer.h"
+#include "link/qt/event_loop.h"
 #include "link/qt/qt_serial_port.h"
 #include "window/command_line.h"
 #include "window/directory_list.h"

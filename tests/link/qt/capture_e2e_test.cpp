@@ -15,7 +15,7 @@
 
 #include "doubles/capture_run.h"
 #include "link/burst_framing.h"
-#include "link/qt/pty_peer.h"
+#include "link/qt/event_loop.h"
 #include "link/qt/real_link_core.h"
 #include "link/qt/sim_process.h"
 

@@ -4,7 +4,7 @@
 
 #include <QElapsedTimer>
 
-#include "link/qt/pty_peer.h"
+#include "link/qt/event_loop.h"
 
 namespace tally {
 namespace {

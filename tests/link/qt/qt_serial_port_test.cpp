@@ -10,7 +10,7 @@
 
 #include "doubles/result_checks.h"
 #include "doubles/temp_dir.h"
-#include "link/qt/pty_peer.h"
+#include "link/qt/event_loop.h"
 
 namespace tally {
 namespace {
@@ -97,7 +97,7 @@ TEST_F(QtSerialPortTest, EveryByteValueTravelsBothWaysInOrder) {
   for (int code = 0; code < 256; ++code) all += static_cast<char>(code);
 
   ASSERT_TRUE(testing::IsOk(port.Output(all)));
-  ASSERT_TRUE(peer.WaitForBytes(all.size(), kPatience));
+  ASSERT_TRUE(testing::WaitForBytes(peer, all.size(), kPatience));
   EXPECT_EQ(peer.Received(), all);
 
   peer.Write(all);
@@ -124,7 +124,7 @@ TEST_F(QtSerialPortTest, CloseRightAfterAWriteDeliversEveryByte) {
   ASSERT_TRUE(testing::IsOk(port.Output(end)));
   port.Close();  // no event loop ran in between: everything sat in Qt's buffer
   EXPECT_FALSE(port.IsOpen());
-  ASSERT_TRUE(peer.WaitForBytes(bulk.size() + end.size(), kPatience));
+  ASSERT_TRUE(testing::WaitForBytes(peer, bulk.size() + end.size(), kPatience));
   EXPECT_EQ(peer.Received(), bulk + end);
 }
 
@@ -144,7 +144,7 @@ TEST_F(QtSerialPortTest, NoReceiveEventRunsInsideTheDrainOnClose) {
   port.Close();
   closing = false;
   EXPECT_EQ(insideClose, 0);
-  ASSERT_TRUE(peer.WaitForBytes(2000, kPatience));
+  ASSERT_TRUE(testing::WaitForBytes(peer, 2000, kPatience));
 }
 
 TEST_F(QtSerialPortTest, WritesWhileClosedFailQuietly) {

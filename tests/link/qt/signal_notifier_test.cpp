@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "link/qt/pty_peer.h"
+#include "link/qt/event_loop.h"
 #include "link/qt/signal_notifier.h"
 
 namespace tally {

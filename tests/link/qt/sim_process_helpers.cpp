@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "link/qt/pty_peer.h"
+#include "link/qt/event_loop.h"
 
 namespace tally::testing {
 
