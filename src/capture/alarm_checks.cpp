@@ -43,8 +43,7 @@ void LogAlarm(CaptureContext& context, const std::string& alarmText) {
                           Durability::Flushed};
   const Status logged = WriteOrKeep(context, {line});
   if (logged.ok()) return;
-  if (context.alarmLogFailing) return;
-  context.alarmLogFailing = true;
+  if (!context.notices.SayOnce(Notice::AlarmLogFailing)) return;
   context.surface.AppendList2("Alarm log not written: " + logged.failure().message);
 }
 

@@ -3,11 +3,9 @@
 // outside world it talks to (window surface, serial port, burst timer,
 // clock, program host).
 
-#include <optional>
-#include <string>
-
 #include "capture/capture_state.h"
 #include "capture/kept_writes.h"
+#include "capture/notices.h"
 #include "common/burst_timer.h"
 #include "common/clock.h"
 #include "common/program_host.h"
@@ -33,26 +31,15 @@ struct CaptureContext {
   // run as live.
   bool ended = false;
 
-  // The interval text whose unusable burst interval List2 has last named, so
-  // that it is named once and not at every comm event.
-  std::optional<std::string> intervalNotedFor;
-
   // Writes of the set files and the alarm log that the data directory did
   // not take, waiting to be made in order (see data_file_writes.h).
   KeptWrites keptWrites;
 
-  // The alarm log could not be written at the last alarm. Its failure is
-  // shown once in List2 and again only after a write has worked in between.
-  bool alarmLogFailing = false;
-
-  // The scratch file could not be written or read at the last burst; shown
-  // once in List2 while it lasts.
-  bool scratchFailing = false;
-
-  // The status indicator says a completed set is kept, not yet written
-  // (kept up to date by status_indicator.h); only then does it say "We have
-  // a good reading " again once the kept writes are made.
-  bool indicatorShowsKeptSet = false;
+  // What List2 says once while it lasts (an unusable interval, a failing
+  // scratch file or alarm log), and whether the status indicator says a
+  // completed set is kept: only then does it say "We have a good reading "
+  // again once the kept writes are made.
+  Notices notices;
 };
 
 // An event handler that runs procedure(context, the event's arguments...)

@@ -27,8 +27,8 @@ std::string Joined(const std::vector<std::string>& names) {
 // indicator that said a set was kept says the set is good again.
 void AnnounceAllWritten(CaptureContext& context, const std::vector<std::string>& files) {
   context.surface.AppendList2(ClockTime(context.clock.Now()) + " Kept lines written: " + Joined(files));
-  context.alarmLogFailing = false;
-  if (context.indicatorShowsKeptSet) ShowStatus(context, kGreen, "We have a good reading ");
+  context.notices.Clear(Notice::AlarmLogFailing);
+  if (context.notices.Stands(Notice::SetKeptShown)) ShowStatus(context, kGreen, "We have a good reading ");
 }
 
 // A folder outside the data directory for what it would not take by the

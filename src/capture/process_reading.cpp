@@ -7,6 +7,7 @@
 
 #include "capture/alarm_checks.h"
 #include "capture/data_file_writes.h"
+#include "capture/end_command.h"
 #include "capture/reading_decoder.h"
 #include "capture/set_files.h"
 #include "capture/set_record.h"
@@ -25,8 +26,6 @@ constexpr std::int64_t kLinesPerSet = 16;
 constexpr std::int64_t kUpdatePendingLine = 15;
 constexpr std::size_t kShortLineLength = 18;
 constexpr const char* kLineEnd = "\r\n";
-constexpr const char* kEndCommand = "AT TALLY77:";
-constexpr double kLargestEndCount = 255;
 
 // "hh:mm:ss mm-dd-yyyy" and CR LF: the lineStamps entry of one line.
 std::string LineStampEntry(const LocalDateTime& now) {
@@ -68,7 +67,8 @@ void ReportSetKept(CaptureContext& context, const Failure& failure) {
 void CompleteSet(CaptureContext& context, std::string candidate) {
   CaptureState& state = context.state;
   state.setRecord = std::move(candidate);
-  BuildSetRecord(context);
+  state.sortedRecord =
+      SortedRecord(state.setRecord, state.processorType, context.surface.Text(kMarker));
   const Status written = WriteSetFiles(context);
   if (written.ok()) {
     ShowStatus(context, kGreen, "We have a good reading ");
@@ -86,22 +86,6 @@ void CompleteSet(CaptureContext& context, std::string candidate) {
     context.surface.SetText(kObsWanted, DecimalText(state.obsRemaining));
   }
   context.program.Beep();
-}
-
-// Obs # as the count of the end command: no number gives 0, values are
-// clamped to 0..255, fractions go to the nearest whole (a half to even).
-int EndCount(const std::string& obsWanted) {
-  double count = NumberFromText(obsWanted);
-  if (count < 0) count = 0;
-  if (count > kLargestEndCount) count = kLargestEndCount;
-  return static_cast<int>(NearestWhole(count));
-}
-
-std::string EndCommand(int count) {
-  std::string command = kEndCommand;
-  command.push_back(static_cast<char>(static_cast<unsigned char>(count)));
-  command += kLineEnd;
-  return command;
 }
 
 // The end command goes out only on an open port; a closed port is no fault
@@ -124,7 +108,7 @@ void ProcessReading(CaptureContext& context, const std::string& burst) {
   CaptureState& state = context.state;
 
   RetryKeptWrites(context);
-  const Stamps stamps = MakeStamps(context);
+  const Stamps stamps = MakeStamps(context.clock.Now());
   const Outcome<ReadingLine> decoded = DecodeBurstText(context, burst);
   if (decoded.ok()) {
     // The line is counted only once it is known to be good.

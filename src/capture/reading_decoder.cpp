@@ -110,11 +110,10 @@ Outcome<ReadingLine> ReadFields(ItemReader& reader, int fieldCount) {
 // it lasts, and again after it has worked in between.
 void NoteScratchFile(CaptureContext& context, const Status& status) {
   if (status.ok()) {
-    context.scratchFailing = false;
+    context.notices.Clear(Notice::ScratchFileFailing);
     return;
   }
-  if (context.scratchFailing) return;
-  context.scratchFailing = true;
+  if (!context.notices.SayOnce(Notice::ScratchFileFailing)) return;
   const Failure& failure = status.failure();
   context.surface.AppendList2(ScratchFailure(failure.code, "cannot use", failure.message).message +
                               "; readings are decoded in memory");
@@ -122,8 +121,7 @@ void NoteScratchFile(CaptureContext& context, const Status& status) {
 
 }  // namespace
 
-Stamps MakeStamps(const CaptureContext& context) {
-  const LocalDateTime now = context.clock.Now();
+Stamps MakeStamps(const LocalDateTime& now) {
   Stamps stamps;
   stamps.dateStamp = "fL01" + FourDigits(now.year) + TwoDigits(now.month) + TwoDigits(now.day);
   stamps.timeStamp = TwoDigits(now.hour) + TwoDigits(now.minute) + TwoDigits(now.second);

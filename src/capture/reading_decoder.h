@@ -10,8 +10,8 @@
 
 namespace tally {
 
-// dateStamp and timeStamp from the clock, read once per processed burst.
-Stamps MakeStamps(const CaptureContext& context);
+// dateStamp and timeStamp of a moment: "fL01yyyymmdd" and "hhmmss".
+Stamps MakeStamps(const LocalDateTime& now);
 
 // Writes a burst taken from the port twice to "cp.txt", updates
 // processorType and its caption, reads the fields back and returns the

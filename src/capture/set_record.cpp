@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <string>
 
-#include "common/control_roles.h"
 #include "common/positional_text.h"
 
 namespace tally {
@@ -23,33 +22,30 @@ std::string ChannelKey(int channel) {
 
 }  // namespace
 
-void BuildSetRecord(CaptureContext& context) {
-  CaptureState& state = context.state;
+std::string SortedRecord(const std::string& record, ProcessorType type, const std::string& marker) {
   // The slot width; any processor type other than fLII counts as fLI.
-  const std::size_t width = state.processorType == ProcessorType::fLII ? 41 : 19;
-  const std::string& source = state.setRecord;
+  const std::size_t width = type == ProcessorType::fLII ? 41 : 19;
 
   // The sorted record starts as a copy of the record with two blanks after it.
-  std::string sorted = source + "  ";
+  std::string sorted = record + "  ";
 
   // For every target channel, every source slot in ascending order,
-  // so the last match wins. Reads come from setRecord only.
+  // so the last match wins. Reads come from the record only.
   for (int channel = 1; channel <= kChannels; ++channel) {
     const std::string key = ChannelKey(channel);
     const std::size_t target = kFirstLinePosition + static_cast<std::size_t>(channel - 1) * width;
     for (int slot = 1; slot <= kChannels; ++slot) {
       const std::size_t from = kFirstLinePosition + static_cast<std::size_t>(slot - 1) * width;
-      if (Mid(source, from, 2) != key) continue;
+      if (Mid(record, from, 2) != key) continue;
       // Only possible with slots narrower than W: nothing to overwrite there.
       if (target > sorted.size()) continue;
-      Overwrite(sorted, target, Mid(source, from, width));
+      Overwrite(sorted, target, Mid(record, from, width));
     }
   }
 
-  // Up to four leading characters of the marker box over the marker.
-  Overwrite(sorted, 1, Left(context.surface.Text(kMarker), kMarkerLength));
-
-  state.sortedRecord = std::move(sorted);
+  // Up to four leading characters of the marker over the record's own.
+  Overwrite(sorted, 1, Left(marker, kMarkerLength));
+  return sorted;
 }
 
 }  // namespace tally

@@ -1,12 +1,17 @@
 #pragma once
-// The set record builder: sortedRecord from setRecord, lines in channel
-// order, the operator's marker in front, two characters at the end.
+// The set record in channel order: the lines of a completed set sorted by
+// their channel, the operator's marker in front, two characters at the end.
 
-#include "capture/capture_context.h"
+#include <string>
+
+#include "capture/capture_state.h"
 
 namespace tally {
 
-// Reads setRecord, processorType and the marker box's text; writes sortedRecord.
-void BuildSetRecord(CaptureContext& context);
+// The sorted record of a set record ("fL01", date and time, then "," and a
+// line per reading in the order they came) taken in slots of the width of
+// the processor type's lines; the first four characters of marker go over
+// the record's "fL01".
+std::string SortedRecord(const std::string& record, ProcessorType type, const std::string& marker);
 
 }  // namespace tally

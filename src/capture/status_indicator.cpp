@@ -11,7 +11,11 @@ void ShowStatus(CaptureContext& context, std::uint32_t colour, const std::string
 
 void ShowStatusMessage(CaptureContext& context, const std::string& message) {
   context.surface.SetCaption(kStatus, message);
-  context.indicatorShowsKeptSet = message == kSetKeptMessage;
+  if (message == kSetKeptMessage) {
+    context.notices.Stand(Notice::SetKeptShown);
+  } else {
+    context.notices.Clear(Notice::SetKeptShown);
+  }
 }
 
 }  // namespace tally

@@ -20,11 +20,10 @@ std::int64_t TypedInterval(const std::string& intervalText) {
 // interval text is not named again at every comm event of the run.
 void NoteIntervalFallback(CaptureContext& context, const std::string& intervalText, int used) {
   if (IsIntervalAsTyped(intervalText)) {
-    context.intervalNotedFor.reset();
+    context.notices.Clear(Notice::UnusableInterval);
     return;
   }
-  if (context.intervalNotedFor == intervalText) return;
-  context.intervalNotedFor = intervalText;
+  if (!context.notices.SayOnce(Notice::UnusableInterval, intervalText)) return;
   context.surface.AppendList2("Interval \"" + SafeText(intervalText) + "\" cannot be used; " +
                               std::to_string(used) + " ms used");
 }

@@ -46,30 +46,24 @@ class ReadingDecoderTest : public ::testing::Test {
 
 // --- MakeStamps ------------------------------------------------------------
 
-TEST(MakeStampsTest, GivesTheDateAndTimeStampsOfTheText) {
-  CaptureRun rig;
-  rig.time.SetClock({2026, 12, 6, 14, 30, 15});
-  const Stamps stamps = MakeStamps(rig.context);
-  EXPECT_EQ(stamps.dateStamp, "fL0120261206");
-  EXPECT_EQ(stamps.timeStamp, "143015");
+struct StampsCase {
+  LocalDateTime now;
+  const char* dateStamp;
+  const char* timeStamp;
+};
+
+class MakeStampsTest : public ::testing::TestWithParam<StampsCase> {};
+
+TEST_P(MakeStampsTest, GivesTheDateAndTimeWithEveryPartPadded) {
+  const Stamps stamps = MakeStamps(GetParam().now);
+  EXPECT_EQ(stamps.dateStamp, GetParam().dateStamp);
+  EXPECT_EQ(stamps.timeStamp, GetParam().timeStamp);
 }
 
-TEST(MakeStampsTest, PadsEveryPartWithZeros) {
-  CaptureRun rig;
-  rig.time.SetClock({2027, 1, 2, 3, 4, 5});
-  const Stamps stamps = MakeStamps(rig.context);
-  EXPECT_EQ(stamps.dateStamp, "fL0120270102");
-  EXPECT_EQ(stamps.timeStamp, "030405");
-  rig.time.SetClock({2026, 10, 31, 0, 0, 0});
-  EXPECT_EQ(MakeStamps(rig.context).dateStamp, "fL0120261031");
-  EXPECT_EQ(MakeStamps(rig.context).timeStamp, "000000");
-}
-
-TEST(MakeStampsTest, AlwaysFL01NotTheMarkerOfText1) {
-  CaptureRun rig;
-  rig.surface.SetText(TextBox::Text1, "ZZ99");
-  EXPECT_EQ(MakeStamps(rig.context).dateStamp.substr(0, 4), "fL01");
-}
+INSTANTIATE_TEST_SUITE_P(, MakeStampsTest,
+                         ::testing::Values(StampsCase{{2026, 12, 6, 14, 30, 15}, "fL0120261206", "143015"},
+                                           StampsCase{{2027, 1, 2, 3, 4, 5}, "fL0120270102", "030405"},
+                                           StampsCase{{2026, 10, 31, 0, 0, 0}, "fL0120261031", "000000"}));
 
 // --- The four examples of the text ------------------------------------------
 

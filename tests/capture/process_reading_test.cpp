@@ -276,35 +276,6 @@ TEST(RejectedBurstRunTest, RejectedBurstLeavesTheSetAsIfItHadNeverCome) {
   EXPECT_EQ(interrupted.surface.list1, clean.surface.list1);
 }
 
-// End command counts from the text of Text3.
-struct EndCountCase {
-  std::string text3;
-  char count;
-};
-
-void PrintTo(const EndCountCase& c, std::ostream* out) { *out << "Text3 \"" << c.text3 << '"'; }
-
-class EndCountTest : public ::testing::TestWithParam<EndCountCase> {};
-
-TEST_P(EndCountTest, EndCommandCarriesTheClampedNearestCount) {
-  CaptureRun rig;
-  rig.port.open = true;
-  rig.surface.SetText(TextBox::Text3, GetParam().text3);
-  EndRun(rig.context);
-  std::string expected = "AT TALLY77:";
-  expected.push_back(GetParam().count);
-  expected += "\r\n";
-  EXPECT_EQ(rig.port.written, expected);
-  EXPECT_EQ(rig.surface.Text(TextBox::Text3), "0");
-}
-
-INSTANTIATE_TEST_SUITE_P(, EndCountTest,
-                         ::testing::Values(EndCountCase{"300", static_cast<char>(255)},
-                                           EndCountCase{"-4", 0}, EndCountCase{"abc", 0},
-                                           EndCountCase{"3.5", 4}, EndCountCase{"2.5", 2},
-                                           EndCountCase{"65", 'A'}, EndCountCase{"0.5", 0},
-                                           EndCountCase{"1e300", static_cast<char>(255)}));
-
 TEST(EndRunTest, BelowOneSetEndsTheProgramInOrder) {
   CaptureRun rig;
   rig.port.open = true;

@@ -1,20 +1,20 @@
-// The set record builder: sortedRecord from setRecord, purely by
-// position.
+// The set record in channel order, purely by position: each row a set
+// record, the processor type and the marker, and the sorted record.
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "capture/set_record.h"
-#include "doubles/capture_run.h"
 
 namespace tally {
 namespace {
 
-using testing::CaptureRun;
-
 const std::string kHeader = "fL0120261206143015";
+constexpr ProcessorType kFli = ProcessorType::fLI;
+constexpr ProcessorType kFlii = ProcessorType::fLII;
 
 std::string Key(int channel) {
   std::string key = std::to_string(channel);
@@ -29,11 +29,11 @@ std::string Tag(int tag) {
 
 // An 18-character fLI line with the given channel key; field 2 carries a tag
 // (usually the slot of arrival) so that every line can be told apart.
-std::string FliLine(const std::string& key, int tag) { return key + "," + Tag(tag) + ",00020,00300"; }
+std::string FliLine(int channel, int tag) { return Key(channel) + "," + Tag(tag) + ",00020,00300"; }
 
 // A 40-character fLII line, tagged the same way.
-std::string FliiLine(const std::string& key, int tag) {
-  return key + "," + Tag(tag) + ",12345,00001,007,99999,00000,12000";
+std::string FliiLine(int channel, int tag) {
+  return Key(channel) + "," + Tag(tag) + ",12345,00001,007,99999,00000,12000";
 }
 
 // The header followed by every line preceded by a comma.
@@ -43,228 +43,140 @@ std::string Record(const std::vector<std::string>& lines) {
   return record;
 }
 
-// An fLI set whose slot n carries the channel keys[n-1], tagged n.
+// An fLI set whose slot n carries channel channels[n-1], tagged n.
 std::string FliSet(const std::vector<int>& channels) {
   std::vector<std::string> lines;
   for (std::size_t slot = 0; slot < channels.size(); ++slot) {
-    lines.push_back(FliLine(Key(channels[slot]), static_cast<int>(slot + 1)));
+    lines.push_back(FliLine(channels[slot], static_cast<int>(slot + 1)));
   }
   return Record(lines);
 }
 
-// The line in slot n (W - 1 characters after the slot's comma).
-std::string SlotLine(const std::string& record, int slot, std::size_t width) {
-  return record.substr(19 + static_cast<std::size_t>(slot - 1) * width, width - 1);
+// The 16 lines of channels 1..16, made by line(channel, tag of channel).
+template <typename Line, typename TagOf>
+std::string InChannelOrder(Line line, TagOf tagOf) {
+  std::vector<std::string> lines;
+  for (int channel = 1; channel <= 16; ++channel) lines.push_back(line(channel, tagOf(channel)));
+  return Record(lines);
 }
 
-class SetRecordBuilderTest : public ::testing::Test {
- protected:
-  std::string Build(const std::string& setRecord,
-                    ProcessorType type = ProcessorType::fLI) {
-    rig.context.state.setRecord = setRecord;
-    rig.context.state.processorType = type;
-    BuildSetRecord(rig.context);
-    return rig.context.state.sortedRecord;
-  }
-  void SetMarker(const std::string& text) { rig.surface.SetText(TextBox::Text1, text); }
-
-  CaptureRun rig;
-};
+// The record with the line of one fLI slot replaced.
+std::string WithSlot(std::string record, int slot, const std::string& line) {
+  return record.replace(19 + static_cast<std::size_t>(slot - 1) * 19, line.size(), line);
+}
 
 const std::vector<int> kInOrder = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
 const std::vector<int> kReverse = {16, 15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1};
+const std::string kFliInOrder = FliSet(kInOrder);
+const std::string kFliReverse = FliSet(kReverse);
+// Reversed arrival, sorted: channel n came in slot 17 - n.
+const std::string kFliSorted = InChannelOrder(FliLine, [](int channel) { return 17 - channel; });
 
-TEST_F(SetRecordBuilderTest, InOrderGivesTheRecordWithTheMarkerAndTwoSpaces) {
-  SetMarker("AB12");
-  const std::string record = FliSet(kInOrder);
-  ASSERT_EQ(record.size(), 322u);
-  const std::string sorted = Build(record);
-  EXPECT_EQ(sorted, "AB12" + record.substr(4) + "  ");
-  EXPECT_EQ(sorted.size(), 324u);
+struct SortCase {
+  const char* what;
+  std::string record;
+  ProcessorType type;
+  std::string marker;
+  std::string sorted;
+};
+
+void PrintTo(const SortCase& c, std::ostream* out) { *out << c.what; }
+
+class SortedRecordTest : public ::testing::TestWithParam<SortCase> {};
+
+TEST_P(SortedRecordTest, GivesTheRecordInChannelOrder) {
+  const SortCase& c = GetParam();
+  EXPECT_EQ(SortedRecord(c.record, c.type, c.marker), c.sorted);
 }
 
-TEST_F(SetRecordBuilderTest, TheDefaultMarkerLeavesTheHeaderAsItIs) {
-  const std::string record = FliSet(kInOrder);
-  EXPECT_EQ(Build(record), record + "  ");
+std::vector<SortCase> SortCases() {
+  const std::string key17 = FliSet({1, 2, 17, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 3});
+  const std::string key00 = FliSet({0, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 1});
+  const std::string seven = FliSet({1, 7, 3, 4, 5, 6, 7, 8, 9, 10, 11, 7, 13, 14, 15, 16});
+  std::vector<std::string> fliiReverse;
+  for (int slot = 1; slot <= 16; ++slot) fliiReverse.push_back(FliiLine(17 - slot, slot));
+  const auto same = [](int channel) { return channel; };
+  const std::string fliiInOrder = InChannelOrder(FliiLine, same);
+  return {
+      {"in order: the record and two blanks", kFliInOrder, kFli, "fL01", kFliInOrder + "  "},
+      {"reverse order: sorted, comma blank at the end", kFliReverse, kFli, "fL01", kFliSorted + ", "},
+      {"a type other than fLII counts as fLI", kFliReverse, static_cast<ProcessorType>(7), "fL01",
+       kFliSorted + ", "},
+      {"channel 05 missing, 06 twice: each keeps its arrival slot",
+       FliSet({1, 2, 3, 4, 6, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}), kFli, "fL01",
+       FliSet({1, 2, 3, 4, 6, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}) + "  "},
+      {"the last of three matches wins", seven, kFli, "fL01", WithSlot(seven, 7, FliLine(7, 12)) + "  "},
+      {"key 17 without channel 03 stays in its slot",
+       FliSet({1, 2, 17, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}), kFli, "fL01",
+       FliSet({1, 2, 17, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}) + "  "},
+      {"key 17 is overwritten by a channel 03 line elsewhere", key17, kFli, "fL01",
+       WithSlot(key17, 3, FliLine(3, 16)) + "  "},
+      {"key 00 is never copied", key00, kFli, "fL01", WithSlot(key00, 1, FliLine(1, 16)) + "  "},
+      {"keys 00 and 17 without their slot's channel stay",
+       FliSet({1, 2, 17, 0, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}), kFli, "fL01",
+       FliSet({1, 2, 17, 0, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}) + "  "},
+      {"channel 16 from an early slot and from slot 16: comma blank",
+       FliSet({1, 2, 16, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}), kFli, "fL01",
+       FliSet({1, 2, 16, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}) + ", "},
+      {"a four-character marker", kFliInOrder, kFli, "AB12", "AB12" + kFliInOrder.substr(4) + "  "},
+      {"a two-character marker replaces the first two", kFliInOrder, kFli, "AB",
+       "AB01" + kFliInOrder.substr(4) + "  "},
+      {"a longer marker gives its first four", kFliInOrder, kFli, "ABCDEFG",
+       "ABCD" + kFliInOrder.substr(4) + "  "},
+      {"an empty marker leaves fL01", kFliInOrder, kFli, "", kFliInOrder + "  "},
+      {"fLII reverse order: 676 characters", Record(fliiReverse), kFlii, "fL01",
+       InChannelOrder(FliiLine, [](int channel) { return 17 - channel; }) + ", "},
+      {"fLII in order is unchanged", fliiInOrder, kFlii, "fL01", fliiInOrder + "  "},
+      {"an empty record", "", kFli, "fL01", "fL"},
+      {"a header alone", "fL01", kFli, "fL01", "fL01  "},
+  };
 }
 
-TEST_F(SetRecordBuilderTest, ReverseOrderIsSortedAndEndsInCommaSpace) {
-  const std::string record = FliSet(kReverse);
-  std::string expected = kHeader;
-  for (int channel = 1; channel <= 16; ++channel) expected += "," + FliLine(Key(channel), 17 - channel);
-  expected += ", ";
-  const std::string sorted = Build(record);
-  EXPECT_EQ(sorted, expected);
-  EXPECT_EQ(sorted.size(), 324u);
+INSTANTIATE_TEST_SUITE_P(, SortedRecordTest, ::testing::ValuesIn(SortCases()));
+
+// Records whose lines do not have the width of the type: nothing breaks,
+// the length is the record's and two, the header stays.
+struct OddShapeCase {
+  const char* what;
+  std::string record;
+  ProcessorType type;
+};
+
+void PrintTo(const OddShapeCase& c, std::ostream* out) { *out << c.what; }
+
+class SortedRecordOddShapeTest : public ::testing::TestWithParam<OddShapeCase> {};
+
+TEST_P(SortedRecordOddShapeTest, KeepsTheLengthAndTheHeader) {
+  const OddShapeCase& c = GetParam();
+  const std::string sorted = SortedRecord(c.record, c.type, "fL01");
+  EXPECT_EQ(sorted.size(), c.record.size() + 2);
+  EXPECT_EQ(sorted.substr(0, 18), c.record.substr(0, 18));
 }
 
-TEST_F(SetRecordBuilderTest, MissingChannelKeepsItsArrivalLineAndLastMatchWins) {
-  // Channel 05 missing, channel 06 in slots 5 and 6.
-  const std::string record = FliSet({1, 2, 3, 4, 6, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16});
-  const std::string sorted = Build(record);
-  EXPECT_EQ(SlotLine(sorted, 5, 19), FliLine("06", 5));
-  EXPECT_EQ(SlotLine(sorted, 6, 19), FliLine("06", 6));
-  EXPECT_EQ(sorted, record + "  ");
-}
-
-TEST_F(SetRecordBuilderTest, LastOfThreeMatchesWins) {
-  // Channel 07 in slots 2, 7 and 12; no channel 02 or 12.
-  const std::string record = FliSet({1, 7, 3, 4, 5, 6, 7, 8, 9, 10, 11, 7, 13, 14, 15, 16});
-  const std::string sorted = Build(record);
-  EXPECT_EQ(SlotLine(sorted, 2, 19), FliLine("07", 2));
-  EXPECT_EQ(SlotLine(sorted, 7, 19), FliLine("07", 12));
-  EXPECT_EQ(SlotLine(sorted, 12, 19), FliLine("07", 12));
-}
-
-TEST_F(SetRecordBuilderTest, Key17WithoutChannel03StaysInItsSlot) {
-  const std::string record = FliSet({1, 2, 17, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16});
-  const std::string sorted = Build(record);
-  EXPECT_EQ(SlotLine(sorted, 3, 19), FliLine("17", 3));
-  EXPECT_EQ(sorted, record + "  ");
-}
-
-TEST_F(SetRecordBuilderTest, Key17IsOverwrittenByAChannel03LineElsewhere) {
-  // Channel 03 arrives last, in slot 16; no channel 16.
-  const std::string record = FliSet({1, 2, 17, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 3});
-  const std::string sorted = Build(record);
-  EXPECT_EQ(SlotLine(sorted, 3, 19), FliLine("03", 16));
-  EXPECT_EQ(SlotLine(sorted, 16, 19), FliLine("03", 16));  // its own arrival slot
-  EXPECT_EQ(sorted.find(FliLine("17", 3)), std::string::npos);
-  EXPECT_EQ(sorted.substr(322), "  ");
-  EXPECT_EQ(sorted.size(), 324u);
-}
-
-TEST_F(SetRecordBuilderTest, Key00IsNeverCopied) {
-  // 00 in slot 1 with channel 01 arriving in slot 16.
-  const std::string record = FliSet({0, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 1});
-  const std::string sorted = Build(record);
-  EXPECT_EQ(SlotLine(sorted, 1, 19), FliLine("01", 16));
-  EXPECT_EQ(sorted.find(FliLine("00", 1)), std::string::npos);
-  // 00 and 17 without the channel of their slot: each stays where it came.
-  const std::string kept = Build(FliSet({1, 2, 17, 0, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}));
-  EXPECT_EQ(SlotLine(kept, 3, 19), FliLine("17", 3));
-  EXPECT_EQ(SlotLine(kept, 4, 19), FliLine("00", 4));
-}
-
-TEST_F(SetRecordBuilderTest, Channel16FromAnEarlySlotAndFromSlot16EndsInCommaSpace) {
-  // Channel 16 in slot 3 and in slot 16; no channel 03.
-  const std::string record = FliSet({1, 2, 16, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16});
-  const std::string sorted = Build(record);
-  EXPECT_EQ(SlotLine(sorted, 16, 19), FliLine("16", 16));
-  EXPECT_EQ(SlotLine(sorted, 3, 19), FliLine("16", 3));
-  EXPECT_EQ(sorted.substr(322), ", ");
-}
-
-TEST_F(SetRecordBuilderTest, ATwoCharacterMarkerReplacesOnlyTheFirstTwo) {
-  SetMarker("AB");
-  const std::string record = FliSet(kInOrder);
-  const std::string sorted = Build(record);
-  EXPECT_EQ(sorted.substr(0, 4), "AB01");
-  EXPECT_EQ(sorted.substr(4), record.substr(4) + "  ");
-}
-
-TEST_F(SetRecordBuilderTest, ALongerMarkerGivesOnlyItsFirstFour) {
-  SetMarker("ABCDEFG");
-  const std::string record = FliSet(kInOrder);
-  const std::string sorted = Build(record);
-  EXPECT_EQ(sorted.substr(0, 18), "ABCD20261206143015");
-  EXPECT_EQ(sorted.size(), 324u);
-}
-
-TEST_F(SetRecordBuilderTest, AnEmptyMarkerLeavesFL01) {
-  SetMarker("");
-  const std::string record = FliSet(kInOrder);
-  EXPECT_EQ(Build(record).substr(0, 4), "fL01");
-}
-
-TEST_F(SetRecordBuilderTest, AnFLIISetHas676Characters) {
-  std::vector<std::string> lines;
-  for (int slot = 1; slot <= 16; ++slot) lines.push_back(FliiLine(Key(17 - slot), slot));
-  const std::string record = Record(lines);
-  ASSERT_EQ(record.size(), 674u);
-  const std::string sorted = Build(record, ProcessorType::fLII);
-  ASSERT_EQ(sorted.size(), 676u);
-  for (int channel = 1; channel <= 16; ++channel) {
-    EXPECT_EQ(SlotLine(sorted, channel, 41), FliiLine(Key(channel), 17 - channel)) << channel;
-  }
-  EXPECT_EQ(sorted.substr(674), ", ");
-  EXPECT_EQ(sorted.substr(0, 18), kHeader);
-}
-
-TEST_F(SetRecordBuilderTest, AnFLIISetInOrderIsUnchanged) {
-  std::vector<std::string> lines;
-  for (int slot = 1; slot <= 16; ++slot) lines.push_back(FliiLine(Key(slot), slot));
-  const std::string record = Record(lines);
-  EXPECT_EQ(Build(record, ProcessorType::fLII), record + "  ");
-}
-
-TEST_F(SetRecordBuilderTest, AnyTypeOtherThanFLIICountsAsFLI) {
-  const std::string record = FliSet(kReverse);
-  const std::string asFli = Build(record, ProcessorType::fLI);
-  EXPECT_EQ(Build(record, static_cast<ProcessorType>(7)), asFli);
-}
-
-TEST_F(SetRecordBuilderTest, MixedWidthsDoNotCrashAndKeepTheLength) {
+std::vector<OddShapeCase> OddShapeCases() {
   // The type became fLII while the set was collected: 18- and 40-character
   // lines in one record.
-  std::vector<std::string> lines;
+  std::vector<std::string> mixed;
   for (int slot = 1; slot <= 16; ++slot) {
-    lines.push_back(slot % 2 ? FliLine(Key(17 - slot), slot) : FliiLine(Key(17 - slot), slot));
+    mixed.push_back(slot % 2 ? FliLine(17 - slot, slot) : FliiLine(17 - slot, slot));
   }
-  const std::string record = Record(lines);
-  const std::string sorted = Build(record, ProcessorType::fLII);
-  EXPECT_EQ(sorted.size(), record.size() + 2);
-  EXPECT_EQ(sorted.substr(4, 14), kHeader.substr(4));
+  // An fLI set under fLII (W = 41): position 61 is the first character of
+  // slot 3's field 2, "09" here, so channel 9's target (348) lies past the
+  // end of the 324 characters.
+  std::vector<std::string> pastTheEnd;
+  for (int slot = 1; slot <= 16; ++slot) pastTheEnd.push_back(FliLine(slot, slot == 3 ? 90 : slot));
+  std::vector<std::string> fliiReverse;
+  for (int slot = 1; slot <= 16; ++slot) fliiReverse.push_back(FliiLine(17 - slot, slot));
+  return {
+      {"mixed widths under fLII", Record(mixed), kFlii},
+      {"a copy whose target lies past the end", Record(pastTheEnd), kFlii},
+      {"an fLII set under fLI", Record(fliiReverse), kFli},
+      {"three lines under fLI", FliSet({5, 4, 3}), kFli},
+      {"three lines under fLII", FliSet({5, 4, 3}), kFlii},
+  };
 }
 
-TEST_F(SetRecordBuilderTest, ACopyWhoseTargetLiesPastTheEndIsSkipped) {
-  // An fLI set built while the type is fLII (W = 41): position 61 is the
-  // first character of slot 3's field 2, which reads "09" here, so channel
-  // 9's target (348) lies past the end of the 324 characters.
-  std::vector<std::string> lines;
-  for (int slot = 1; slot <= 16; ++slot) lines.push_back(FliLine(Key(slot), slot == 3 ? 90 : slot));
-  const std::string record = Record(lines);
-  ASSERT_EQ(record.substr(60, 2), "09");
-  const std::string sorted = Build(record, ProcessorType::fLII);
-  EXPECT_EQ(sorted.size(), 324u);
-  EXPECT_EQ(sorted.substr(0, 18), kHeader);
-}
-
-TEST_F(SetRecordBuilderTest, AnFLIISetUnderFLIKeepsItsLength) {
-  std::vector<std::string> lines;
-  for (int slot = 1; slot <= 16; ++slot) lines.push_back(FliiLine(Key(17 - slot), slot));
-  const std::string record = Record(lines);
-  EXPECT_EQ(Build(record, ProcessorType::fLI).size(), 676u);
-}
-
-TEST_F(SetRecordBuilderTest, ShortOrEmptyRecordsDoNotCrash) {
-  EXPECT_EQ(Build(""), "fL");
-  EXPECT_EQ(Build("fL01"), "fL01  ");
-  const std::string partial = FliSet({5, 4, 3});
-  EXPECT_EQ(Build(partial).size(), partial.size() + 2);
-  EXPECT_EQ(Build(partial, ProcessorType::fLII).size(), partial.size() + 2);
-}
-
-TEST_F(SetRecordBuilderTest, OnlySortedRecordChanges) {
-  CaptureState& state = rig.context.state;
-  state.setLines = ",x";
-  state.shortLines = "y";
-  state.lineStamps = "z";
-  const std::string record = FliSet(kReverse);
-  Build(record);
-  EXPECT_EQ(state.setRecord, record);
-  EXPECT_EQ(state.setLines, ",x");
-  EXPECT_EQ(state.shortLines, "y");
-  EXPECT_EQ(state.lineStamps, "z");
-  EXPECT_EQ(state.processorType, ProcessorType::fLI);
-  EXPECT_TRUE(rig.surface.log.empty()) << "the builder only reads Text1";
-}
-
-TEST_F(SetRecordBuilderTest, RebuildsFromNothingForEverySet) {
-  Build(FliSet(kReverse));
-  const std::string second = FliSet(kInOrder);
-  EXPECT_EQ(Build(second), second + "  ");
-}
+INSTANTIATE_TEST_SUITE_P(, SortedRecordOddShapeTest, ::testing::ValuesIn(OddShapeCases()));
 
 }  // namespace
 }  // namespace tally

@@ -1,6 +1,6 @@
 #pragma once
 // Sets written into a test data directory the way a capture writes them:
-// through BuildSetRecord and WriteSetFiles.
+// through SortedRecord and WriteSetFiles.
 
 #include <string>
 #include <vector>

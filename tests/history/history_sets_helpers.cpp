@@ -41,8 +41,7 @@ void WriteSet(CaptureRun& rig, int set, const std::string& stamp, bool eightFiel
     state.shortLines += line.substr(0, 18) + "\r\n";
     state.lineStamps += "14:30:15 12-06-2026\r\n";
   }
-  rig.surface.SetText(TextBox::Text1, marker);
-  BuildSetRecord(rig.context);
+  state.sortedRecord = SortedRecord(state.setRecord, state.processorType, marker);
   (void)WriteSetFiles(rig.context);
 }
 
