@@ -1,5 +1,6 @@
 #include "doubles/capture_run.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -83,11 +84,19 @@ void WriteDefaultSupportFiles(const std::string& directory) {
   }
 }
 
-std::string TableWithHighLimitOnChannel3() {
+std::string TableWithChannel3Limits(const std::string& limits) {
   std::string table = DefaultChannelTable();
   const std::size_t third = table.find("\r\n", table.find("\r\n") + 2) + 2;
-  table.replace(third + 40, 3, "500");
-  return table;
+  return table.replace(third + 40, limits.size(), limits);
+}
+
+std::vector<std::string> LinesOf(const std::string& content) {
+  std::vector<std::string> lines;
+  for (std::size_t from = 0, end; from < content.size(); from = end + 2) {
+    end = std::min(content.find("\r\n", from), content.size());
+    lines.push_back(content.substr(from, end - from));
+  }
+  return lines;
 }
 
 int CountOf(const std::string& text, const std::string& piece) {

@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "capture/capture_context.h"
 #include "doubles/recording_program.h"
@@ -77,10 +78,12 @@ class CaptureRun {
 
 // The default support files ct.dat, ferro.dat and ferro.txt in directory.
 void WriteDefaultSupportFiles(const std::string& directory);
-// The default channel table with a high limit of 500 on channel 3 (it has
-// none there).
-std::string TableWithHighLimitOnChannel3();
+// The default channel table (high 000 and low 999: both tests off) with
+// channel 3's limit columns, from the high limit on, overwritten by limits.
+std::string TableWithChannel3Limits(const std::string& limits);
 
+// Lines (CR LF ended) of a file's content; a last line without CR LF counts.
+std::vector<std::string> LinesOf(const std::string& content);
 // How often piece stands in text.
 int CountOf(const std::string& text, const std::string& piece);
 

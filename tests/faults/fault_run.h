@@ -90,7 +90,5 @@ struct ChildRun {
 };
 ChildRun RunUnprivileged(const std::string& folder, const std::function<std::string()>& body);
 
-// Lines (CR LF ended) of a file's content; a last line without CR LF counts.
-std::vector<std::string> LinesOf(const std::string& content);
 
 }  // namespace tally::testing

@@ -124,21 +124,6 @@ std::string FillUp(const std::string& directory) {
   return path;
 }
 
-std::vector<std::string> LinesOf(const std::string& content) {
-  std::vector<std::string> lines;
-  std::size_t from = 0;
-  while (from < content.size()) {
-    const std::size_t end = content.find("\r\n", from);
-    if (end == std::string::npos) {
-      lines.push_back(content.substr(from));
-      break;
-    }
-    lines.push_back(content.substr(from, end - from));
-    from = end + 2;
-  }
-  return lines;
-}
-
 namespace {
 
 constexpr uid_t kUnprivilegedId = 65534;

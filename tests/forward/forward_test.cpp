@@ -151,7 +151,7 @@ class CapturedThroughTheSimulator : public CapturedSets {
 TEST_F(CapturedThroughTheSimulator, ThreeSetsAreStoredFieldByFieldThenTwoMoreAlone) {
   const std::string data = DataDirectory("SIMU");
   WriteDefaultSupportFiles(data);
-  dir.Write("SIMU/ct.dat", TableWithHighLimitOnChannel3());
+  dir.Write("SIMU/ct.dat", TableWithChannel3Limits("500"));
   Capture(data, 3);
   const std::string firstThree = dir.Read("SIMU/fl.db1");
   ASSERT_EQ(LinesOf(firstThree).size(), 3u);

@@ -8,11 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "doubles/temp_dir.h"
+#include "doubles/capture_run.h"
 #include "history/limits_and_alarms.h"
 #include "history/plot_points.h"
 #include "history/time_ticks.h"
-#include "support/channel_table_file.h"
 
 namespace tally::history {
 namespace {
@@ -111,10 +110,7 @@ TEST(AlarmLogTest, AlarmLines) {
 
 TEST(AlarmLogTest, LimitsFromTheChannelTable) {
   testing::TempDir dir;
-  std::string table = DefaultChannelTable();  // high 000 and low 999: both tests off
-  const std::size_t third = table.find("\r\n", table.find("\r\n") + 2) + 2;
-  table.replace(third + 40, 7, "0020100");
-  dir.Write("ct.dat", table);
+  dir.Write("ct.dat", testing::TableWithChannel3Limits("0020100"));
   const auto limits = ReadChannelLimits(dir.path());
   EXPECT_EQ(limits[3].high, 20);
   EXPECT_EQ(limits[3].low, 100);

@@ -22,13 +22,7 @@ std::string EndCommand(char count) {
   return command + "\r\n";
 }
 
-int LinesIn(const std::string& file) {
-  int lines = 0;
-  for (std::size_t at = file.find("\r\n"); at != std::string::npos; at = file.find("\r\n", at + 2)) {
-    ++lines;
-  }
-  return lines;
-}
+int LinesIn(const std::string& file) { return testing::CountOf(file, "\r\n"); }
 
 bool Logged(const CaptureRun& run, const std::string& change) {
   for (const std::string& entry : run.surface.log) {

@@ -38,14 +38,7 @@ struct SiteDirectory {
   std::string path() const { return root.path() + "/SITE"; }
   std::string Read(const std::string& name) const { return root.Read("SITE/" + name); }
   void Write(const std::string& name, const std::string& bytes) const { root.Write("SITE/" + name, bytes); }
-  std::vector<std::string> Lines(const std::string& name) const {
-    std::vector<std::string> lines;
-    const std::string all = Read(name);
-    for (std::size_t at = 0, end; (end = all.find("\r\n", at)) != std::string::npos; at = end + 2) {
-      lines.push_back(all.substr(at, end - at));
-    }
-    return lines;
-  }
+  std::vector<std::string> Lines(const std::string& name) const { return testing::LinesOf(Read(name)); }
   testing::TempDir root;
 };
 
@@ -149,7 +142,7 @@ TEST_F(CaptureServiceRun, SighupReadsTheChangedLimitsForTheRestOfTheRun) {
   ServiceProcess service(Options(site, sim.path(), {"--interval", "100"}), EnvironmentFor(site));
   ASSERT_TRUE(service.WaitForLog(",00017,", kRunPatience));
 
-  site.Write("ct.dat", testing::TableWithHighLimitOnChannel3());
+  site.Write("ct.dat", testing::TableWithChannel3Limits("500"));
   service.Signal(SIGHUP);
   ASSERT_TRUE(service.WaitForLog("Support files read again", kStopPatience));
   ASSERT_TRUE(sim.WaitForLine("alarm high channel 03", kRunPatience));

@@ -25,7 +25,6 @@
 #include "history/qt/set_table_model.h"
 #include "history/qt/zone_of_qt.h"
 #include "history/history_sets.h"
-#include "support/channel_table_file.h"
 
 namespace tally::history {
 namespace {
@@ -62,10 +61,7 @@ class HistoryWindowTest : public WindowTest {
     run->Start("1000");
     for (int set = 1; set <= kSets; ++set) WriteSet(set);
     // Channel 3's limit as the run had it: high above 20.
-    std::string table = DefaultChannelTable();
-    const std::size_t third = table.find("\r\n", table.find("\r\n") + 2) + 2;
-    table.replace(third + 40, 4, "0020");
-    std::ofstream(directory + "/ct.dat", std::ios::binary) << table;
+    std::ofstream(directory + "/ct.dat", std::ios::binary) << testing::TableWithChannel3Limits("0020");
     std::ofstream(directory + "/fl.db1", std::ios::binary | std::ios::app) << "cut short\r\n";
     window.OpenDirectory(QString::fromStdString(directory));
     ASSERT_TRUE(WaitFor([this] { return !window.busy(); }));

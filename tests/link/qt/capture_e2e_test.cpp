@@ -123,7 +123,7 @@ TEST_F(CaptureOnRealLink, TwoShuffledSetsAreCapturedAndTheRunEnds) {
 
 TEST_F(CaptureOnRealLink, AnAlarmReachesTheProcessor) {
   // Channel 3 gets a high limit of 500; the simulator reads 900 there.
-  dir.Write("ct.dat", testing::TableWithHighLimitOnChannel3());
+  dir.Write("ct.dat", testing::TableWithChannel3Limits("500"));
   SimProcess sim({"--fast", "--gap", "300", "--bursts", "16", "--high-channel", "3",
                   "--high-value", "900", "--wait-end", "20000"});
   PressPort(1, sim.path());
