@@ -2,6 +2,7 @@
 
 #include "capture/set_files.h"
 #include "capture/set_record.h"
+#include "doubles/result_checks.h"
 #include "history_sets.h"
 
 namespace tally::testing {
@@ -42,7 +43,7 @@ void WriteSet(CaptureRun& rig, int set, const std::string& stamp, bool eightFiel
     state.lineStamps += "14:30:15 12-06-2026\r\n";
   }
   state.sortedRecord = SortedRecord(state.setRecord, state.processorType, marker);
-  (void)WriteSetFiles(rig.context);
+  EXPECT_TRUE(IsOk(WriteSetFiles(rig.context)));
 }
 
 }  // namespace tally::testing
