@@ -64,10 +64,7 @@ TEST_F(ForwardFaults, ServerStoppedAndStartedAgainMidStream) {
   ASSERT_EQ(Cluster().StartServer(), "");
   EXPECT_TRUE(Eventually([&] { return Count("SELECT count(*) FROM tally77.sets") == 4; })) << forwarder->Output();
 
-  forwarder->Signal(SIGTERM);
-  const std::optional<int> status = forwarder->Wait(30'000);
-  ASSERT_TRUE(status.has_value());
-  EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << forwarder->Output();
+  EXPECT_TRUE(StopsCleanlyOnSigterm(*forwarder));
   EXPECT_EQ(Occurrences(forwarder->Output(), "database unreachable"), 1) << forwarder->Output();
   EXPECT_EQ(Occurrences(forwarder->Output(), "database reachable again"), 1) << forwarder->Output();
   ExpectStoredOnce(run.Read("fl.db1"));
@@ -96,10 +93,7 @@ TEST_F(ForwardFaults, SigtermWhileABatchIsInFlightCommitsItAndExitsZero) {
   })) << forwarder->Output();
   EXPECT_EQ(Count("SELECT count(*) FROM tally77.sets"), 0);
 
-  forwarder->Signal(SIGTERM);
-  const std::optional<int> status = forwarder->Wait(30'000);
-  ASSERT_TRUE(status.has_value());
-  EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << forwarder->Output();
+  EXPECT_TRUE(StopsCleanlyOnSigterm(*forwarder));
   EXPECT_EQ(Occurrences(forwarder->Output(), "fl.db1: 3 of 3 lines stored"), 1) << forwarder->Output();
   EXPECT_EQ(Occurrences(forwarder->Output(), "stopped by signal 15"), 1) << forwarder->Output();
   EXPECT_EQ(Count("SELECT count(*) FROM tally77.alarms"), 0);  // its batch waits for the next run

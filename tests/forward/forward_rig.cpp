@@ -2,7 +2,11 @@
 
 #include <libpq-fe.h>
 
+#include <sys/wait.h>
+
 #include <algorithm>
+#include <csignal>
+#include <optional>
 
 #include "faults/fault_run.h"
 
@@ -114,6 +118,14 @@ void ForwardTest::ExpectStoredOnce(const std::string& fileContent, const std::st
   std::sort(lines.begin(), lines.end());
   std::sort(stored.begin(), stored.end());
   EXPECT_EQ(stored, lines);
+}
+
+::testing::AssertionResult StopsCleanlyOnSigterm(ChildProcess& forwarder) {
+  forwarder.Signal(SIGTERM);
+  const std::optional<int> status = forwarder.Wait(30'000);
+  if (!status) return ::testing::AssertionFailure() << "still running 30 s after SIGTERM:\n" << forwarder.Output();
+  if (WIFEXITED(*status) && WEXITSTATUS(*status) == 0) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "ended with wait status " << *status << ":\n" << forwarder.Output();
 }
 
 }  // namespace tally::testing

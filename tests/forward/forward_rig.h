@@ -25,6 +25,10 @@ SqlRows Sql(const std::string& conninfo, const std::string& sql);
 // INSERT and SELECT on its tables; "" when done, else what went wrong.
 std::string MigrateAndGrant(const std::string& database);
 
+// Sends SIGTERM to a following forwarder and waits for it: success when it
+// exits 0; otherwise how it ended, with its output.
+::testing::AssertionResult StopsCleanlyOnSigterm(ChildProcess& forwarder);
+
 class ForwardTest : public ::testing::Test {
  protected:
   void SetUp() override;

@@ -169,10 +169,7 @@ TEST_F(CapturedThroughTheSimulator, ThreeSetsAreStoredFieldByFieldThenTwoMoreAlo
   EXPECT_TRUE(Eventually([&] {
     return Count("SELECT count(*) FROM tally77.alarms") == static_cast<long long>(LinesOf(dir.Read("SIMU/alarmlog.txt")).size());
   })) << forwarder->Output();
-  forwarder->Signal(SIGTERM);
-  const std::optional<int> status = forwarder->Wait(30'000);
-  ASSERT_TRUE(status.has_value());
-  EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << forwarder->Output();
+  EXPECT_TRUE(StopsCleanlyOnSigterm(*forwarder));
   EXPECT_EQ(forwarder->Output().find("already there"), std::string::npos) << forwarder->Output();
 
   const SqlRows after = Query("SELECT id, record, shipped_at FROM tally77.sets ORDER BY id");
