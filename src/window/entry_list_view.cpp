@@ -16,6 +16,7 @@
 #include <string>
 
 #include "window/entry_list_accessible.h"
+#include "window/frame_pace.h"
 #include "window/quiet_scroll_bar.h"
 
 namespace tally {
@@ -62,34 +63,31 @@ void EntryListView::Append(std::string_view entry) {
   if (AtBottom()) followPending_ = true;
   model_.Append(entry);
   AnnounceNewRow(this, model_.EntryCount() - 1);
-  // The scroll bar and the repaint wait for the event loop's turn: a quick
-  // series of appends costs one update, not one each.
-  if (!refresh_.isActive()) {
+  // The scroll bar and the repaint wait: a quick series of appends costs
+  // one update, not one each. In a window drawn at a frame's pace the new
+  // rows are laid out when its frame starts; otherwise at the event loop's
+  // next turn.
+  if (refreshPending_) return;
+  refreshPending_ = true;
+  if (FramePace* pace = frames_ ? frames_.data() : FramePace::Of(this)) {
+    FollowFrames(pace);
+    pace->Request();
+  } else {
     refresh_.start();
-    WatchWindowRepaint();
   }
 }
 
-void EntryListView::WatchWindowRepaint() {
-  QWidget* top = window();
-  if (top == this || top == watched_) return;
-  if (watched_) watched_->removeEventFilter(this);
-  top->installEventFilter(this);
-  watched_ = top;
-}
-
-bool EntryListView::eventFilter(QObject* watched, QEvent* event) {
-  // The window is about to repaint what changed this turn (a text box, the
-  // other list): the new rows go into the same repaint instead of one more
-  // at the next turn.
-  if (watched == watched_ && event->type() == QEvent::UpdateRequest && refresh_.isActive()) {
-    refresh_.stop();
-    Refresh();
-  }
-  return QAbstractScrollArea::eventFilter(watched, event);
+void EntryListView::FollowFrames(FramePace* pace) {
+  if (pace == frames_) return;
+  if (frames_) disconnect(frames_, nullptr, this, nullptr);
+  connect(pace, &FramePace::frameStarting, this, &EntryListView::Refresh);
+  frames_ = pace;
 }
 
 void EntryListView::Refresh() {
+  if (!refreshPending_) return;
+  refreshPending_ = false;
+  refresh_.stop();
   const QuietScrollBar::Hold hold(verticalScrollBar());
   const std::size_t before = rowsInRange_;
   const std::size_t first = FirstRowInView();

@@ -4,9 +4,10 @@
 // scroll bar counts rows, and a repaint draws only the rows in sight.
 // Appending is the same cost with a million entries as with ten. While the
 // operator has not scrolled away from the bottom, the newest entry is kept
-// in view: the rows drawn shift up and only the new one is drawn, in the
-// window's repaint of that turn of the event loop. One row at a time can be selected, by mouse or by the Up, Down,
-// Page Up, Page Down, Home and End keys; Ctrl+C copies it as text. Text
+// in view: the rows drawn shift up and only the new ones are drawn, once
+// for all the entries of a frame (frame_pace.h). One row at a time can be
+// selected, by mouse or by the Up, Down, Page Up, Page Down, Home and End
+// keys; Ctrl+C copies it as text. Text
 // that does not fit is cut at the right edge; the row's tooltip and its
 // accessible text give it whole. Screen readers see the rows as the list's
 // children (entry_list_accessible.h).
@@ -23,6 +24,8 @@
 #include "window/entry_list_model.h"
 
 namespace tally {
+
+class FramePace;
 
 class EntryListView : public QAbstractScrollArea {
   Q_OBJECT
@@ -62,7 +65,6 @@ class EntryListView : public QAbstractScrollArea {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void scrollContentsBy(int dx, int dy) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   std::size_t ShownRows() const;      // the entries, as far as the scroll bar can count
@@ -70,17 +72,19 @@ class EntryListView : public QAbstractScrollArea {
   bool AtBottom() const;
   void UpdateScrollRange();
   void Refresh();
-  void WatchWindowRepaint();
+  void FollowFrames(FramePace* pace);
   std::optional<std::size_t> RowAt(int y) const;
 
   EntryListModel model_;
   int rowHeight_ = 1;
   std::optional<std::size_t> selected_;
-  // One Refresh at the next turn of the event loop for all the appends of
-  // this turn. A zero-time timer on this thread needs no wake-up of the
-  // loop, which makes an append cheaper than a queued call.
+  // One Refresh for all the appends until the window's frame starts, or
+  // the event loop's next turn outside a paced window. A zero-time timer on
+  // this thread needs no wake-up of the loop, which makes an append cheaper
+  // than a queued call.
   QTimer refresh_;
-  QPointer<QWidget> watched_;      // the window whose repaint takes a pending Refresh along
+  QPointer<FramePace> frames_;     // the window's pace, followed since the first append
+  bool refreshPending_ = false;    // entries appended since the last Refresh
   bool followPending_ = false;     // at the bottom when appended to: Refresh scrolls down
   std::size_t rowsInRange_ = 0;    // rows the scroll bar's range was last set for
 };

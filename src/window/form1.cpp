@@ -14,6 +14,7 @@
 #include "window/directory_list.h"
 #include "window/drive_list.h"
 #include "window/entry_list_view.h"
+#include "window/frame_pace.h"
 #include "window/indicator_shape.h"
 #include "window/port_menu.h"
 #include "window/program_icon.h"
@@ -58,6 +59,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
   SetTabOrder();
   NameControls();
   ConnectControls();
+  new FramePace(this);
   list1_->setFocus();
 }
 

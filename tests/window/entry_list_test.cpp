@@ -14,6 +14,7 @@
 
 #include "window/entry_list_model.h"
 #include "window/entry_list_view.h"
+#include "window/frame_pace.h"
 #include "window_helpers.h"
 
 namespace tally::testing {
@@ -105,6 +106,23 @@ TEST(EntryListModel, AMillionEntriesAreQuickAndCompact) {
 bool NewestInView(const EntryListView& view) {
   const std::size_t count = view.entries().EntryCount();
   return count > 0 && view.viewport()->rect().contains(view.RowRect(count - 1));
+}
+
+struct PaintCount : QObject {
+  int paints = 0;
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) ++paints;
+    return false;
+  }
+};
+
+// What the window shows of the viewport, pieced together from the rows
+// drawn as they came.
+QImage OnScreen(const EntryListView& view) {
+  const QRect area(view.viewport()->mapTo(view.window(), QPoint(0, 0)), view.viewport()->size());
+  return view.screen()
+      ->grabWindow(view.window()->winId(), area.x(), area.y(), area.width(), area.height())
+      .toImage();
 }
 
 void ClickAt(EntryListView& view, QPoint at) {
@@ -259,9 +277,7 @@ TEST_F(EntryListViewTest, RowsShiftedAsEntriesComeLookAsIfDrawnWhole) {
   }
   // What the window shows, pieced together from the rows drawn as they
   // came, beside the whole viewport drawn at once.
-  const QRect area = view.viewport()->geometry();
-  const QImage shown =
-      view.screen()->grabWindow(view.winId(), area.x(), area.y(), area.width(), area.height()).toImage();
+  const QImage shown = OnScreen(view);
   const QImage whole = Shown();
   ASSERT_EQ(shown.size(), whole.size());
   EXPECT_TRUE(shown.convertToFormat(whole.format()) == whole)
@@ -269,13 +285,7 @@ TEST_F(EntryListViewTest, RowsShiftedAsEntriesComeLookAsIfDrawnWhole) {
 }
 
 TEST_F(EntryListViewTest, LongListsScrollBarIsRepaintedOnlyWhenItsHandleMoves) {
-  struct PaintCount : QObject {
-    int paints = 0;
-    bool eventFilter(QObject*, QEvent* event) override {
-      if (event->type() == QEvent::Paint) ++paints;
-      return false;
-    }
-  } count;
+  PaintCount count;
   AppendNumbered(10000);
   ASSERT_TRUE(WaitUntil([&] { return NewestInView(view); }));
   QApplication::processEvents();
@@ -287,6 +297,67 @@ TEST_F(EntryListViewTest, LongListsScrollBarIsRepaintedOnlyWhenItsHandleMoves) {
   }
   // The handle moves a pixel every 40 or so rows at this length.
   EXPECT_LE(count.paints, 5);
+}
+
+// A list in a window drawn at a frame's pace, as List1 is in the capture
+// window.
+class PacedListTest : public ::testing::Test {
+ protected:
+  explicit PacedListTest(std::chrono::milliseconds frame = std::chrono::seconds(2))
+      : pace(new FramePace(&window, frame)), view(new EntryListView(&window)) {
+    window.resize(281, 225);
+    view->setGeometry(window.rect());
+    window.show();
+    view->viewport()->installEventFilter(&count);
+  }
+  void AppendNumbered(std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) view->Append(Numbered(appended++));
+  }
+  QWidget window;
+  FramePace* pace;
+  EntryListView* view;
+  PaintCount count;
+  std::size_t appended = 0;
+};
+
+TEST_F(PacedListTest, ReadingsWithinOneFrameAreDrawnOnceWithTheRightRows) {
+  AppendNumbered(20);
+  ASSERT_TRUE(WaitUntil([&] { return NewestInView(*view) && count.paints > 0; }));
+  ASSERT_TRUE(pace->FrameRunning());
+  count.paints = 0;
+  for (int i = 0; i < 3; ++i) {
+    AppendNumbered(1);
+    QApplication::processEvents();
+  }
+  // The list holds them at once; the drawing waits for the frame's end.
+  EXPECT_EQ(view->entries().EntryCount(), 23u);
+  EXPECT_EQ(view->RowText(22), QString::fromLatin1("line 22"));
+  EXPECT_EQ(count.paints, 0);
+  ASSERT_TRUE(WaitUntil([&] { return count.paints > 0; }, 10000));
+  QApplication::processEvents();
+  EXPECT_EQ(count.paints, 1);
+  EXPECT_TRUE(NewestInView(*view));
+  const QImage shown = OnScreen(*view);
+  const QImage whole = view->viewport()->grab().toImage();
+  EXPECT_TRUE(shown.convertToFormat(whole.format()) == whole)
+      << "the rows drawn at the frame's end differ from a whole repaint";
+}
+
+class QuickPacedListTest : public PacedListTest {
+ protected:
+  QuickPacedListTest() : PacedListTest(std::chrono::milliseconds(50)) {}
+};
+
+TEST_F(QuickPacedListTest, AQuietWindowRunsNoFrameTimerAndDrawsTheNextReadingAtOnce) {
+  AppendNumbered(1);
+  ASSERT_TRUE(WaitUntil([&] { return count.paints > 0; }));
+  EXPECT_TRUE(WaitUntil([&] { return !pace->FrameRunning(); }));
+  count.paints = 0;
+  AppendNumbered(1);
+  QApplication::processEvents();
+  QApplication::processEvents();
+  EXPECT_EQ(count.paints, 1);
+  EXPECT_TRUE(pace->FrameRunning());
 }
 
 // The row as the view shows it beside the same characters drawn straight

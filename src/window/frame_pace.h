@@ -1,0 +1,53 @@
+#pragma once
+// Draws a window at most once a frame. Readings can come faster than anyone
+// reads them; the rows, the scroll bar and the text boxes that change with
+// each are drawn once for all that came within a frame, as a terminal does.
+// What the controls hold (their texts, the lists' entries, what screen
+// readers are told) changes at once; only the drawing waits. A repaint
+// asked for after a quiet spell is drawn at the event loop's next turn; the
+// frame's timer runs only while something drawn is younger than a frame,
+// and stops at the end of a frame in which nothing changed.
+
+#include <QObject>
+#include <QTimer>
+#include <chrono>
+
+class QWidget;
+
+namespace tally {
+
+class FramePace : public QObject {
+  Q_OBJECT
+
+ public:
+  static constexpr std::chrono::milliseconds kFrame{40};  // 25 frames a second
+
+  explicit FramePace(QWidget* window, std::chrono::milliseconds frame = kFrame);
+
+  // The pace of the widget's window, or null when its window draws
+  // whenever asked.
+  static FramePace* Of(const QWidget* widget);
+
+  // A frame is wanted although nothing is marked for repaint yet (rows to
+  // lay out when the frame starts).
+  void Request();
+
+  bool FrameRunning() const { return frame_.isActive(); }
+
+ signals:
+  // The window is about to be drawn: lay out what changed since the last
+  // frame (scroll, mark the new rows).
+  void frameStarting();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void FrameOver();
+
+  QWidget* window_;
+  QTimer frame_;
+  bool held_ = false;  // a repaint asked for during the frame, drawn at its end
+};
+
+}  // namespace tally
