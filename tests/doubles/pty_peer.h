@@ -1,9 +1,11 @@
 #pragma once
 // The far end of a pseudo-terminal, held by a test or a benchmark as the
 // processor's end: the port under test opens the other end by its path
-// (or by a symbolic link to it).
+// (or by a symbolic link to it). It is the simulator's own line end.
 
 #include <string>
+
+#include "sim_line.h"
 
 namespace tally::testing {
 
@@ -13,26 +15,27 @@ class PtyPeer {
   // keepPortEnd: the port's end is held open as well, so that the line is
   // not hung up between the program's opens.
   explicit PtyPeer(const std::string& link = "", bool keepPortEnd = false);
-  ~PtyPeer();
+  ~PtyPeer() { HangUp(); }
   PtyPeer(const PtyPeer&) = delete;
   PtyPeer& operator=(const PtyPeer&) = delete;
 
-  const std::string& path() const { return path_; }
-  int handle() const { return handle_; }
-  // Writes all bytes, waiting up to a second at a time while the line's
-  // buffer is full.
-  void Write(const std::string& bytes);
+  const std::string& path() const { return line_.PeerPath(); }
+  int handle() const { return line_.Handle(); }
+  // Writes all bytes, waiting while the line's buffer is full.
+  void Write(const std::string& bytes) { line_.Write(bytes); }
   // Everything the port has sent so far, collected.
-  const std::string& Received();
+  const std::string& Received() { return received_ += line_.Read(0); }
   // Reads and drops whatever the port has sent.
-  void Drain();
+  void Drain() {
+    line_.Read(0);
+    received_.clear();
+  }
   // Closes the far end: the port sees a hang-up.
   void HangUp();
 
  private:
-  int handle_ = -1;
+  sim::SimLine line_;
   int portEnd_ = -1;
-  std::string path_;
   std::string received_;
 };
 

@@ -21,6 +21,9 @@ class SimLine {
 
   // The path the capture program opens.
   const std::string& PeerPath() const { return peerPath_; }
+  // This end's handle; a pseudo-terminal's gives the line settings the
+  // capture program set.
+  int Handle() const { return handle_; }
 
   // Waits until the capture program has the other end open (a device is
   // taken as always open). False when the wait timed out.
