@@ -4,10 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <unistd.h>
 
@@ -17,6 +14,7 @@
 #include "capture/process_reading.h"
 #include "common/path_text.h"
 #include "doubles/capture_run.h"
+#include "doubles/scoped_variable.h"
 
 namespace tally {
 namespace {
@@ -115,10 +113,7 @@ TEST(KeptWrites, OnlyTheNewestContentOfAReplacedFileIsKept) {
 // rescue folder of the home folder, with the same file names.
 TEST(KeptWrites, TheEndOfTheProgramSavesWhatIsStillKept) {
   TempDir home;
-  const char* savedHome = std::getenv("HOME");
-  const std::string previousHome = savedHome != nullptr ? savedHome : "";
-  setenv("HOME", home.path().c_str(), 1);
-
+  const testing::ScopedVariable homeVariable("HOME", home.path().c_str());
   CaptureRun rig;
   rig.context.state.dataPath = rig.dir.dataPath() + "gone" + kPathSeparator;
   ASSERT_FALSE(WriteOrKeep(rig.context, {{"fl.db1", "record\r\n", SetFileWrite::Mode::Append,
@@ -127,42 +122,12 @@ TEST(KeptWrites, TheEndOfTheProgramSavesWhatIsStillKept) {
   ::testing::internal::CaptureStderr();
   SaveKeptWritesBeforeEnd(rig.context);
   const std::string said = ::testing::internal::GetCapturedStderr();
-  if (savedHome != nullptr) setenv("HOME", previousHome.c_str(), 1);
 
   const std::string rescue = home.dataPath() + "tally77-unwritten-20261206-143015" + kPathSeparator;
   EXPECT_NE(said.find(rescue + "fl.db1"), std::string::npos) << said;
-  std::ifstream in(rescue + "fl.db1", std::ios::binary);
-  const std::string saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(saved, "record\r\n");
+  EXPECT_EQ(testing::ReadFile(rescue + "fl.db1"), "record\r\n");
   EXPECT_TRUE(rig.context.keptWrites.empty());
 }
-
-// Sets one environment variable for the life of the object (none: unset).
-class EnvironmentVariable {
- public:
-  EnvironmentVariable(const char* name, const char* value) : name_(name) {
-    const char* old = std::getenv(name);
-    if (old != nullptr) saved_ = old;
-    hadValue_ = old != nullptr;
-    if (value != nullptr) {
-      setenv(name, value, 1);
-    } else {
-      unsetenv(name);
-    }
-  }
-  ~EnvironmentVariable() {
-    if (hadValue_) {
-      setenv(name_, saved_.c_str(), 1);
-    } else {
-      unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  std::string saved_;
-  bool hadValue_ = false;
-};
 
 TEST(KeptWrites, TheJournalLiesInTheUsersStateFolder) {
   TempDir place;
@@ -182,9 +147,9 @@ TEST(KeptWrites, TheJournalLiesInTheUsersStateFolder) {
   };
   for (const auto& c : cases) {
     const std::string state = c.state != nullptr && std::string(c.state) == "STATE" ? base + "/state" : "";
-    EnvironmentVariable stateHome("XDG_STATE_HOME", state.empty() ? c.state : state.c_str());
-    EnvironmentVariable home("HOME", c.home.c_str());
-    EnvironmentVariable temporary("TMPDIR", (base + "/tmp").c_str());
+    const testing::ScopedVariable stateHome("XDG_STATE_HOME", state.empty() ? c.state : state.c_str());
+    const testing::ScopedVariable home("HOME", c.home.c_str());
+    const testing::ScopedVariable temporary("TMPDIR", (base + "/tmp").c_str());
     EXPECT_EQ(JournalFolder(), c.folder) << c.home;
     EXPECT_TRUE(std::filesystem::is_directory(c.folder)) << c.folder;
   }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/log_line.h"
+#include "doubles/scoped_variable.h"
 
 namespace tally {
 namespace {
@@ -63,13 +64,12 @@ TEST(LogStyle, OnlyTheStreamTheJournalNamesGetsPriorities) {
   ASSERT_NE(stream, nullptr);
   struct stat status {};
   ASSERT_EQ(fstat(fileno(stream), &status), 0);
-  unsetenv("JOURNAL_STREAM");
+  const testing::ScopedVariable journal("JOURNAL_STREAM", nullptr);
   EXPECT_EQ(LogStyleFor(stream), LogStyle::Timestamped);
-  setenv("JOURNAL_STREAM", (std::to_string(status.st_dev) + ":" + std::to_string(status.st_ino)).c_str(), 1);
+  journal.Set((std::to_string(status.st_dev) + ":" + std::to_string(status.st_ino)).c_str());
   EXPECT_EQ(LogStyleFor(stream), LogStyle::Journal);
-  setenv("JOURNAL_STREAM", "8:12345", 1);
+  journal.Set("8:12345");
   EXPECT_EQ(LogStyleFor(stream), LogStyle::Timestamped);
-  unsetenv("JOURNAL_STREAM");
   std::fclose(stream);
 }
 

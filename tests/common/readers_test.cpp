@@ -5,6 +5,7 @@
 
 #include "common/item_reader.h"
 #include "common/line_reader.h"
+#include "doubles/result_checks.h"
 #include "doubles/temp_dir.h"
 
 namespace tally {
@@ -59,10 +60,7 @@ TEST(ItemReader, NumbersAndTheirFailures) {
                   {FailureCode::NotANumber, "\"abc\" is not a number"},
                   {FailureCode::NotANumber, "\"\\x02\" is not a number"}};
   for (const auto& expected : failures) {
-    const Outcome<double> number = reader.NextNumber();
-    ASSERT_FALSE(number.ok());
-    EXPECT_EQ(number.failure().code, expected.code);
-    EXPECT_EQ(number.failure().message, expected.message);
+    EXPECT_TRUE(testing::FailedWith(reader.NextNumber(), expected.code, expected.message));
   }
   EXPECT_EQ(reader.NextNumber().failure().code, FailureCode::EndOfFile);
 }

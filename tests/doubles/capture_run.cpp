@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <fstream>
-#include <iterator>
 
 #include "common/path_text.h"
 #include "link/event_wiring.h"
@@ -71,10 +70,7 @@ std::string CaptureRun::LineFor(int channel) {
 
 int CaptureRun::Sent(const std::string& text) const { return CountOf(port.written, text); }
 
-std::string CaptureRun::Read(const std::string& name) const {
-  std::ifstream in(directory_ + kPathSeparator + name, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+std::string CaptureRun::Read(const std::string& name) const { return ReadFile(directory_ + kPathSeparator + name); }
 
 void WriteDefaultSupportFiles(const std::string& directory) {
   for (const auto& [name, bytes] : {std::pair{"ct.dat", DefaultChannelTable()},

@@ -28,4 +28,9 @@ inline ::testing::AssertionResult FailedWith(const Status& status, FailureCode c
                                        << status.failure().message;
 }
 
+template <class T>
+::testing::AssertionResult FailedWith(const Outcome<T>& outcome, FailureCode code, const std::string& message) {
+  return FailedWith(outcome.status(), code, message);
+}
+
 }  // namespace tally::testing

@@ -36,10 +36,12 @@ TempDir::~TempDir() {
 
 std::string TempDir::dataPath() const { return path_ + kPathSeparator; }
 
-std::string TempDir::Read(const std::string& name) const {
-  std::ifstream in(dataPath() + name, std::ios::binary);
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
+
+std::string TempDir::Read(const std::string& name) const { return ReadFile(dataPath() + name); }
 
 bool TempDir::Exists(const std::string& name) const {
   return std::filesystem::exists(dataPath() + name);

@@ -5,6 +5,9 @@
 
 namespace tally::testing {
 
+// The whole content of a file ("" when missing or unreadable).
+std::string ReadFile(const std::string& path);
+
 class TempDir {
  public:
   TempDir();

@@ -5,14 +5,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 
 #include "common/path_text.h"
+#include "doubles/scoped_variable.h"
 #include "faults/fault_run.h"
 #include "link/port_selection.h"
 
@@ -22,11 +21,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::size_t kFliRecordBytes = 326;  // 324 characters and CR LF
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // The indicator after a set the directory did not take, and after the
 // kept writes were made.
@@ -170,9 +164,7 @@ TEST(DataDirectoryFaults, DirectoryRemovedForGoodIsRescuedAtTheEnd) {
   TempDir dir;
   TempDir home;
   const std::string directory = DataDirectoryIn(dir);
-  const char* savedHome = std::getenv("HOME");
-  const std::string previousHome = savedHome != nullptr ? savedHome : "";
-  setenv("HOME", home.path().c_str(), 1);
+  const ScopedVariable homeVariable("HOME", home.path().c_str());
 
   FaultRun run(directory);
   run.Start("3");
@@ -183,7 +175,6 @@ TEST(DataDirectoryFaults, DirectoryRemovedForGoodIsRescuedAtTheEnd) {
   ::testing::internal::CaptureStderr();
   run.Set(3);  // the last set ends the program
   const std::string said = ::testing::internal::GetCapturedStderr();
-  if (savedHome != nullptr) setenv("HOME", previousHome.c_str(), 1);
 
   EXPECT_EQ(run.program.ends, 1);
   EXPECT_TRUE(run.context.keptWrites.empty());
@@ -193,12 +184,12 @@ TEST(DataDirectoryFaults, DirectoryRemovedForGoodIsRescuedAtTheEnd) {
   }
   ASSERT_FALSE(rescue.empty()) << "no rescue folder; the program said: " << said;
   EXPECT_NE(said.find(rescue + kPathSeparator + "fl.db1"), std::string::npos) << said;
-  const std::string before = ReadAll(directory + ".moved/fl.db1");
-  const std::string rescued = ReadAll(rescue + kPathSeparator + "fl.db1");
+  const std::string before = ReadFile(directory + ".moved/fl.db1");
+  const std::string rescued = ReadFile(rescue + kPathSeparator + "fl.db1");
   EXPECT_EQ(LinesOf(before).size(), 1u);
   EXPECT_EQ(LinesOf(rescued).size(), 2u);
   EXPECT_EQ(before + rescued, ControlFile(3, "fl.db1"));
-  EXPECT_EQ(ReadAll(rescue + kPathSeparator + "ct.cap"), ControlFile(3, "ct.cap"));
+  EXPECT_EQ(ReadFile(rescue + kPathSeparator + "ct.cap"), ControlFile(3, "ct.cap"));
 }
 
 }  // namespace

@@ -8,9 +8,9 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <thread>
+
+#include "doubles/temp_dir.h"
 
 namespace tally::testing {
 
@@ -60,10 +60,7 @@ void ChildProcess::Signal(int number) const {
   if (pid_ > 0 && !status_) kill(pid_, number);
 }
 
-std::string ChildProcess::Output() const {
-  std::ifstream in(outputPath_, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+std::string ChildProcess::Output() const { return ReadFile(outputPath_); }
 
 int RunProgram(const std::vector<std::string>& arguments, std::string& output, int timeoutMs,
                const std::vector<std::string>& environment, std::optional<RunAs> runAs) {

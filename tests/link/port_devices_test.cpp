@@ -2,36 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <optional>
 #include <string>
+
+#include "doubles/scoped_variable.h"
 
 namespace tally {
 namespace {
 
-// Sets an environment variable for one test and puts the old value back.
-class ScopedVariable {
- public:
-  ScopedVariable(const std::string& name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name.c_str())) old_ = old;
-    if (value != nullptr) {
-      setenv(name.c_str(), value, 1);
-    } else {
-      unsetenv(name.c_str());
-    }
-  }
-  ~ScopedVariable() {
-    if (old_) {
-      setenv(name_.c_str(), old_->c_str(), 1);
-    } else {
-      unsetenv(name_.c_str());
-    }
-  }
-
- private:
-  std::string name_;
-  std::optional<std::string> old_;
-};
+using testing::ScopedVariable;
 
 TEST(PortDevices, EachButtonHasItsOwnSerialDevice) {
   const struct {

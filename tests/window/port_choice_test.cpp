@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "doubles/scoped_variable.h"
 #include "doubles/temp_dir.h"
 #include "link/qt/event_loop.h"
 #include "link/qt/qt_serial_port.h"
@@ -32,10 +33,8 @@ QString Q(const std::string& text) { return QString::fromStdString(text); }
 // A folder of stable port names, standing in for /dev/serial/by-id, with
 // one link to a pseudo-terminal.
 struct StableNames {
-  StableNames() { setenv("TALLY77_SERIAL_BY_ID", folder.path().c_str(), 1); }
-  ~StableNames() { unsetenv("TALLY77_SERIAL_BY_ID"); }
-
   TempDir folder;
+  ScopedVariable byId{"TALLY77_SERIAL_BY_ID", folder.path().c_str()};
   std::string link = folder.dataPath() + "usb-Tally_Test_Adapter_T77-if00-port0";
   PtyPeer adapter{link};
 };
@@ -161,7 +160,7 @@ TEST(StartChoices, ComDevicesComeFromCommandLineEnvironmentOrTheLastRun) {
   RememberedChoices{}.RememberDevice(2, QStringLiteral("/dev/serial/by-id/usb-Last"));
   for (const DeviceCase& c : kDeviceCases) {
     SCOPED_TRACE(c.name);
-    if (c.environment != nullptr) setenv("TALLY77_COM2", c.environment, 1);
+    const ScopedVariable com2("TALLY77_COM2", c.environment);
     WindowRig rig;
     QtSerialPort port;
     RememberedChoices remembered;
@@ -171,7 +170,6 @@ TEST(StartChoices, ComDevicesComeFromCommandLineEnvironmentOrTheLastRun) {
     EXPECT_TRUE(ApplyStartChoices(rig.window, port, remembered, options, errors));
     EXPECT_EQ(port.DeviceOf(2), c.device);
     EXPECT_EQ(port.DeviceOf(1), "/dev/ttyS0");
-    unsetenv("TALLY77_COM2");
   }
 }
 

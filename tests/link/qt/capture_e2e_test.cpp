@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "doubles/capture_run.h"
+#include "doubles/scoped_variable.h"
 #include "link/burst_framing.h"
 #include "link/qt/event_loop.h"
 #include "link/qt/real_link_core.h"
@@ -79,10 +80,6 @@ class CaptureOnRealLink : public ::testing::Test, protected testing::RealLinkCor
     surface.directory = dir.path();
     surface.SetText(TextBox::Text4, "150");
   }
-  void TearDown() override {
-    unsetenv("TALLY77_COM1");
-    unsetenv("TALLY77_COM2");
-  }
 
   bool WaitForRunEnd() { return WaitFor([this] { return program.ends > 0; }, kRunPatience); }
 
@@ -90,6 +87,8 @@ class CaptureOnRealLink : public ::testing::Test, protected testing::RealLinkCor
     return {all.begin() + from, all.begin() + from + count};
   }
 
+  const testing::ScopedVariable com1{"TALLY77_COM1", nullptr};
+  const testing::ScopedVariable com2{"TALLY77_COM2", nullptr};
   testing::TempDir dir;
 };
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "doubles/result_checks.h"
+#include "doubles/scoped_variable.h"
 #include "doubles/temp_dir.h"
 #include "link/qt/event_loop.h"
 
@@ -36,9 +37,7 @@ class QtSerialPortTest : public ::testing::Test {
     port.SetPortNumber(1);
     ASSERT_TRUE(testing::IsOk(port.SetSettings("300,N,8,1")));
   }
-  void TearDown() override { unsetenv("TALLY77_COM1"); }
-
-  void UseDevice(const std::string& device) { setenv("TALLY77_COM1", device.c_str(), 1); }
+  void UseDevice(const std::string& device) { com1.Set(device.c_str()); }
 
   // Input until it holds this many bytes or the time is up.
   std::string InputOf(std::size_t count) {
@@ -57,6 +56,7 @@ class QtSerialPortTest : public ::testing::Test {
     return testing::IsOk(port.Open());
   }
 
+  const testing::ScopedVariable com1{"TALLY77_COM1", nullptr};
   testing::TempDir linkDir;
   QtSerialPort port;
   int receiveEvents = 0;
@@ -219,11 +219,9 @@ TEST_F(QtSerialPortTest, ADeviceHeldByAnotherPortIsReportedInUse) {
   holder.SetPortNumber(1);
   ASSERT_TRUE(testing::IsOk(holder.Open()));
 
-  const Status failed = port.Open();
-  ASSERT_FALSE(failed.ok());
-  EXPECT_EQ(failed.failure().message, "Com1 (" + peer.path() +
-                                 "): in use by another program; close it and press the port "
-                                 "button again");
+  EXPECT_TRUE(testing::FailedWith(port.Open(), FailureCode::PortOpen,
+                                  "Com1 (" + peer.path() +
+                                      "): in use by another program; close it and press the port button again"));
   EXPECT_FALSE(port.IsOpen());
 
   holder.Close();
