@@ -13,6 +13,7 @@
 #include "capture/reading_decoder.h"
 #include "common/path_text.h"
 #include "doubles/capture_run.h"
+#include "doubles/result_checks.h"
 
 namespace tally {
 namespace {
@@ -65,46 +66,65 @@ INSTANTIATE_TEST_SUITE_P(, MakeStampsTest,
                                            StampsCase{{2027, 1, 2, 3, 4, 5}, "fL0120270102", "030405"},
                                            StampsCase{{2026, 10, 31, 0, 0, 0}, "fL0120261031", "000000"}));
 
-// --- The four examples of the text ------------------------------------------
+// --- Bursts and their lines ----------------------------------------------------
 
-struct Example {
+// A burst decoded from a given processor type: the line's text, the type
+// after it (and Label3), every field's value, and the field texts that make
+// the text. Short bursts are completed from their second copy; an fLII
+// line whose eighth field is below 10000 is shifted by one field.
+struct Decoded {
   std::string burst;
-  ProcessorType type;
+  ProcessorType typeBefore;
   std::string text;
+  ProcessorType type;
+  std::vector<double> values;
 };
 
-TEST_F(ReadingDecoderTest, TheFourExamplesOfTheText) {
-  const std::vector<Example> examples = {
-      {"1,5,20,300", ProcessorType::fLI, "01,005,00020,00300"},
-      {"01,123,12345,12345", ProcessorType::fLI, "01,123,12345,12345"},
-      {"3,120,12345,1,7,99999,0,12000", ProcessorType::fLII, "03,120,12345,00001,007,99999,00000,12000"},
-      {"5,2,150,12345,1,7,99999,9000", ProcessorType::fLII, "02,150,12345,00001,007,99999,09000,11111"},
+TEST(ReadingDecoderLineTest, BurstsGiveTheseLines) {
+  using enum ProcessorType;
+  const std::vector<Decoded> cases = {
+      // The four examples of the text.
+      {"1,5,20,300", fLI, "01,005,00020,00300", fLI, {1, 5, 20, 300}},
+      {"01,123,12345,12345", fLI, "01,123,12345,12345", fLI, {1, 123, 12345, 12345}},
+      {"3,120,12345,1,7,99999,0,12000", fLI, "03,120,12345,00001,007,99999,00000,12000", fLII,
+       {3, 120, 12345, 1, 7, 99999, 0, 12000}},
+      {"5,2,150,12345,1,7,99999,9000", fLI, "02,150,12345,00001,007,99999,09000,11111", fLII,
+       {2, 150, 12345, 1, 7, 99999, 9000, 11111}},
+      // The second copy and the shift.
+      {"1,2", fLI, "01,002,00001,00002", fLI, {1, 2, 1, 2}},
+      {"1,2,3,4", fLII, "02,003,00004,00001,002,00003,00004,11111", fLII, {2, 3, 4, 1, 2, 3, 4, 11111}},
+      {"3,120,12345,1,7,99999,0,10000", fLI, "03,120,12345,00001,007,99999,00000,10000", fLII,
+       {3, 120, 12345, 1, 7, 99999, 0, 10000}},
+      {"3,120,12345,1,7,99999,0,9999", fLI, "120,12345,00001,00007,99999,00000,09999,11111", fLII,
+       {120, 12345, 1, 7, 99999, 0, 9999, 11111}},
+      {"1,2,3,4", fLI, "01,002,00003,00004", fLI, {1, 2, 3, 4}},
+      // Text form and padding.
+      {"123,5,20,300", fLI, "123,005,00020,00300", fLI, {123, 5, 20, 300}},
+      {"007, 5,20 ,0300", fLI, "07,005,00020,00300", fLI, {7, 5, 20, 300}},
+      {"-5,-2,20,+300", fLI, "05,002,00020,00300", fLI, {-5, -2, 20, 300}},
+      {"1,1.5,0.25,300", fLI, "01,1.5,00.25,00300", fLI, {1, 1.5, 0.25, 300}},
+      {"1,1e300,20,300", fLI, "01," + k1e300 + ",00020,00300", fLI, {1, 1e300, 20, 300}},
   };
-  for (const Example& example : examples) {
-    SCOPED_TRACE(example.burst);
-    CaptureRun fresh;  // processorType starts as fLI for each example
-    const Outcome<ReadingLine> line = DecodeBurstText(fresh.context, example.burst);
-    ASSERT_TRUE(line.ok()) << line.failure().message;
-    EXPECT_EQ(line.value().text, example.text);
-    EXPECT_EQ(fresh.context.state.processorType, example.type);
-    EXPECT_EQ(line.value().fieldCount, example.type == ProcessorType::fLII ? 8 : 4);
-  }
-}
-
-TEST_F(ReadingDecoderTest, FieldValuesAndTextsOfAnFLILine) {
-  const Outcome<ReadingLine> line = Decode("1,5,20,300");
-  ASSERT_TRUE(line.ok());
-  const ReadingLine& value = line.value();
-  EXPECT_EQ(value.fieldValue[0], 1);
-  EXPECT_EQ(value.fieldValue[1], 5);
-  EXPECT_EQ(value.fieldValue[2], 20);
-  EXPECT_EQ(value.fieldValue[3], 300);
-  EXPECT_EQ(value.fieldText[0], "01");
-  EXPECT_EQ(value.fieldText[1], "005");
-  EXPECT_EQ(value.fieldText[2], "00020");
-  EXPECT_EQ(value.fieldText[3], "00300");
-  for (int index = 4; index < kMaxFields; ++index) {
-    EXPECT_EQ(value.fieldText[index], "") << "field " << index + 1 << " is not present";
+  for (const Decoded& c : cases) {
+    SCOPED_TRACE(c.burst);
+    CaptureRun rig;
+    rig.context.state.processorType = c.typeBefore;
+    const Outcome<ReadingLine> line = DecodeBurstText(rig.context, c.burst);
+    ASSERT_TRUE(testing::IsOk(line));
+    EXPECT_EQ(line.value().text, c.text);
+    EXPECT_EQ(rig.context.state.processorType, c.type);
+    EXPECT_EQ(rig.surface.CaptionOf(Caption::Label3), c.type == fLII ? "fLII" : "fLI");
+    ASSERT_EQ(line.value().fieldCount, static_cast<int>(c.values.size()));
+    std::string joined;
+    for (int index = 0; index < kMaxFields; ++index) {
+      if (index >= line.value().fieldCount) {
+        EXPECT_EQ(line.value().fieldText[index], "") << "field " << index + 1 << " is not present";
+        continue;
+      }
+      EXPECT_EQ(line.value().fieldValue[index], c.values[index]) << "field " << index + 1;
+      joined += (index > 0 ? "," : "") + line.value().fieldText[index];
+    }
+    EXPECT_EQ(joined, c.text);
   }
 }
 
@@ -126,12 +146,6 @@ TEST_F(ReadingDecoderTest, ScratchFileKeepsTheBurstExactlyAsReceived) {
   const std::string burst = " 07 ,\t5,20\r\n,300\x1a";
   IgnoreFailure(Decode(burst));
   EXPECT_EQ(Scratch(), burst + kCrLf + burst + kCrLf);
-}
-
-TEST_F(ReadingDecoderTest, AShortBurstIsCompletedFromItsSecondCopy) {
-  const Outcome<ReadingLine> line = Decode("1,2");
-  ASSERT_TRUE(line.ok()) << line.failure().message;
-  EXPECT_EQ(line.value().text, "01,002,00001,00002");
 }
 
 // --- Processor type and Label3 -------------------------------------------------
@@ -192,107 +206,45 @@ TEST_F(ReadingDecoderTest, Label3AndTypeAreSetEvenForARejectedBurst) {
   EXPECT_EQ(Label3(), "fLII");
 }
 
-// --- Shift rule ----------------------------------------------------------------
-
-TEST_F(ReadingDecoderTest, FLIIFourItemsGiveTheSecondCopyAndTheShift) {
-  rig.context.state.processorType = ProcessorType::fLII;
-  const Outcome<ReadingLine> line = Decode("1,2,3,4");
-  ASSERT_TRUE(line.ok()) << line.failure().message;
-  const std::vector<double> values(line.value().fieldValue.begin(), line.value().fieldValue.end());
-  EXPECT_EQ(values, (std::vector<double>{2, 3, 4, 1, 2, 3, 4, 11111}));
-  EXPECT_EQ(line.value().text, "02,003,00004,00001,002,00003,00004,11111");
-  EXPECT_EQ(Label3(), "fLII");
-}
-
-TEST_F(ReadingDecoderTest, Field8Of10000DoesNotShift) {
-  const Outcome<ReadingLine> line = Decode("3,120,12345,1,7,99999,0,10000");
-  ASSERT_TRUE(line.ok());
-  EXPECT_EQ(line.value().text, "03,120,12345,00001,007,99999,00000,10000");
-  EXPECT_EQ(line.value().fieldValue[0], 3);
-}
-
-TEST_F(ReadingDecoderTest, Field8Of9999Shifts) {
-  const Outcome<ReadingLine> line = Decode("3,120,12345,1,7,99999,0,9999");
-  ASSERT_TRUE(line.ok());
-  EXPECT_EQ(line.value().text, "120,12345,00001,00007,99999,00000,09999,11111");
-  EXPECT_EQ(line.value().fieldValue[0], 120);
-  EXPECT_EQ(line.value().fieldValue[7], 11111);
-}
-
-TEST_F(ReadingDecoderTest, TheShiftNeverAppliesToFLI) {
-  const Outcome<ReadingLine> line = Decode("1,2,3,4");
-  ASSERT_TRUE(line.ok());
-  EXPECT_EQ(line.value().text, "01,002,00003,00004");
-}
-
-// --- Text form and padding -------------------------------------------------------
-
-TEST_F(ReadingDecoderTest, AValueWiderThanItsFieldStaysWhole) {
-  const Outcome<ReadingLine> line = Decode("123,5,20,300");
-  ASSERT_TRUE(line.ok());
-  EXPECT_EQ(line.value().text, "123,005,00020,00300");
-  EXPECT_EQ(line.value().text.size(), 19u);
-}
-
-TEST_F(ReadingDecoderTest, LeadingZerosAndBlanksDoNotSurvive) {
-  const Outcome<ReadingLine> line = Decode("007, 5,20 ,0300");
-  ASSERT_TRUE(line.ok()) << line.failure().message;
-  EXPECT_EQ(line.value().text, "07,005,00020,00300");
-  EXPECT_EQ(line.value().fieldValue[0], 7);
-}
-
-TEST_F(ReadingDecoderTest, ANegativeValueLosesItsSignInTheTextOnly) {
-  const Outcome<ReadingLine> line = Decode("-5,-2,20,+300");
-  ASSERT_TRUE(line.ok()) << line.failure().message;
-  EXPECT_EQ(line.value().text, "05,002,00020,00300");
-  EXPECT_EQ(line.value().fieldValue[0], -5);
-  EXPECT_EQ(line.value().fieldValue[1], -2);
-}
-
-TEST_F(ReadingDecoderTest, NonIntegerValuesKeepTheirDecimalPoint) {
-  const Outcome<ReadingLine> line = Decode("1,1.5,0.25,300");
-  ASSERT_TRUE(line.ok()) << line.failure().message;
-  EXPECT_EQ(line.value().text, "01,1.5,00.25,00300");
-  EXPECT_EQ(line.value().fieldValue[1], 1.5);
-}
-
-TEST_F(ReadingDecoderTest, AHugeValueStaysWhole) {
-  const Outcome<ReadingLine> line = Decode("1,1e300,20,300");
-  ASSERT_TRUE(line.ok()) << line.failure().message;
-  EXPECT_EQ(line.value().fieldText[1], k1e300);
-  EXPECT_EQ(line.value().fieldText[1].size(), 301u);
-  EXPECT_EQ(line.value().text, "01," + k1e300 + ",00020,00300");
-}
-
-TEST(FieldTextTest, IntegersGivePlainDigitsPaddedToTheWidth) {
-  EXPECT_EQ(FieldText(7, 2), "07");
-  EXPECT_EQ(FieldText(7, 3), "007");
-  EXPECT_EQ(FieldText(7, 5), "00007");
-  EXPECT_EQ(FieldText(0, 5), "00000");
-  EXPECT_EQ(FieldText(12345, 5), "12345");
-  EXPECT_EQ(FieldText(123456, 5), "123456");
-  EXPECT_EQ(FieldText(123, 2), "123");
-  EXPECT_EQ(FieldText(999999999999999, 5), "999999999999999");  // 15 digits
-}
-
-TEST(FieldTextTest, TheSignIsDropped) {
-  EXPECT_EQ(FieldText(-5, 2), "05");
-  EXPECT_EQ(FieldText(-12345, 5), "12345");
-  EXPECT_EQ(FieldText(-0.0, 2), "00");
-  EXPECT_EQ(FieldText(-1.5, 5), "001.5");
-}
-
-TEST(FieldTextTest, NonIntegersGiveTheShortestPlainDecimalThatReadsBack) {
-  EXPECT_EQ(FieldText(1.5, 2), "1.5");
-  EXPECT_EQ(FieldText(1.5, 3), "1.5");
-  EXPECT_EQ(FieldText(1.5, 5), "001.5");
-  EXPECT_EQ(FieldText(0.5, 3), "0.5");
-  EXPECT_EQ(FieldText(0.1, 5), "000.1");
-  EXPECT_EQ(FieldText(2.25, 5), "02.25");
-  EXPECT_EQ(FieldText(0.001, 3), "0.001");  // no exponent
-  EXPECT_EQ(FieldText(1.0 / 3.0, 2), "0.3333333333333333");
-  EXPECT_EQ(ReadBack(FieldText(1.0 / 3.0, 2)), 1.0 / 3.0);
-  EXPECT_EQ(FieldText(123456.789, 5), "123456.789");
+// Integers give plain digits padded to the width; the sign is dropped;
+// other values give the shortest plain decimal that reads back.
+TEST(FieldTextTest, ValuesAndWidthsGiveTheseTexts) {
+  const struct {
+    double value;
+    int width;
+    const char* text;
+  } cases[] = {
+      {7, 2, "07"},
+      {7, 3, "007"},
+      {7, 5, "00007"},
+      {0, 5, "00000"},
+      {12345, 5, "12345"},
+      {123456, 5, "123456"},
+      {123, 2, "123"},
+      {999999999999999, 5, "999999999999999"},  // 15 digits
+      {-5, 2, "05"},
+      {-12345, 5, "12345"},
+      {-0.0, 2, "00"},
+      {-1.5, 5, "001.5"},
+      {1.5, 2, "1.5"},
+      {1.5, 3, "1.5"},
+      {1.5, 5, "001.5"},
+      {0.5, 3, "0.5"},
+      {0.1, 5, "000.1"},
+      {2.25, 5, "02.25"},
+      {0.001, 3, "0.001"},  // no exponent
+      {1.0 / 3.0, 2, "0.3333333333333333"},
+      {123456.789, 5, "123456.789"},
+      {INFINITY, 5, "00inf"},  // non-finite values do not crash
+      {-INFINITY, 2, "inf"},
+      {NAN, 3, "nan"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(FieldText(c.value, c.width), c.text) << c.value << " in " << c.width;
+    if (std::isfinite(c.value)) {
+      EXPECT_EQ(ReadBack(c.text), std::fabs(c.value)) << c.text;
+    }
+  }
 }
 
 TEST(FieldTextTest, MoreThanFifteenDigitsGiveWholeDigitsWithoutExponent) {
@@ -316,12 +268,6 @@ TEST(FieldTextTest, HugeAndTinyValuesAreNeverCut) {
   EXPECT_EQ(tiny.substr(0, 2), "0.");
   EXPECT_EQ(tiny.find_first_of("eE"), std::string::npos);
   EXPECT_EQ(ReadBack(tiny), 5e-324);
-}
-
-TEST(FieldTextTest, NonFiniteValuesDoNotCrash) {
-  EXPECT_EQ(FieldText(INFINITY, 5), "00inf");
-  EXPECT_EQ(FieldText(-INFINITY, 2), "inf");
-  EXPECT_EQ(FieldText(NAN, 3), "nan");
 }
 
 // --- Bursts that give no line -----------------------------------------------------
@@ -350,6 +296,8 @@ TEST(ReadingDecoderFailureTest, BurstsThatGiveNoLineSayWhy) {
       {"1,2,3", ProcessorType::fLII, FailureCode::EndOfFile, "too few items: 6 of 8 in cp.txt"},
       {"1,2,3,4,5,6,7,a", ProcessorType::fLII, FailureCode::NotANumber,
        "item 8 \"a\" is not a number"},
+      {std::string(100, 'x'), ProcessorType::fLI, FailureCode::NotANumber,
+       "item 1 \"" + std::string(24, 'x') + "...\" is not a number"},  // a long item shortened
   };
   for (const Rejected& rejected : cases) {
     SCOPED_TRACE("burst \"" + rejected.burst + "\"");
@@ -357,21 +305,12 @@ TEST(ReadingDecoderFailureTest, BurstsThatGiveNoLineSayWhy) {
     rig.context.state.processorType = rejected.typeBefore;
     Outcome<ReadingLine> line = ReadingLine{};
     EXPECT_NO_THROW(line = DecodeBurstText(rig.context, rejected.burst));
-    ASSERT_FALSE(line.ok());
-    EXPECT_EQ(line.failure().code, rejected.code);
-    EXPECT_EQ(line.failure().message, rejected.message);
+    EXPECT_TRUE(testing::FailedWith(line, rejected.code, rejected.message));
     // The raw burst stays in the scratch file, and Label3 is set.
     EXPECT_EQ(rig.dir.Read("cp.txt"), rejected.burst + kCrLf + rejected.burst + kCrLf);
     EXPECT_EQ(rig.surface.CaptionOf(Caption::Label3),
               rig.context.state.processorType == ProcessorType::fLII ? "fLII" : "fLI");
   }
-}
-
-TEST(ReadingDecoderFailureTest, ALongItemIsShownShortened) {
-  CaptureRun rig;
-  const Outcome<ReadingLine> line = DecodeBurstText(rig.context, std::string(100, 'x'));
-  ASSERT_FALSE(line.ok());
-  EXPECT_EQ(line.failure().message, "item 1 \"" + std::string(24, 'x') + "...\" is not a number");
 }
 
 // The scratch file is only a copy: a directory that does not take it costs
