@@ -99,43 +99,28 @@ bool SetFilesFailed(const ReadingRig& rig, std::size_t list2Before) {
   return rig.surface.list2Entries != list2Before;
 }
 
-// Lines 1 to 15 of a set: the sixteenth completes the set and is processed
-// untimed here (it is the other benchmark).
-void ProcessedBurst(benchmark::State& state, std::uint64_t megabytes) {
+// completesSet false: lines 1 to 15 of a set, the sixteenth processed
+// untimed (it is the other benchmark). completesSet true: the sixteenth
+// line, with lines 1 to 15 processed untimed before it; the set files are
+// written and flushed.
+void TimedLine(benchmark::State& state, std::uint64_t megabytes, bool completesSet) {
   ReadingRig& rig = RigWithSetFiles(megabytes);
+  const CaptureState& capture = rig.context.state;
   LatencySamples samples;
   int readingNumber = 0;
-  std::string burst;
   double wire = 0;
   for (auto _ : state) {
-    if (rig.context.state.lineCount == kLinesPerSet - 1) rig.Process(NextBurst(rig, ++readingNumber));
-    burst = NextBurst(rig, ++readingNumber);
-    wire += WireMicroseconds(burst);
-    if (!TimedProcess(rig, burst, state, samples)) {
-      state.SkipWithError(("burst not taken: " + rig.surface.lastList2).c_str());
-      return;
+    while (completesSet ? capture.lineCount < kLinesPerSet - 1 : capture.lineCount == kLinesPerSet - 1) {
+      rig.Process(NextBurst(rig, ++readingNumber));
     }
-  }
-  ReportFigures(state, samples, rig, wire / static_cast<double>(samples.Count()));
-}
-
-// The sixteenth line of a set, with lines 1 to 15 processed untimed before
-// it; the set files are written and flushed.
-void CompletedSet(benchmark::State& state, std::uint64_t megabytes) {
-  ReadingRig& rig = RigWithSetFiles(megabytes);
-  LatencySamples samples;
-  int readingNumber = 0;
-  std::string burst;
-  double wire = 0;
-  for (auto _ : state) {
-    while (rig.context.state.lineCount < kLinesPerSet - 1) rig.Process(NextBurst(rig, ++readingNumber));
-    const auto setsBefore = rig.context.state.obsCount;
+    const auto setsBefore = capture.obsCount;
     const std::size_t list2Before = rig.surface.list2Entries;
-    burst = NextBurst(rig, ++readingNumber);
+    const std::string burst = NextBurst(rig, ++readingNumber);
     wire += WireMicroseconds(burst);
-    if (!TimedProcess(rig, burst, state, samples) || rig.context.state.obsCount != setsBefore + 1 ||
-        SetFilesFailed(rig, list2Before)) {
-      state.SkipWithError(("set not completed: " + rig.surface.lastList2).c_str());
+    const bool taken = TimedProcess(rig, burst, state, samples);
+    if (!taken || (completesSet && (capture.obsCount != setsBefore + 1 || SetFilesFailed(rig, list2Before)))) {
+      const std::string what = completesSet ? "set not completed: " : "burst not taken: ";
+      state.SkipWithError((what + rig.surface.lastList2).c_str());
       return;
     }
   }
@@ -162,12 +147,12 @@ void RegisterReadingBenchmarks() {
   for (const std::uint64_t megabytes : sizes) {
     const std::string files =
         megabytes == 0 ? "/fresh" : "/set_files_" + std::to_string(megabytes) + "MB";
-    benchmark::RegisterBenchmark(("ProcessedBurst" + files).c_str(), ProcessedBurst, megabytes)
-        ->UseManualTime()
-        ->Unit(benchmark::kMicrosecond);
-    benchmark::RegisterBenchmark(("CompletedSet" + files).c_str(), CompletedSet, megabytes)
-        ->UseManualTime()
-        ->Unit(benchmark::kMicrosecond);
+    for (const bool completesSet : {false, true}) {
+      benchmark::RegisterBenchmark(((completesSet ? "CompletedSet" : "ProcessedBurst") + files).c_str(), TimedLine,
+                                   megabytes, completesSet)
+          ->UseManualTime()
+          ->Unit(benchmark::kMicrosecond);
+    }
   }
 }
 
