@@ -16,6 +16,11 @@ int RunExport(const HistoryOptions& options, const ZoneRules& zone, std::ostream
     errors << "tally77-history: " << index.error() << "\n";
     return 1;
   }
+  // No export of the sets before a read error that looks like all of them.
+  if (!index.readError().empty()) {
+    errors << "tally77-history: " << index.readError() << "\n";
+    return 1;
+  }
   const ExportCounts counts = WriteExport(index, zone, options.choice, options.format, out, errors);
   const std::string summary = DamagedSummary(counts);
   if (!summary.empty() && options.format == ExportFormat::Csv) errors << summary << "\n";

@@ -65,11 +65,13 @@ void SetFileBytes::Close() {
   identity_ = {};
 }
 
-std::size_t SetFileBytes::ReadAt(std::uint64_t offset, char* into, std::size_t count) const {
+std::size_t SetFileBytes::ReadAt(std::uint64_t offset, char* into, std::size_t count, int* failure) const {
   std::size_t done = 0;
+  if (failure != nullptr) *failure = 0;
   while (done < count) {
     const ssize_t got = ::pread(descriptor_, into + done, count - done, static_cast<off_t>(offset + done));
     if (got < 0 && errno == EINTR) continue;
+    if (got < 0 && failure != nullptr) *failure = errno;
     if (got <= 0) break;  // the end, or an error: the caller sees fewer bytes
     done += static_cast<std::size_t>(got);
   }

@@ -44,8 +44,9 @@ class SetFileBytes {
   const FileIdentity& identity() const { return identity_; }
 
   // Reads up to count bytes from offset into into; the bytes read, fewer at
-  // the end of the file or when it was cut short.
-  std::size_t ReadAt(std::uint64_t offset, char* into, std::size_t count) const;
+  // the end of the file, when it was cut short or when the read failed
+  // (failure, when given, then holds errno; 0 at the end).
+  std::size_t ReadAt(std::uint64_t offset, char* into, std::size_t count, int* failure = nullptr) const;
   // Bytes from offset, at most count, read into scratch.
   std::string_view View(std::uint64_t offset, std::uint64_t count, std::string& scratch) const;
 

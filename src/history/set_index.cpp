@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <utility>
 
 namespace tally::history {
@@ -83,15 +84,21 @@ bool SetIndex::IndexSome(std::uint64_t byteBudget) {
   if (!block_) block_.reset(static_cast<char*>(std::aligned_alloc(kPage, kBlock)));
   std::string lineScratch;
   bool readFailed = false;
+  readError_.clear();
   while (byteBudget > 0 && scanned_ < bytes_.size()) {
     const std::uint64_t base = scanned_;
     const auto wanted = static_cast<std::size_t>(std::min({byteBudget, kBlock, bytes_.size() - base}));
-    const std::size_t got = bytes_.ReadAt(base, block_.get(), wanted);
+    int failure = 0;
+    const std::size_t got = bytes_.ReadAt(base, block_.get(), wanted, &failure);
     if (got < wanted) {
       // Cut short under us: the size as it is now ends the scan, and the
       // next Follow starts over. A read that fails below the size stops it.
       bytes_.Refresh();
       readFailed = base + got < bytes_.size();
+      if (readFailed) {
+        readError_ = "cannot read " + path_ + " at byte " + std::to_string(base + got) + ": " +
+                     (failure != 0 ? std::strerror(failure) : "it ends before its size");
+      }
       if (got == 0) break;
     }
     const std::string_view block(block_.get(), got);
@@ -131,6 +138,7 @@ void SetIndex::TakeLine(std::uint64_t start, std::uint64_t endAfterLf, std::stri
 }
 
 void SetIndex::Restart() {
+  readError_.clear();
   starts_.Clear();
   end_ = 0;
   scanned_ = 0;

@@ -42,7 +42,8 @@ class SetIndex {
   FileChange Follow();
   // Indexes up to about byteBudget more bytes; true when all bytes of the
   // file as last followed are indexed, or a read failed (what could be read
-  // is indexed; a later call reads on from there).
+  // is indexed, readError says why it stopped; a later call reads on from
+  // there).
   bool IndexSome(std::uint64_t byteBudget);
   // Follow, then index everything.
   FileChange IndexAll();
@@ -51,6 +52,8 @@ class SetIndex {
   std::uint64_t bytesIndexed() const { return scanned_; }
   std::uint64_t bytesTotal() const { return bytes_.size(); }
   const std::string& error() const { return error_; }
+  // Why the last slice stopped below the file's size, "" when it did not.
+  const std::string& readError() const { return readError_; }
 
   // Whole lines (sets and damaged lines) indexed so far.
   std::size_t size() const { return starts_.size(); }
@@ -84,6 +87,7 @@ class SetIndex {
   std::string path_;
   SetFileBytes bytes_;
   std::string error_;
+  std::string readError_;
   OffsetBlocks starts_;
   std::uint64_t end_ = 0;      // the end of the last whole line
   std::uint64_t scanned_ = 0;  // where the search for the next LF goes on

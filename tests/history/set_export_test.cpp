@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -94,13 +95,26 @@ TEST_F(SetExportTest, TheTimeRangeIncludesBothEnds) {
   }
 }
 
-TEST_F(SetExportTest, AMissingFileIsAFault) {
-  options.dataDirectory = rig.dir.dataPath() + "nowhere";
-  std::ostringstream out;
-  std::ostringstream errors;
-  EXPECT_EQ(RunExport(options, kCet, out, errors), 1);
-  EXPECT_EQ(errors.str(),
-            "tally77-history: cannot open " + rig.dir.dataPath() + "nowhere/fl.db1: no such file\n");
+// A file that cannot be read whole gives no export, rather than one that
+// looks complete.
+TEST_F(SetExportTest, AMissingOrUnreadableFileIsAFault) {
+  const std::string unreadable = rig.dir.dataPath() + "unreadable";
+  std::filesystem::create_directories(unreadable + "/fl.db1/inside");  // opens, but cannot be read
+  const struct {
+    std::string directory;
+    std::string error;
+  } cases[] = {
+      {rig.dir.dataPath() + "nowhere", "cannot open " + rig.dir.dataPath() + "nowhere/fl.db1: no such file"},
+      {unreadable, "cannot read " + unreadable + "/fl.db1 at byte 0: Is a directory"},
+  };
+  for (const auto& c : cases) {
+    options.dataDirectory = c.directory;
+    std::ostringstream out;
+    std::ostringstream errors;
+    EXPECT_EQ(RunExport(options, kCet, out, errors), 1);
+    EXPECT_EQ(errors.str(), "tally77-history: " + c.error + "\n");
+    EXPECT_EQ(out.str(), "");
+  }
 }
 
 TEST(HistoryOptionsTest, CommandLines) {

@@ -131,6 +131,27 @@ TEST_F(SetIndexTest, AFileThatShrankOrWasReplacedIsIndexedAnew) {
   }
 }
 
+// A read that fails below the file's size stops the index there and says
+// why; the file readable again is indexed whole. A directory swapped in
+// under the name opens, but no read of it succeeds, whoever runs the test.
+TEST_F(SetIndexTest, AReadErrorStopsTheIndexAndIsNamed) {
+  namespace fs = std::filesystem;
+  WriteSets(1, 2);
+  ASSERT_EQ(index.IndexAll(), FileChange::Opened);
+  fs::rename(Path(), Path() + ".away");
+  fs::create_directories(Path() + "/inside");
+  EXPECT_EQ(index.IndexAll(), FileChange::Replaced);
+  EXPECT_EQ(index.size(), 0u);
+  EXPECT_FALSE(index.complete());
+  EXPECT_EQ(index.readError(), "cannot read " + Path() + " at byte 0: Is a directory");
+
+  fs::remove_all(Path());
+  fs::rename(Path() + ".away", Path());
+  EXPECT_EQ(index.IndexAll(), FileChange::Replaced);
+  EXPECT_EQ(index.size(), 2u);
+  EXPECT_EQ(index.readError(), "");
+}
+
 // A file cut short under the reader (an operator's truncate, a restore in
 // place) must not bring it down: reading the rows it no longer holds gives
 // short lines, and the next look at the file starts over. Twenty sets span

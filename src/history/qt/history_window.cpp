@@ -227,6 +227,10 @@ void HistoryWindow::IndexSlice() {
   slices_.stop();
   indexing_ = false;
   progress_->hide();
+  // The file grows with the next set: its indexing then tries again.
+  if (!index_->readError().empty()) {
+    ShowMessage(QString::fromLatin1(index_->readError() + "; the sets after it are not shown"));
+  }
   SuggestRange();
   if (replotDue_) Replot();
 }

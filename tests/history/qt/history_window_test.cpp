@@ -185,6 +185,18 @@ TEST_F(HistoryWindowSortTest, SortingWhileIndexingKeepsTheRowsInOrder) {
   EXPECT_EQ(window.StatusText(), "30000 sets, 0 damaged lines, 30000 shown");
 }
 
+// A set file that opens but cannot be read: the window says so rather than
+// show no sets as if there were none.
+TEST_F(WindowTest, AReadErrorIsShown) {
+  testing::TempDir dir;
+  std::filesystem::create_directories(dir.dataPath() + "fl.db1/inside");
+  HistoryWindow window{ZoneRules(0)};
+  window.OpenDirectory(QString::fromStdString(dir.path()));
+  ASSERT_TRUE(WaitFor([&window] { return !window.busy(); }));
+  EXPECT_EQ(window.Message().toStdString(),
+            "cannot read " + dir.dataPath() + "fl.db1 at byte 0: Is a directory; the sets after it are not shown");
+}
+
 TEST_F(HistoryWindowTest, NewSetsAppearWhileTheCaptureAppends) {
   WriteSet(kSets + 1);
   EXPECT_TRUE(WaitFor([this] { return window.model().rowCount() == kSets + 2; }));
