@@ -31,16 +31,7 @@ std::string Lines(const std::vector<std::string>& lines) {
 }
 
 // A row no load would produce, to see which rows a load leaves alone.
-ChannelEntry MarkedRow() {
-  ChannelEntry row;
-  row.label = "earlier";
-  row.ctRating = 7;
-  row.multiplier = 7;
-  row.voltage = 7;
-  row.highLimit = 7;
-  row.lowLimit = 7;
-  return row;
-}
+const ChannelEntry kMarkedRow{"earlier", 7, 7, 7, 7, 7};
 
 void ExpectSameRow(const ChannelEntry& actual, const ChannelEntry& expected, int row) {
   SCOPED_TRACE("row " + std::to_string(row));
@@ -69,26 +60,19 @@ TEST(DefaultChannelTable, IsSixteenLinesOf71CharactersWithCrLf) {
 
 TEST(ChannelTableFile, DefaultWrittenThenLoadedGivesDocumentedRowsAndNoMessage) {
   CaptureRun rig;
-  rig.context.state.channels[0] = MarkedRow();
-  rig.context.state.channels[17] = MarkedRow();
+  rig.context.state.channels[0] = kMarkedRow;
+  rig.context.state.channels[17] = kMarkedRow;
   WriteDefaultChannelTable(rig.context);
   EXPECT_EQ(rig.dir.Read("ct.dat"), DefaultChannelTable());
   LoadChannelTable(rig.context);
 
   EXPECT_EQ(rig.surface.Text(TextBox::Text2), "");
   for (int row = 1; row <= 16; ++row) {
-    ChannelEntry expected;
-    expected.label = Left(DefaultLine(row), 25);
-    expected.ctRating = 20;
-    expected.multiplier = 1;
-    expected.voltage = 120;
-    expected.highLimit = 0;
-    expected.lowLimit = 999;
-    ExpectSameRow(rig.context.state.channels[row], expected, row);
+    ExpectSameRow(rig.context.state.channels[row], {Left(DefaultLine(row), 25), 20, 1, 120, 0, 999}, row);
   }
   EXPECT_EQ(rig.context.state.channels[1].label, "  1 -" + std::string(20, ' '));
-  ExpectSameRow(rig.context.state.channels[0], MarkedRow(), 0);
-  ExpectSameRow(rig.context.state.channels[17], MarkedRow(), 17);
+  ExpectSameRow(rig.context.state.channels[0], kMarkedRow, 0);
+  ExpectSameRow(rig.context.state.channels[17], kMarkedRow, 17);
 }
 
 struct ColumnCase {
@@ -138,7 +122,6 @@ TEST(ChannelTableFile, ReadsEachFixedColumn) {
   }
 }
 
-
 TEST(ChannelTableFile, TwentyLinesLoadTheFirstSixteenWithoutMessage) {
   CaptureRun rig;
   std::vector<std::string> lines;
@@ -168,7 +151,7 @@ TEST(ChannelTableFile, FailedLoadKeepsUnreachedRowsAndShowsProblem) {
   for (const LoadFailureCase& test : cases) {
     SCOPED_TRACE(test.name);
     CaptureRun rig;
-    for (ChannelEntry& row : rig.context.state.channels) row = MarkedRow();
+    for (ChannelEntry& row : rig.context.state.channels) row = kMarkedRow;
     if (test.fileExists) {
       rig.dir.Write("ct.dat", Lines(std::vector<std::string>(test.lines, kFirstDefaultLine)));
     }
@@ -182,8 +165,6 @@ TEST(ChannelTableFile, FailedLoadKeepsUnreachedRowsAndShowsProblem) {
     }
   }
 }
-
-
 
 }  // namespace
 }  // namespace tally
