@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
+#include <QFont>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -54,6 +55,12 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
   // The icon theme's, as installed with the program; the one drawn here
   // when the theme has none.
   setWindowIcon(QIcon::fromTheme(QStringLiteral("tally77"), ProgramIcon()));
+  // The window's texts are Latin-1: laid out from the font's character map
+  // and kerning, without a shaping engine's pass for each new reading's
+  // count and row (ligatures are all it would add).
+  QFont text;
+  text.setStyleStrategy(QFont::PreferNoShaping);
+  setFont(text);
   CreateControls();
   PlaceControls();
   SetTabOrder();
