@@ -3,10 +3,11 @@
 // reads them; the rows, the scroll bar and the text boxes that change with
 // each are drawn once for all that came within a frame, as a terminal does.
 // What the controls hold (their texts, the lists' entries, what screen
-// readers are told) changes at once; only the drawing waits. A repaint
-// asked for after a quiet spell is drawn at the event loop's next turn; the
-// frame's timer runs only while something drawn is younger than a frame,
-// and stops at the end of a frame in which nothing changed.
+// readers are told) changes at once; only the drawing waits, a forced
+// repaint (QWidget::repaint) within a frame too. A repaint asked for after
+// a quiet spell is drawn at the event loop's next turn; the frame's timer
+// runs only while something drawn is younger than a frame, and stops at the
+// end of a frame in which nothing changed.
 
 #include <QObject>
 #include <QTimer>
