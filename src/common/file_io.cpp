@@ -7,8 +7,10 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 
 #include "common/replace_target.h"
+#include "common/scratch_companion.h"
 
 #ifdef _WIN32
 #include <io.h>
@@ -92,12 +94,38 @@ int ReadFromStart(int handle, std::size_t expected, std::string& content) {
   return 0;
 }
 
+// A scratch file's new content written into its companion, which then
+// swaps names with it. Gives the handle the content was written with, now
+// the file's own, or -1 when the companion cannot be used.
+int WriteAndExchange(const std::string& path, const std::string& bytes) {
+  const std::optional<Companion> companion = OpenCompanion(path);
+  if (!companion) return -1;
+  const int handle = companion->handle;
+  // Written from the start: only a longer old content needs cutting.
+  const bool written = WriteAll(handle, bytes) &&
+                       (companion->size <= bytes.size() ||
+                        TALLY_TRUNCATE(handle, static_cast<FileSize>(bytes.size())) == 0);
+  if (!written || ExchangeWithCompanion(path, *companion) != 0) {
+    TALLY_CLOSE(handle);
+    return -1;
+  }
+  return handle;
+}
+
 // The new content in a temporary file beside the file path names, which
-// then takes that file's name. With keepOpen the temporary file's handle is
-// given back open, for reading the new file back; without, it is closed
-// before the rename and -1 is given.
+// then takes that file's name; a scratch file swaps names with its
+// companion instead where it can. With keepOpen the handle the content was
+// written with is given back open, for reading the new file back; without,
+// it is closed and -1 is given.
 Outcome<int> WriteAndRename(const std::string& path, const std::string& bytes, Durability durability,
                             bool keepOpen) {
+  if (durability == Durability::Scratch) {
+    if (const int handle = WriteAndExchange(path, bytes); handle >= 0) {
+      if (keepOpen) return handle;
+      if (TALLY_CLOSE(handle) != 0) return FileFailure(FailureCode::FileWrite, "write", path, errno);
+      return -1;
+    }
+  }
   Outcome<ReplaceTarget> found = FindReplaceTarget(path);
   if (!found.ok()) return found.failure();
   const ReplaceTarget& target = found.value();

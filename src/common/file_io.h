@@ -12,10 +12,13 @@ namespace tally {
 enum class Durability {
   Plain,    // written and closed
   Flushed,  // also flushed to the storage device before returning
-  // For ReplaceFile of a scratch file: the old file is removed before the
-  // new one takes its name. Never half written, but briefly absent; the
-  // file system then does not push the new content out at once, which
-  // makes the replacement several times cheaper.
+  // For ReplaceFile of a scratch file replaced again and again: the new
+  // content goes into the file's companion ".NAME.next" beside it and the
+  // two swap names (scratch_companion.h), so that no file is created or
+  // removed per replacement and the file is never absent. Where they cannot
+  // swap (no file yet, a symbolic link, a file or companion not plainly
+  // the program's own, a file system without the swap), the ordinary way,
+  // with the old file removed just before the new one takes its name.
   Scratch,
 };
 

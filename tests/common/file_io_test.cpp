@@ -50,6 +50,70 @@ TEST(FileIo, ReplaceLeavesOnlyTheNewContentAndNoTemporaryFile) {
   }
 }
 
+ino_t InodeOf(const std::string& path) {
+  struct stat status {};
+  return ::lstat(path.c_str(), &status) == 0 ? status.st_ino : 0;
+}
+
+// A scratch file and its companion swap names: after each replacement the
+// file is the companion of the one before and holds the newest content
+// whole (shorter than the last or longer), and the companion the old one.
+TEST(FileIo, AScratchFileSwapsNamesWithItsCompanion) {
+  testing::TempDir dir;
+  const std::string path = dir.dataPath() + "cp.txt";
+  const std::string companion = dir.dataPath() + ".cp.txt.next";
+  const std::string contents[] = {"first\r\nfirst\r\n", "a longer second\r\n", "3\r\n", "fourth\r\n"};
+  std::string previous;
+  for (const std::string& content : contents) {
+    const ino_t companionBefore = InodeOf(companion);
+    const Outcome<std::string> readBack = ReplaceFileAndReadBack(path, content, Durability::Scratch);
+    ASSERT_TRUE(readBack.ok()) << readBack.failure().message;
+    EXPECT_EQ(readBack.value(), content);
+    EXPECT_EQ(dir.Read("cp.txt"), content);
+    if (!previous.empty()) {
+      EXPECT_EQ(dir.Read(".cp.txt.next"), previous) << content;
+    }
+    if (companionBefore != 0) {
+      EXPECT_EQ(InodeOf(path), companionBefore) << content;
+    }
+    previous = content;
+  }
+  EXPECT_NE(InodeOf(companion), 0u);  // the swap was made
+  EXPECT_EQ(TemporariesIn(dir.path()), "");
+}
+
+// A companion that is a symbolic link or has a second name is not written
+// through: the file is replaced the ordinary way.
+TEST(FileIo, AScratchFileRefusesACompanionThatIsNotPlainlyItsOwn) {
+  const struct {
+    const char* what;
+    void (*plant)(const std::string& victim, const std::string& companion);
+  } cases[] = {
+      {"symbolic link", [](const std::string& victim, const std::string& companion) {
+         fs::create_symlink(victim, companion);
+       }},
+      {"second name", [](const std::string& victim, const std::string& companion) {
+         fs::create_hard_link(victim, companion);
+       }},
+  };
+  for (const auto& c : cases) {
+    testing::TempDir dir;
+    dir.Write("cp.txt", "old\r\n");
+    dir.Write("victim", "precious");
+    c.plant(dir.dataPath() + "victim", dir.dataPath() + ".cp.txt.next");
+    for (const std::string content : {"new\r\n", "newer\r\n"}) {
+      const Outcome<std::string> readBack =
+          ReplaceFileAndReadBack(dir.dataPath() + "cp.txt", content, Durability::Scratch);
+      ASSERT_TRUE(readBack.ok()) << c.what << ": " << readBack.failure().message;
+      EXPECT_EQ(readBack.value(), content) << c.what;
+      EXPECT_EQ(dir.Read("cp.txt"), content) << c.what;
+    }
+    EXPECT_EQ(dir.Read("victim"), "precious") << c.what;
+    EXPECT_EQ(dir.Read(".cp.txt.next"), "precious") << c.what;
+    EXPECT_EQ(TemporariesIn(dir.path()), "") << c.what;
+  }
+}
+
 TEST(FileIo, FailuresNameTheFileAndTheReason) {
   testing::TempDir dir;
   const std::string missingDir = dir.dataPath() + "gone/";
@@ -103,7 +167,8 @@ TEST(FileIo, AnAppendCutShortLeavesNoHalfLine) {
 
 // What the operator set on a replaced file stays as it was: a symbolic link
 // stays a link and the file it names is replaced, the permission bits stay,
-// and a link planted under a name a temporary file once had is not followed.
+// and a link planted under a name a temporary file once had is not followed;
+// a scratch file swapped with its companion keeps them too.
 TEST(FileIo, ReplacementKeepsWhatTheOperatorSet) {
   const struct {
     const char* what;
@@ -139,32 +204,35 @@ TEST(FileIo, ReplacementKeepsWhatTheOperatorSet) {
        },
        "ct.cap"},
   };
-  for (const auto& c : cases) {
-    testing::TempDir dir;
-    c.arrange(dir);
-    const bool wasLink = fs::is_symlink(dir.dataPath() + "ct.cap");
-    const fs::perms before = fs::status(dir.dataPath() + "ct.cap").permissions();
-    struct stat owner {};
-    const bool existed = ::stat((dir.dataPath() + "ct.cap").c_str(), &owner) == 0;
-    const mode_t savedMask = ::umask(077);
-    const Status status = ReplaceFile(dir.dataPath() + "ct.cap", "new\r\n", Durability::Flushed);
-    ::umask(savedMask);
-    ASSERT_TRUE(testing::IsOk(status)) << c.what;
-    EXPECT_EQ(dir.Read(c.replacedFile), "new\r\n") << c.what;
-    EXPECT_EQ(fs::is_symlink(dir.dataPath() + "ct.cap"), wasLink) << c.what;
-    if (before != fs::perms::unknown) {
-      EXPECT_EQ(fs::status(dir.dataPath() + "ct.cap").permissions(), before) << c.what;
+  for (const Durability durability : {Durability::Flushed, Durability::Scratch}) {
+    SCOPED_TRACE(durability == Durability::Scratch ? "scratch" : "flushed");
+    for (const auto& c : cases) {
+      testing::TempDir dir;
+      c.arrange(dir);
+      const bool wasLink = fs::is_symlink(dir.dataPath() + "ct.cap");
+      const fs::perms before = fs::status(dir.dataPath() + "ct.cap").permissions();
+      struct stat owner {};
+      const bool existed = ::stat((dir.dataPath() + "ct.cap").c_str(), &owner) == 0;
+      const mode_t savedMask = ::umask(077);
+      const Status status = ReplaceFile(dir.dataPath() + "ct.cap", "new\r\n", durability);
+      ::umask(savedMask);
+      ASSERT_TRUE(testing::IsOk(status)) << c.what;
+      EXPECT_EQ(dir.Read(c.replacedFile), "new\r\n") << c.what;
+      EXPECT_EQ(fs::is_symlink(dir.dataPath() + "ct.cap"), wasLink) << c.what;
+      if (before != fs::perms::unknown) {
+        EXPECT_EQ(fs::status(dir.dataPath() + "ct.cap").permissions(), before) << c.what;
+      }
+      struct stat after {};
+      ASSERT_EQ(::stat((dir.dataPath() + "ct.cap").c_str(), &after), 0) << c.what;
+      if (existed) {
+        EXPECT_EQ(after.st_uid, owner.st_uid) << c.what;
+        EXPECT_EQ(after.st_gid, owner.st_gid) << c.what;
+      }
+      if (dir.Exists("victim")) {
+        EXPECT_EQ(dir.Read("victim"), "precious") << c.what;
+      }
+      EXPECT_EQ(TemporariesIn(dir.path()), "") << c.what;
     }
-    struct stat after {};
-    ASSERT_EQ(::stat((dir.dataPath() + "ct.cap").c_str(), &after), 0) << c.what;
-    if (existed) {
-      EXPECT_EQ(after.st_uid, owner.st_uid) << c.what;
-      EXPECT_EQ(after.st_gid, owner.st_gid) << c.what;
-    }
-    if (dir.Exists("victim")) {
-      EXPECT_EQ(dir.Read("victim"), "precious") << c.what;
-    }
-    EXPECT_EQ(TemporariesIn(dir.path()), "") << c.what;
   }
 }
 
