@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <csignal>
+#include <cstdlib>
 #include <cstdio>
 
 #include "common/log_line.h"
@@ -33,6 +34,9 @@ void ConnectSignals(tally::SignalNotifier& processSignals, tally::CaptureService
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  // Qt's own event loop on poll in place of GLib's: a port, a few timers and
+  // signals need nothing more, and each reading then costs fewer wake-ups.
+  setenv("QT_NO_GLIB", "1", 1);
   QCoreApplication application(argc, argv);
   // Before anything could start a thread: the signals stay blocked in all.
   tally::SignalNotifier processSignals({SIGTERM, SIGINT, SIGHUP});
