@@ -26,8 +26,9 @@ std::string CompanionPath(const std::string& path) {
 // A plain file, the program's own, that it may write: what the swap may
 // give a new content without changing its owner or bits.
 bool OursToWrite(const struct stat& status) {
-  if (!S_ISREG(status.st_mode) || status.st_uid != ::geteuid()) return false;
-  return ::geteuid() == 0 || (status.st_mode & S_IWUSR) != 0;
+  const uid_t self = ::geteuid();
+  if (!S_ISREG(status.st_mode) || status.st_uid != self) return false;
+  return self == 0 || (status.st_mode & S_IWUSR) != 0;
 }
 
 // The companion takes the file's place as it stands: one name, the
