@@ -1,7 +1,7 @@
 // Where the time of a processed burst goes: the scratch file "cp.txt" is
 // written anew for every burst. This times that write alone, as the
-// program makes it (the old file removed, the new one renamed into its
-// place), beside a new file renamed over the old one, the same bytes
+// program makes it (written into the companion, which swaps names with
+// it), beside a new file renamed over the old one, the same bytes
 // written over the old file in place, and the read back.
 
 #include <benchmark/benchmark.h>

@@ -74,7 +74,7 @@ def main():
     as_scratch = scratch["ReplacedAsScratch"]["real_time"]
     rename = scratch["ReplacedByRename"]["real_time"]
     in_place = scratch["OverwrittenInPlace"]["real_time"]
-    row("(breakdown) cp.txt written: old file removed, new one renamed into place", "-",
+    row("(breakdown) cp.txt written: into its companion, the two names swapped", "-",
         f"{as_scratch:.0f} µs (renamed over the old: {rename:.0f} µs; in place: {in_place:.0f} µs; "
         f"read back {scratch['ReadBack']['real_time']:.0f} µs)", None,
         "as the program writes it; the other ways for comparison")
