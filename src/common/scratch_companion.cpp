@@ -23,11 +23,12 @@ std::string CompanionPath(const std::string& path) {
   return path.substr(0, nameStart) + "." + path.substr(nameStart) + ".next";
 }
 
-// A plain file, the program's own, that it may write: what the swap may
-// give a new content without changing its owner or bits.
+// A plain file of one name, the program's own, that it may write: what the
+// swap may give a new content without changing its owner or bits. (Swapped
+// away, a file of two names would leave its second name on the companion.)
 bool OursToWrite(const struct stat& status) {
   const uid_t self = ::geteuid();
-  if (!S_ISREG(status.st_mode) || status.st_uid != self) return false;
+  if (!S_ISREG(status.st_mode) || status.st_nlink != 1 || status.st_uid != self) return false;
   return self == 0 || (status.st_mode & S_IWUSR) != 0;
 }
 
