@@ -10,6 +10,7 @@
 #include "window/caption_fit.h"
 #include "window/control_layout.h"
 #include "window/entry_list_view.h"
+#include "window/frame_pace.h"
 #include "window/indicator_shape.h"
 #include "window_helpers.h"
 
@@ -39,6 +40,7 @@ TEST(Form1Start, ControlsHoldTheirStartValues) {
 
   EXPECT_EQ(rig.Find<EntryListView>("List1")->entries().EntryCount(), 0u);
   EXPECT_EQ(rig.Find<EntryListView>("List2")->entries().EntryCount(), 0u);
+  EXPECT_NE(FramePace::Of(&rig.window), nullptr) << "the window is drawn at a frame's pace";
   EXPECT_FALSE(rig.Find<IndicatorShape>("Shape1")->colour().has_value());
   EXPECT_FALSE(rig.port.open);
   EXPECT_FALSE(rig.time.armed);
