@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QThread>
 #include <climits>
 
 #include "window/caption_fit.h"
@@ -240,7 +241,11 @@ void Form1::Beep() { QApplication::beep(); }
 
 void Form1::EndProgram() {
   hide();
-  QCoreApplication::exit(0);
+  // The end comes from a reading the running event loop delivered: leave it.
+  // With no loop running (the window driven directly) there is none to leave,
+  // and Qt would keep the request and end every later loop at once, a
+  // dialog's included.
+  if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::exit(0);
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
