@@ -155,7 +155,7 @@ Forwarder::Step Forwarder::Ship(FollowedFile& file) {
                              (added < shipment.lines ? " (" + std::to_string(shipment.lines - added) + " already there)"
                                                      : "") +
                              ", shipped up to byte " + Number(end.offset));
-  for (const std::string& note : shipment.notes) log_.Warning(note);
+  for (const std::string& note : NotesOfStored(shipment.notes, stored.value().front().Text(0, 1))) log_.Warning(note);
   return Step::Shipped;
 }
 

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <limits>
+#include <set>
 
 #include "forward/array_parameter.h"
 #include "forward/station_time.h"
@@ -58,7 +60,9 @@ WITH stored AS (
 // the file's name). A line text cannot hold comes as the hex of its bytes
 // and no text: the bytes are kept as they are, and line shows them in
 // PostgreSQL's escape form, which decode(line, 'escape') turns back into the
-// same bytes. The statement ends by answering how many rows it stored.
+// same bytes. The statement ends by answering how many rows it stored and
+// the offsets of the lines it stored as bytes (a line already held is
+// skipped, and is not among them).
 std::string OthersAndCount(int first) {
   auto parameter = [first](int n) { return "$" + std::to_string(first + n); };
   return ", others AS (\n"
@@ -68,9 +72,10 @@ std::string OthersAndCount(int first) {
          "  FROM unnest(" + parameter(0) + "::bigint[], " + parameter(1) + "::text[], " + parameter(2) + "::text[], " +
          parameter(3) + "::text[]) AS o(file_offset, line, reason, hex)\n"
          "  ON CONFLICT DO NOTHING\n"
-         "  RETURNING 1\n"
+         "  RETURNING file_offset, bytes IS NOT NULL AS as_bytes\n"
          ")\n"
-         "SELECT (SELECT count(*) FROM stored) + (SELECT count(*) FROM others)\n";
+         "SELECT (SELECT count(*) FROM stored) + (SELECT count(*) FROM others),\n"
+         "       (SELECT coalesce(string_agg(file_offset::text, ' '), '') FROM others WHERE as_bytes)\n";
 }
 
 std::optional<StationTime> Placed(const LocalStamp& s) {
@@ -90,10 +95,10 @@ std::optional<std::string> ChannelOf(double value) {
 
 // Lines kept in other_lines: offset, text (none when text cannot hold it),
 // reason, hex of the bytes (only when text cannot hold them); and what the
-// log says about the lines kept as bytes, once they are stored.
+// log says about the lines kept as bytes, once the database stored them.
 struct OtherColumns {
   std::array<ArrayParameter, 4> columns;
-  std::vector<std::string> notes;
+  std::vector<BytesNote> notes;
 
   void Add(const WholeLine& line, const std::string& reason) {
     columns[0].Add(static_cast<long long>(line.offset));
@@ -110,8 +115,8 @@ struct OtherColumns {
     columns[1].AddNull();
     columns[2].Add(*reason);
     columns[3].Add(Hex(line.text));
-    notes.push_back(fileName + ": line at byte " + std::to_string(line.offset) + " stored in tally77.other_lines: " +
-                    *reason);
+    notes.push_back({line.offset, fileName + ": line at byte " + std::to_string(line.offset) +
+                                      " stored in tally77.other_lines: " + *reason});
     return true;
   }
 
@@ -182,6 +187,20 @@ std::optional<std::string> WhyTextCannotHold(std::string_view line) {
   const std::size_t nul = line.find('\0');
   if (nul == std::string_view::npos) return std::nullopt;
   return "NUL byte at character " + std::to_string(nul + 1) + ", which text cannot hold; the line's bytes are in bytes";
+}
+
+std::vector<std::string> NotesOfStored(const std::vector<BytesNote>& notes, std::string_view storedOffsets) {
+  std::set<std::uint64_t> stored;
+  for (const char* at = storedOffsets.data(); at < storedOffsets.data() + storedOffsets.size(); ++at) {
+    std::uint64_t offset = 0;
+    at = std::from_chars(at, storedOffsets.data() + storedOffsets.size(), offset).ptr;
+    stored.insert(offset);
+  }
+  std::vector<std::string> said;
+  for (const BytesNote& note : notes) {
+    if (stored.count(note.offset) != 0) said.push_back(note.text);
+  }
+  return said;
 }
 
 std::optional<AlarmLine> ReadAlarmLine(std::string_view line) {

@@ -4,8 +4,10 @@
 // set), the lines of "alarmlog.txt" alarms; a line of either that text
 // cannot hold becomes an other line kept as bytes. Rows already stored are
 // skipped by the unique keys, so a file read again adds only what is new.
-// The statement answers how many rows it stored.
+// The statement answers how many rows it stored, then the offsets (as text,
+// blank between) of the lines it stored as bytes.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,11 +23,18 @@ enum class FollowedKind { Sets, Alarms };
 inline constexpr const char* kSetFile = "fl.db1";
 inline constexpr const char* kAlarmFile = "alarmlog.txt";
 
+// What the log says of a line kept as bytes: only once the database stored
+// it, never of a line it already held (read again from a replaced file).
+struct BytesNote {
+  std::uint64_t offset = 0;
+  std::string text;
+};
+
 struct Shipment {
   std::string sql;
   std::vector<Parameter> parameters;  // $1 is the station
   int lines = 0;
-  std::vector<std::string> notes;  // for the log once the batch is stored
+  std::vector<BytesNote> notes;
 };
 
 Shipment SetShipment(const std::vector<WholeLine>& lines, int stationId);
@@ -35,6 +44,9 @@ Shipment ShipmentOf(FollowedKind kind, const std::vector<WholeLine>& lines, int 
 // Why text cannot hold a line (it has a NUL byte); nullopt when it can.
 // Such a line is stored in other_lines as its bytes, whichever file it is in.
 std::optional<std::string> WhyTextCannotHold(std::string_view line);
+
+// The notes of the lines the statement answered it stored as bytes.
+std::vector<std::string> NotesOfStored(const std::vector<BytesNote>& notes, std::string_view storedOffsets);
 
 // The parts of an alarm log line "03 high fL0120261206143015".
 struct AlarmLine {

@@ -148,6 +148,19 @@ TEST_F(ForwardFaults, LineWithANulByteIsKeptAsBytesAndTheRestShipped) {
   EXPECT_EQ(output.find("NUL byte"), std::string::npos) << output;
   EXPECT_EQ(Count("SELECT count(*) FROM tally77.other_lines"), 2);
   ExpectStoredOnce(JoinedLines({sets[0], sets[1], sets[3], sets[4]}, 0, 4));
+
+  // A restored copy holds it again beside a line damaged anew: the database
+  // skips the line it holds, and only the new one is said.
+  std::string newlyDamaged = sets[3];
+  newlyDamaged[50] = '\0';
+  ReplaceSetFile(data, JoinedLines({damagedSet, newlyDamaged}, 0, 2));
+  ASSERT_EQ(ForwardOnce(data, output), 0) << output;
+  EXPECT_EQ(Occurrences(output, "NUL byte"), 1) << output;
+  EXPECT_EQ(Occurrences(output, "fl.db1: line at byte 326 stored in tally77.other_lines: NUL byte at character 51, "
+                                "which text cannot hold; the line's bytes are in bytes"),
+            1)
+      << output;
+  EXPECT_EQ(Count("SELECT count(*) FROM tally77.other_lines"), 3);
 }
 
 TEST_F(ForwardFaults, DatabaseWhoseEncodingCannotHoldLatin1IsRefusedAtOnce) {
