@@ -48,7 +48,7 @@ std::string IsoLocalTime(std::time_t when) {
 
 std::string LogLine(LogStyle style, LogPriority priority, std::string_view text, std::time_t when) {
   const std::string prefix = style == LogStyle::Journal
-                                 ? "<" + std::to_string(static_cast<int>(priority)) + ">"
+                                 ? '<' + std::to_string(static_cast<int>(priority)) + '>'  // chars: GCC 12 bug 105329
                                  : IsoLocalTime(when) + " ";
   return prefix + OneLine(text) + "\n";
 }
