@@ -2,13 +2,16 @@
 """The capture programs beside a serial terminal on the same stream.
 
 Streams the same readings over a pseudo-terminal into tally77 (on its own
-Xvfb), tally77-capture and tio (kept in a detached tmux session, which keeps
-its lines), one program after the other and the whole round twice, and
+Xvfb), tally77-capture, bench/work_floor (the capture's files on bare system
+calls: the least any capture can cost) and tio (kept in a detached tmux
+session, which keeps its lines), one program after the other and the whole
+round twice, and
 measures from /proc: CPU per line (the process with all its threads, and
 the display's server: Xvfb for the window, the tmux server for tio), resident
 memory growth per line, idle CPU per minute with the port open and resident
-memory at start (for tio, with the tmux server that keeps its lines). Every reading is looked for in "usage.cap" (tally77,
-tally77-capture) or in tmux's history (tio).
+memory at start (for tio, with the tmux server that keeps its lines). Every
+reading is looked for in "usage.cap" (tally77, tally77-capture, work_floor)
+or in tmux's history (tio).
 
 Usage: peers.py [--build DIR] [--count N] [--gap-ms MS] [--idle SECONDS]
                 [--runs R] [--data-root DIR] [--readme FILE]
@@ -189,6 +192,22 @@ class Capture:
 
     def close(self):
         stop(self.process)
+
+
+class WorkFloor(Capture):
+    """bench/work_floor: the capture's files written on bare system calls, the
+    least any capture can cost."""
+
+    name = "the work alone (`work_floor`)"
+
+    def __init__(self, build, work, line, count):
+        self.data = work / "data"
+        self.data.mkdir()
+        self.count = count
+        with open(work / "capture.log", "wb") as log:
+            self.process = started([str(build / "bench/work_floor"), line.path, str(self.data), INTERVAL_MS],
+                                   stdout=log, stderr=log)
+        self.kept = [Figures(self.process.pid)]
 
 
 class Window(Capture):
@@ -402,7 +421,7 @@ def main():
     loads = [os.getloadavg()[0]]
     results = []
     for run in range(arguments.runs):
-        for kind in (Window, Capture, Terminal):
+        for kind in (Window, Capture, WorkFloor, Terminal):
             result = measure(kind, build, arguments.count, arguments.idle, arguments.gap_ms / 1000,
                              arguments.data_root)
             print(f"run {run + 1} {result}", flush=True)
