@@ -63,9 +63,24 @@ class QtSerialPortTest : public ::testing::Test {
   std::vector<LinkEvent> links;
 };
 
-TEST_F(QtSerialPortTest, ReceivedBytesRaiseTheEventAndInputTakesThemAll) {
+// The same, Com1's device a new pseudo-terminal whose far end peer holds.
+class QtSerialPortOnPtyTest : public QtSerialPortTest {
+ protected:
+  void SetUp() override {
+    QtSerialPortTest::SetUp();
+    UseDevice(peer.path());
+  }
+  // The line as the port left it.
+  termios Line() const {
+    termios line{};
+    EXPECT_EQ(tcgetattr(peer.handle(), &line), 0);
+    return line;
+  }
+
   PtyPeer peer;
-  UseDevice(peer.path());
+};
+
+TEST_F(QtSerialPortOnPtyTest, ReceivedBytesRaiseTheEventAndInputTakesThemAll) {
   ASSERT_TRUE(testing::IsOk(port.Open()));
   EXPECT_TRUE(port.IsOpen());
 
@@ -89,9 +104,7 @@ TEST_F(QtSerialPortTest, AChosenDeviceOpensByItsLinkOverTheEnvironment) {
   EXPECT_EQ(port.DeviceOf(1), dir.path() + "/not-this-one");
 }
 
-TEST_F(QtSerialPortTest, EveryByteValueTravelsBothWaysInOrder) {
-  PtyPeer peer;
-  UseDevice(peer.path());
+TEST_F(QtSerialPortOnPtyTest, EveryByteValueTravelsBothWaysInOrder) {
   ASSERT_TRUE(testing::IsOk(port.Open()));
   std::string all;
   for (int code = 0; code < 256; ++code) all += static_cast<char>(code);
@@ -104,18 +117,14 @@ TEST_F(QtSerialPortTest, EveryByteValueTravelsBothWaysInOrder) {
   EXPECT_EQ(InputOf(all.size()), all);
 }
 
-TEST_F(QtSerialPortTest, BytesWaitingBeforeTheOpenAreThrownAway) {
-  PtyPeer peer;
-  UseDevice(peer.path());
+TEST_F(QtSerialPortOnPtyTest, BytesWaitingBeforeTheOpenAreThrownAway) {
   peer.Write("stale noise");
   ASSERT_TRUE(testing::IsOk(port.Open()));
   peer.Write("2,7,1,300");
   EXPECT_EQ(InputOf(9), "2,7,1,300");
 }
 
-TEST_F(QtSerialPortTest, CloseRightAfterAWriteDeliversEveryByte) {
-  PtyPeer peer;
-  UseDevice(peer.path());
+TEST_F(QtSerialPortOnPtyTest, CloseRightAfterAWriteDeliversEveryByte) {
   ASSERT_TRUE(testing::IsOk(port.SetSettings("9600,N,8,1")));  // keeps the drain budget short
   ASSERT_TRUE(testing::IsOk(port.Open()));
   const std::string end("AT TALLY77:\0\r\n", 14);
@@ -130,9 +139,7 @@ TEST_F(QtSerialPortTest, CloseRightAfterAWriteDeliversEveryByte) {
 
 // The drain on close waits for the line; a receive event must not run
 // inside it (no handler runs inside another).
-TEST_F(QtSerialPortTest, NoReceiveEventRunsInsideTheDrainOnClose) {
-  PtyPeer peer;
-  UseDevice(peer.path());
+TEST_F(QtSerialPortOnPtyTest, NoReceiveEventRunsInsideTheDrainOnClose) {
   ASSERT_TRUE(testing::IsOk(port.SetSettings("9600,N,8,1")));
   ASSERT_TRUE(testing::IsOk(port.Open()));
   bool closing = false;
@@ -147,9 +154,7 @@ TEST_F(QtSerialPortTest, NoReceiveEventRunsInsideTheDrainOnClose) {
   ASSERT_TRUE(testing::WaitForBytes(peer, 2000, kPatience));
 }
 
-TEST_F(QtSerialPortTest, WritesWhileClosedFailQuietly) {
-  PtyPeer peer;
-  UseDevice(peer.path());
+TEST_F(QtSerialPortOnPtyTest, WritesWhileClosedFailQuietly) {
   EXPECT_TRUE(testing::FailedWith(port.Output("AT TALLY77 Channel High:03\r\n"), FailureCode::PortWrite,
                                   "Com1 (" + peer.path() + ") is not open; not sent"));
   ASSERT_TRUE(testing::IsOk(port.Open()));
@@ -159,27 +164,20 @@ TEST_F(QtSerialPortTest, WritesWhileClosedFailQuietly) {
   EXPECT_EQ(peer.Received(), "");
 }
 
-TEST_F(QtSerialPortTest, SettingsAreAppliedAtTheNextOpen) {
-  PtyPeer peer;
-  UseDevice(peer.path());
+TEST_F(QtSerialPortOnPtyTest, SettingsAreAppliedAtTheNextOpen) {
   ASSERT_TRUE(testing::IsOk(port.SetSettings("1200,N,8,2")));
-  termios before{};
-  ASSERT_EQ(tcgetattr(peer.handle(), &before), 0);
+  const termios before = Line();
   EXPECT_NE(cfgetospeed(&before), B1200);  // stored only, nothing applied yet
 
-  const Status opened = port.Open();
-  ASSERT_TRUE(testing::IsOk(opened));
-  termios line{};
-  ASSERT_EQ(tcgetattr(peer.handle(), &line), 0);
+  ASSERT_TRUE(testing::IsOk(port.Open()));
+  const termios line = Line();
   EXPECT_EQ(cfgetospeed(&line), B1200);
   EXPECT_EQ(cfgetispeed(&line), B1200);
   EXPECT_NE(line.c_cflag & CSTOPB, 0u);
 }
 
-TEST_F(QtSerialPortTest, SettingsTheDeviceRefusesFailTheOpenAndReleaseIt) {
+TEST_F(QtSerialPortOnPtyTest, SettingsTheDeviceRefusesFailTheOpenAndReleaseIt) {
   // A pseudo-terminal always runs 8 data bits without parity.
-  PtyPeer peer;
-  UseDevice(peer.path());
   ASSERT_TRUE(testing::IsOk(port.SetSettings("300,E,8,1")));
   EXPECT_TRUE(testing::FailedWith(port.Open(), FailureCode::PortSettings,
                                   "Com1 (" + peer.path() + "): the device does not take parity E"));
@@ -189,15 +187,12 @@ TEST_F(QtSerialPortTest, SettingsTheDeviceRefusesFailTheOpenAndReleaseIt) {
   EXPECT_TRUE(testing::IsOk(port.Open()));  // the device was let go
 }
 
-TEST_F(QtSerialPortTest, UnparsableSettingsAreRefusedAndTheOldOnesKept) {
-  PtyPeer peer;
-  UseDevice(peer.path());
+TEST_F(QtSerialPortOnPtyTest, UnparsableSettingsAreRefusedAndTheOldOnesKept) {
   const Status refused = port.SetSettings("300,Q,8,1");
   ASSERT_FALSE(refused.ok());
   EXPECT_EQ(refused.failure().code, FailureCode::PortSettings);
   ASSERT_TRUE(testing::IsOk(port.Open()));
-  termios line{};
-  ASSERT_EQ(tcgetattr(peer.handle(), &line), 0);
+  const termios line = Line();
   EXPECT_EQ(cfgetospeed(&line), B300);
   EXPECT_EQ(line.c_cflag & PARENB, 0u);
 }
@@ -212,9 +207,7 @@ TEST_F(QtSerialPortTest, AMissingDeviceIsNamedWithItsPort) {
   EXPECT_FALSE(port.IsOpen());
 }
 
-TEST_F(QtSerialPortTest, ADeviceHeldByAnotherPortIsReportedInUse) {
-  PtyPeer peer;
-  UseDevice(peer.path());
+TEST_F(QtSerialPortOnPtyTest, ADeviceHeldByAnotherPortIsReportedInUse) {
   QtSerialPort holder;
   holder.SetPortNumber(1);
   ASSERT_TRUE(testing::IsOk(holder.Open()));
