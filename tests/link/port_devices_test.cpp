@@ -11,27 +11,23 @@ namespace {
 
 using testing::ScopedVariable;
 
-TEST(PortDevices, EachButtonHasItsOwnSerialDevice) {
+// Each button has its own serial device; TALLY77_COMn names another for
+// that button only, and an empty one leaves the usual device.
+TEST(PortDevices, TheUsualDeviceOrTheOneTheEnvironmentNames) {
   const struct {
     int number;
+    int named;  // the button whose variable is set to value (0: none)
+    const char* value;
     const char* device;
-  } cases[] = {{1, "/dev/ttyS0"}, {2, "/dev/ttyS1"}, {3, "/dev/ttyS2"}, {4, "/dev/ttyS3"}};
+  } cases[] = {{1, 0, nullptr, "/dev/ttyS0"},        {2, 0, nullptr, "/dev/ttyS1"},
+               {3, 0, nullptr, "/dev/ttyS2"},        {4, 0, nullptr, "/dev/ttyS3"},
+               {2, 2, "/dev/ttyUSB0", "/dev/ttyUSB0"}, {3, 2, "/dev/ttyUSB0", "/dev/ttyS2"},
+               {1, 1, "", "/dev/ttyS0"}};
   for (const auto& c : cases) {
-    ScopedVariable unset("TALLY77_COM" + std::to_string(c.number), nullptr);
-    EXPECT_EQ(DeviceForPort(c.number), c.device);
+    ScopedVariable own("TALLY77_COM" + std::to_string(c.number), nullptr);
+    ScopedVariable named("TALLY77_COM" + std::to_string(c.named), c.value);
+    EXPECT_EQ(DeviceForPort(c.number), c.device) << "Com" << c.number << ", Com" << c.named << " named";
   }
-}
-
-TEST(PortDevices, EnvironmentNamesTheDeviceOfThatButtonOnly) {
-  ScopedVariable com2("TALLY77_COM2", "/dev/ttyUSB0");
-  ScopedVariable com3("TALLY77_COM3", nullptr);
-  EXPECT_EQ(DeviceForPort(2), "/dev/ttyUSB0");
-  EXPECT_EQ(DeviceForPort(3), "/dev/ttyS2");
-}
-
-TEST(PortDevices, AnEmptyVariableLeavesTheUsualDevice) {
-  ScopedVariable com1("TALLY77_COM1", "");
-  EXPECT_EQ(DeviceForPort(1), "/dev/ttyS0");
 }
 
 }  // namespace
