@@ -14,12 +14,6 @@
 namespace tally::testing {
 namespace {
 
-int Occurrences(const std::string& text, const std::string& piece) {
-  int count = 0;
-  for (std::size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) ++count;
-  return count;
-}
-
 std::string JoinedLines(const std::vector<std::string>& lines, std::size_t from, std::size_t to) {
   std::string joined;
   for (std::size_t i = from; i < to; ++i) joined += lines[i] + "\r\n";
@@ -46,6 +40,13 @@ void ReplaceSetFile(const std::string& directory, const std::string& content) {
 class ForwardFaults : public ForwardTest {
  protected:
   std::string Data() { return DataDirectoryIn(dir); }
+  // Sets 1 to sets captured into data; gives the fl.db1 they made.
+  static std::string CapturedSets(const std::string& data, int sets) {
+    FaultRun run(data);
+    run.Start();
+    for (int set = 1; set <= sets; ++set) run.Set(set);
+    return run.Read("fl.db1");
+  }
 };
 
 TEST_F(ForwardFaults, ServerStoppedAndStartedAgainMidStream) {
@@ -65,28 +66,24 @@ TEST_F(ForwardFaults, ServerStoppedAndStartedAgainMidStream) {
   EXPECT_TRUE(Eventually([&] { return Count("SELECT count(*) FROM tally77.sets") == 4; })) << forwarder->Output();
 
   EXPECT_TRUE(StopsCleanlyOnSigterm(*forwarder));
-  EXPECT_EQ(Occurrences(forwarder->Output(), "database unreachable"), 1) << forwarder->Output();
-  EXPECT_EQ(Occurrences(forwarder->Output(), "database reachable again"), 1) << forwarder->Output();
+  EXPECT_EQ(CountOf(forwarder->Output(), "database unreachable"), 1) << forwarder->Output();
+  EXPECT_EQ(CountOf(forwarder->Output(), "database reachable again"), 1) << forwarder->Output();
   ExpectStoredOnce(run.Read("fl.db1"));
 }
 
 TEST_F(ForwardFaults, KilledBetweenSendingABatchAndItsCommit) {
   const std::string data = Data();
-  FaultRun run(data);
-  run.Start();
-  for (int set = 1; set <= 3; ++set) run.Set(set);
+  const std::string captured = CapturedSets(data, 3);
   std::string output;
   EXPECT_EQ(ForwardOnce(data, output, {"TALLY77_FORWARD_FAILPOINT=kill-before-commit"}), -1) << output;
   EXPECT_EQ(Count("SELECT count(*) FROM tally77.sets"), 0);
   ASSERT_EQ(ForwardOnce(data, output), 0) << output;
-  ExpectStoredOnce(run.Read("fl.db1"));
+  ExpectStoredOnce(captured);
 }
 
 TEST_F(ForwardFaults, SigtermWhileABatchIsInFlightCommitsItAndExitsZero) {
   const std::string data = Data();
-  FaultRun run(data);
-  run.Start();
-  for (int set = 1; set <= 3; ++set) run.Set(set);
+  const std::string captured = CapturedSets(data, 3);
   const auto forwarder = StartFollowing(data, {"TALLY77_FORWARD_FAILPOINT=hold-before-commit"});
   ASSERT_TRUE(Eventually([&] {
     return forwarder->Output().find("failpoint: batch sent, its commit held until a signal") != std::string::npos;
@@ -94,13 +91,13 @@ TEST_F(ForwardFaults, SigtermWhileABatchIsInFlightCommitsItAndExitsZero) {
   EXPECT_EQ(Count("SELECT count(*) FROM tally77.sets"), 0);
 
   EXPECT_TRUE(StopsCleanlyOnSigterm(*forwarder));
-  EXPECT_EQ(Occurrences(forwarder->Output(), "fl.db1: 3 of 3 lines stored"), 1) << forwarder->Output();
-  EXPECT_EQ(Occurrences(forwarder->Output(), "stopped by signal 15"), 1) << forwarder->Output();
+  EXPECT_EQ(CountOf(forwarder->Output(), "fl.db1: 3 of 3 lines stored"), 1) << forwarder->Output();
+  EXPECT_EQ(CountOf(forwarder->Output(), "stopped by signal 15"), 1) << forwarder->Output();
   EXPECT_EQ(Count("SELECT count(*) FROM tally77.alarms"), 0);  // its batch waits for the next run
 
   std::string output;
   ASSERT_EQ(ForwardOnce(data, output), 0) << output;
-  ExpectStoredOnce(run.Read("fl.db1"));
+  ExpectStoredOnce(captured);
   EXPECT_EQ(Count("SELECT count(*) FROM tally77.alarms"), 2);
 }
 
@@ -132,7 +129,7 @@ TEST_F(ForwardFaults, LineWithANulByteIsKeptAsBytesAndTheRestShipped) {
   std::string output;
   ASSERT_EQ(ForwardOnce(data, output), 0) << output;
   for (const Case& c : cases) {
-    EXPECT_EQ(Occurrences(output, std::string(c.file) + ": line at byte " + std::to_string(c.offset) +
+    EXPECT_EQ(CountOf(output, std::string(c.file) + ": line at byte " + std::to_string(c.offset) +
                                       " stored in tally77.other_lines: " + c.reason),
               1)
         << output;
@@ -155,8 +152,8 @@ TEST_F(ForwardFaults, LineWithANulByteIsKeptAsBytesAndTheRestShipped) {
   newlyDamaged[50] = '\0';
   ReplaceSetFile(data, JoinedLines({damagedSet, newlyDamaged}, 0, 2));
   ASSERT_EQ(ForwardOnce(data, output), 0) << output;
-  EXPECT_EQ(Occurrences(output, "NUL byte"), 1) << output;
-  EXPECT_EQ(Occurrences(output, "fl.db1: line at byte 326 stored in tally77.other_lines: NUL byte at character 51, "
+  EXPECT_EQ(CountOf(output, "NUL byte"), 1) << output;
+  EXPECT_EQ(CountOf(output, "fl.db1: line at byte 326 stored in tally77.other_lines: NUL byte at character 51, "
                                 "which text cannot hold; the line's bytes are in bytes"),
             1)
       << output;
@@ -243,9 +240,7 @@ TEST_F(ForwardFaults, WrongPasswordEndsTheRunWithoutShowingIt) {
 
 TEST_F(ForwardFaults, DatabaseEmptiedAndMigratedAgainReceivesEverySetAgain) {
   const std::string data = Data();
-  FaultRun run(data);
-  run.Start();
-  for (int set = 1; set <= 3; ++set) run.Set(set);
+  const std::string captured = CapturedSets(data, 3);
   std::string output;
   ASSERT_EQ(ForwardOnce(data, output), 0) << output;
   Query("DROP SCHEMA tally77 CASCADE");
@@ -255,7 +250,7 @@ TEST_F(ForwardFaults, DatabaseEmptiedAndMigratedAgainReceivesEverySetAgain) {
 
   ASSERT_EQ(MigrateAndGrant(Query("SELECT current_database()").at(0).at(0)), "");
   ASSERT_EQ(ForwardOnce(data, output), 0) << output;
-  ExpectStoredOnce(run.Read("fl.db1"));
+  ExpectStoredOnce(captured);
 }
 
 }  // namespace
