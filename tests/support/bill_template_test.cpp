@@ -14,29 +14,21 @@ namespace {
 
 using testing::CaptureRun;
 
-std::string LineOf(const std::string& file, int line) {
-  return file.substr(static_cast<std::size_t>(line - 1) * 79, 77);
-}
-
 std::string Blanks(std::size_t count) { return std::string(count, ' '); }
 
 TEST(DefaultBillTemplate, IsSevenLinesOf77CharactersWithCrLf) {
   const std::string file = DefaultBillTemplate();
-  ASSERT_EQ(file.size(), 553u);
-  for (int line = 1; line <= 7; ++line) {
-    EXPECT_EQ(file.substr(static_cast<std::size_t>(line) * 79 - 2, 2), "\r\n") << line;
-  }
-  EXPECT_EQ(LineOf(file, 1), Blanks(31) + "ferroLUMEN Corp." + Blanks(30));
-  EXPECT_EQ(LineOf(file, 2), Blanks(77));
-  EXPECT_EQ(LineOf(file, 3),
-            Blanks(9) + "Energy usage charges due and payable for the period ending." + Blanks(9));
-  EXPECT_EQ(LineOf(file, 4),
-            Blanks(9) + "Taxes and customer charges have been added proportionately." + Blanks(9));
-  EXPECT_EQ(LineOf(file, 5), Blanks(9) + "Thank you for your prompt payment." + Blanks(34));
-  EXPECT_EQ(LineOf(file, 6), Blanks(12) + "Customer" + Blanks(6) + "Billing Period" + Blanks(13) +
-                                 "Usage" + Blanks(6) + "Amount Due" + Blanks(3));
-  EXPECT_EQ(LineOf(file, 7), Blanks(1) + "Rate: Non-demand, Non-TOU - Customer chg incl." +
-                                 Blanks(6) + "@ xxxx" + Blanks(5) + "cts/kwh" + Blanks(6));
+  EXPECT_EQ(file.size(), 7u * 79u);
+  EXPECT_EQ(testing::LinesOf(file),
+            (std::vector<std::string>{
+                Blanks(31) + "ferroLUMEN Corp." + Blanks(30), Blanks(77),
+                Blanks(9) + "Energy usage charges due and payable for the period ending." + Blanks(9),
+                Blanks(9) + "Taxes and customer charges have been added proportionately." + Blanks(9),
+                Blanks(9) + "Thank you for your prompt payment." + Blanks(34),
+                Blanks(12) + "Customer" + Blanks(6) + "Billing Period" + Blanks(13) + "Usage" + Blanks(6) +
+                    "Amount Due" + Blanks(3),
+                Blanks(1) + "Rate: Non-demand, Non-TOU - Customer chg incl." + Blanks(6) + "@ xxxx" + Blanks(5) +
+                    "cts/kwh" + Blanks(6)}));
 }
 
 TEST(BillTemplate, CheckNeedsOneReadableLine) {

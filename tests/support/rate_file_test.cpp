@@ -17,23 +17,15 @@ using Rates = std::array<double, 5>;
 const Rates kDefaultRates = {12.75, 2516.447, 6.95, 1, 0};
 const Rates kEarlierRates = {-1, -2, -3, -4, -5};
 
-std::string LineOf(const std::string& file, int line) {
-  return file.substr(static_cast<std::size_t>(line - 1) * 47, 45);
-}
-
 TEST(DefaultRateFile, IsSevenLinesOf45CharactersWithCrLf) {
   const std::string file = DefaultRateFile();
-  ASSERT_EQ(file.size(), 329u);
-  for (int line = 1; line <= 7; ++line) {
-    EXPECT_EQ(file.substr(static_cast<std::size_t>(line) * 47 - 2, 2), "\r\n") << line;
-  }
-  EXPECT_EQ(LineOf(file, 1), " 12.75" + std::string(39, ' '));
-  EXPECT_EQ(LineOf(file, 2), " 2516.447" + std::string(36, ' '));
-  EXPECT_EQ(LineOf(file, 3), " 6.95" + std::string(40, ' '));
-  EXPECT_EQ(LineOf(file, 4), " 1" + std::string(43, ' '));
-  EXPECT_EQ(LineOf(file, 5), " 0             1             2             3 ");
-  EXPECT_EQ(LineOf(file, 6), " 4             5             6             7 ");
-  EXPECT_EQ(LineOf(file, 7), " 7             7             0             0 ");
+  EXPECT_EQ(file.size(), 7u * 47u);
+  EXPECT_EQ(testing::LinesOf(file),
+            (std::vector<std::string>{" 12.75" + std::string(39, ' '), " 2516.447" + std::string(36, ' '),
+                                      " 6.95" + std::string(40, ' '), " 1" + std::string(43, ' '),
+                                      " 0             1             2             3 ",
+                                      " 4             5             6             7 ",
+                                      " 7             7             0             0 "}));
 }
 
 // Layouts that all hold the same twelve numbers (or more).
