@@ -41,14 +41,7 @@ TEST(ItemReader, SeparatorsAreCommasLineEndsAndBlanks) {
   for (const auto& c : cases) EXPECT_EQ(AllItems(c.content), c.items) << c.content;
 }
 
-TEST(ItemReader, ReadingPastTheEndIsAFailureTheCallerSees) {
-  ItemReader reader("7\r\n");
-  ASSERT_TRUE(reader.Next().ok());
-  const Outcome<Item> past = reader.Next();
-  ASSERT_FALSE(past.ok());
-  EXPECT_EQ(past.failure().code, FailureCode::EndOfFile);
-}
-
+// Reading past the end is a failure the caller sees, for items and numbers.
 TEST(ItemReader, NumbersAndTheirFailures) {
   ItemReader reader("007,-5,,abc,\x02\r\n");
   EXPECT_EQ(reader.NextNumber().value(), 7.0);
@@ -63,6 +56,7 @@ TEST(ItemReader, NumbersAndTheirFailures) {
     EXPECT_TRUE(testing::FailedWith(reader.NextNumber(), expected.code, expected.message));
   }
   EXPECT_EQ(reader.NextNumber().failure().code, FailureCode::EndOfFile);
+  EXPECT_EQ(reader.Next().failure().code, FailureCode::EndOfFile);
 }
 
 TEST(ItemReader, OpensAFileAndReportsAMissingOne) {
