@@ -53,38 +53,31 @@ TEST(ParseWholeNumber, AcceptsOneNumberOnly) {
   }
 }
 
-TEST(NearestWhole, HalvesGoToTheEvenNeighbour) {
+// Halves go to the even neighbour; beyond the integer range the result
+// saturates, and NaN gives 0.
+TEST(NearestWhole, HalvesGoToTheEvenNeighbourAndTheRangeSaturates) {
+  constexpr std::int64_t kMost = std::numeric_limits<std::int64_t>::max();
   const struct {
     double value;
     std::int64_t expected;
-  } cases[] = {{2.5, 2},   {3.5, 4},   {1500.5, 1500}, {1501.5, 1502}, {0.5, 0},
-               {-0.5, 0},  {-1.5, -2}, {2.4999, 2},    {2.5001, 3},    {-4, -4}};
+  } cases[] = {{2.5, 2},         {3.5, 4},    {1500.5, 1500},   {1501.5, 1502},
+               {0.5, 0},         {-0.5, 0},   {-1.5, -2},       {2.4999, 2},
+               {2.5001, 3},      {-4, -4},    {1e300, kMost},   {-1e300, std::numeric_limits<std::int64_t>::min()},
+               {9223372036854775808.0, kMost}, {std::nan(""), 0}};
   for (const auto& c : cases) EXPECT_EQ(NearestWhole(c.value), c.expected) << c.value;
 }
 
-TEST(NearestWhole, SaturatesBeyondTheIntegerRange) {
-  EXPECT_EQ(NearestWhole(1e300), std::numeric_limits<std::int64_t>::max());
-  EXPECT_EQ(NearestWhole(-1e300), std::numeric_limits<std::int64_t>::min());
-  EXPECT_EQ(NearestWhole(9223372036854775808.0), std::numeric_limits<std::int64_t>::max());
-  EXPECT_EQ(NearestWhole(std::nan("")), 0);
-}
-
-TEST(DecimalText, PlainShortestTextWithoutLeadingBlank) {
+// Plain shortest text without a leading blank; fifteen significant digits
+// hide binary fractions.
+TEST(DecimalText, PlainShortestTextOfFifteenSignificantDigits) {
   const struct {
     double value;
     const char* expected;
-  } cases[] = {{16, "16"}, {2, "2"},       {1.5, "1.5"},   {-0.5, "-0.5"}, {0, "0"},
-               {-0.0, "0"}, {0.1, "0.1"}, {1e20, "100000000000000000000"}, {1234567.25, "1234567.25"}};
-  for (const auto& c : cases) EXPECT_EQ(DecimalText(c.value), c.expected) << c.value;
-}
-
-TEST(DecimalText, FifteenSignificantDigitsHideBinaryFractions) {
-  const struct {
-    double value;
-    const char* expected;
-  } cases[] = {{1.1 - 1, "0.1"},          {2.5 - 1 - 1, "0.5"},   {1.0 / 3.0, "0.333333333333333"},
-               {2516.447, "2516.447"},    {1e-7, "0.0000001"},    {-1e300 * 0 - 12.75, "-12.75"},
-               {123456789012345678.0, "123456789012346000"}};
+  } cases[] = {{16, "16"},         {2, "2"},     {1.5, "1.5"},          {-0.5, "-0.5"},
+               {0, "0"},           {-0.0, "0"},  {0.1, "0.1"},          {1e20, "100000000000000000000"},
+               {1234567.25, "1234567.25"},       {1.1 - 1, "0.1"},      {2.5 - 1 - 1, "0.5"},
+               {1.0 / 3.0, "0.333333333333333"}, {2516.447, "2516.447"}, {1e-7, "0.0000001"},
+               {-1e300 * 0 - 12.75, "-12.75"},   {123456789012345678.0, "123456789012346000"}};
   for (const auto& c : cases) EXPECT_EQ(DecimalText(c.value), c.expected) << c.value;
 }
 
