@@ -8,6 +8,7 @@
 #include "capture/notices.h"
 #include "common/burst_timer.h"
 #include "common/clock.h"
+#include "common/scratch_companion.h"
 #include "common/program_host.h"
 #include "common/serial_port.h"
 #include "common/window_surface.h"
@@ -40,6 +41,10 @@ struct CaptureContext {
   // completed set is kept: only then does it say "We have a good reading "
   // again once the kept writes are made.
   Notices notices;
+
+  // "cp.txt" and its companion, held open from one burst to the next in
+  // the data directory; let go when the directory changes and at the end.
+  ScratchPair scratch;
 };
 
 // An event handler that runs procedure(context, the event's arguments...)

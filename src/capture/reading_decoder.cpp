@@ -153,11 +153,11 @@ Outcome<ReadingLine> DecodeBurstText(CaptureContext& context, const std::string&
 
   // The burst, CR LF, the burst again, CR LF, replacing the old file, and
   // read back from it. Per burst, so no flush to the device: the file is
-  // scratch.
+  // scratch, and it stays open with its companion for the next burst.
   const std::string scratch = burst + kLineEnd + burst + kLineEnd;
   Outcome<std::string> readBack = Failure{FailureCode::FileWrite, "not written"};
   try {
-    readBack = ReplaceFileAndReadBack(path, scratch, Durability::Scratch);
+    readBack = ReplaceScratchAndReadBack(context.scratch, path, scratch);
   } catch (const std::bad_alloc&) {
     throw;
   } catch (const std::exception& error) {

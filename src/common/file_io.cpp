@@ -44,12 +44,21 @@ Failure FileFailure(FailureCode code, const std::string& action, const std::stri
   return Failure{code, "cannot " + action + " " + path + ": " + std::strerror(error)};
 }
 
-// Writes all of bytes, going on after partial writes.
-bool WriteAll(int handle, const std::string& bytes) {
+enum class WritePlace { Position, Start };
+
+// Writes all of bytes, going on after partial writes: where the handle
+// stands, or from the file's start wherever it stands.
+bool WriteAll(int handle, const std::string& bytes, WritePlace place = WritePlace::Position) {
   std::size_t done = 0;
   while (done < bytes.size()) {
     const auto chunk = static_cast<unsigned>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+#ifdef _WIN32
     const auto written = TALLY_WRITE(handle, bytes.data() + done, chunk);
+#else
+    const auto written = place == WritePlace::Start
+                             ? ::pwrite(handle, bytes.data() + done, chunk, static_cast<off_t>(done))
+                             : TALLY_WRITE(handle, bytes.data() + done, chunk);
+#endif
     if (written < 0) {
       if (errno == EINTR) continue;
       return false;
@@ -94,6 +103,20 @@ int ReadFromStart(int handle, std::size_t expected, std::string& content) {
   return 0;
 }
 
+// The new content read back through the handle it was written with.
+Outcome<std::string> ReadBack(int handle, const std::string& path, std::size_t expected) {
+  std::string content;
+  if (const int error = ReadFromStart(handle, expected, content); error != 0) {
+    return FileFailure(FailureCode::FileRead, "read", path, error);
+  }
+  return content;
+}
+
+// Cut to the new content's length when the old one was longer.
+bool CutTo(int handle, std::size_t oldSize, std::size_t newSize) {
+  return oldSize <= newSize || TALLY_TRUNCATE(handle, static_cast<FileSize>(newSize)) == 0;
+}
+
 // A scratch file's new content written into its companion, which then
 // swaps names with it. Gives the handle the content was written with, now
 // the file's own, or -1 when the companion cannot be used.
@@ -102,14 +125,25 @@ int WriteAndExchange(const std::string& path, const std::string& bytes) {
   if (!companion) return -1;
   const int handle = companion->handle;
   // Written from the start: only a longer old content needs cutting.
-  const bool written = WriteAll(handle, bytes) &&
-                       (companion->size <= bytes.size() ||
-                        TALLY_TRUNCATE(handle, static_cast<FileSize>(bytes.size())) == 0);
+  const bool written = WriteAll(handle, bytes) && CutTo(handle, companion->size, bytes.size());
   if (!written || ExchangeWithCompanion(path, *companion) != 0) {
     TALLY_CLOSE(handle);
     return -1;
   }
   return handle;
+}
+
+// The new content written into the companion pair holds for path, which
+// then swaps names with the file. False, the pair let go, when the pair
+// holds no more what path and its companion name, or anything fails.
+bool WriteIntoHeldCompanion(ScratchPair& pair, const std::string& path, const std::string& bytes) {
+  const std::optional<Companion> companion = pair.CompanionOf(path);
+  if (!companion) return false;
+  if (!WriteAll(companion->handle, bytes, WritePlace::Start) || !CutTo(companion->handle, companion->size, bytes.size())) {
+    pair.Release();
+    return false;
+  }
+  return pair.Exchange() == 0;
 }
 
 // The new content in a temporary file beside the file path names, which
@@ -198,10 +232,30 @@ Outcome<std::string> ReplaceFileAndReadBack(const std::string& path, const std::
   const Outcome<int> replaced = WriteAndRename(path, bytes, durability, true);
   if (!replaced.ok()) return replaced.failure();
   const int handle = replaced.value();
-  std::string content;
-  int error = ReadFromStart(handle, bytes.size(), content);
-  if (TALLY_CLOSE(handle) != 0 && error == 0) error = errno;
-  if (error != 0) return FileFailure(FailureCode::FileRead, "read", path, error);
+  Outcome<std::string> content = ReadBack(handle, path, bytes.size());
+  if (TALLY_CLOSE(handle) != 0 && content.ok()) return FileFailure(FailureCode::FileRead, "read", path, errno);
+  return content;
+#endif
+}
+
+Outcome<std::string> ReplaceScratchAndReadBack(ScratchPair& pair, const std::string& path, const std::string& bytes) {
+#ifdef _WIN32
+  return ReplaceFileAndReadBack(path, bytes, Durability::Scratch);
+#else
+  if (WriteIntoHeldCompanion(pair, path, bytes)) {
+    Outcome<std::string> content = ReadBack(pair.FileHandle(), path, bytes.size());
+    if (!content.ok()) pair.Release();
+    return content;
+  }
+  const Outcome<int> replaced = WriteAndRename(path, bytes, Durability::Scratch, true);
+  if (!replaced.ok()) return replaced.failure();
+  const int handle = replaced.value();
+  Outcome<std::string> content = ReadBack(handle, path, bytes.size());
+  if (!content.ok()) {
+    TALLY_CLOSE(handle);
+    return content;
+  }
+  pair.Hold(path, handle);
   return content;
 #endif
 }

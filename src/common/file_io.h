@@ -1,6 +1,6 @@
 #pragma once
 // Whole-file writes in binary mode. Every call opens and closes its file;
-// nothing stays open between calls. Messages name the file and the reason.
+// nothing stays open between calls, except a scratch file's pair. Messages name the file and the reason.
 
 #include <cstddef>
 #include <string>
@@ -42,6 +42,16 @@ Status ReplaceFile(const std::string& path, const std::string& bytes,
 // opening it again.
 Outcome<std::string> ReplaceFileAndReadBack(const std::string& path, const std::string& bytes,
                                             Durability durability);
+
+class ScratchPair;
+
+// ReplaceFileAndReadBack of a scratch file (Durability::Scratch) that pair
+// keeps open with its companion from one replacement to the next: the new
+// content is written into the held companion and the two swap names, as
+// long as both names still name the files held, as they were; otherwise
+// the replacement goes the checked way and pair takes the new file and its
+// companion when it can.
+Outcome<std::string> ReplaceScratchAndReadBack(ScratchPair& pair, const std::string& path, const std::string& bytes);
 
 // The whole content of a file.
 Outcome<std::string> ReadWholeFile(const std::string& path);

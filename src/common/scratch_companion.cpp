@@ -5,8 +5,11 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <utility>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <io.h>
+#else
 #include <sys/file.h>
 #include <unistd.h>
 #endif
@@ -33,7 +36,8 @@ bool OursToWrite(const struct stat& status) {
 }
 
 // The companion takes the file's place as it stands: one name, the
-// program's own, the file's group and permission bits.
+// program's own, the file's group and permission bits. Gives what it is
+// then in companion.
 bool FitsAsCompanion(int handle, const struct stat& file, struct stat& companion) {
   if (::fstat(handle, &companion) != 0) return false;
   if (!S_ISREG(companion.st_mode) || companion.st_nlink != 1 || companion.st_uid != file.st_uid ||
@@ -41,18 +45,18 @@ bool FitsAsCompanion(int handle, const struct stat& file, struct stat& companion
     return false;
   }
   const mode_t bits = file.st_mode & 07777;
-  return (companion.st_mode & 07777) == bits || ::fchmod(handle, bits) == 0;
+  if ((companion.st_mode & 07777) == bits) return true;
+  if (::fchmod(handle, bits) != 0) return false;
+  companion.st_mode = (companion.st_mode & ~static_cast<mode_t>(07777)) | bits;
+  return true;
 }
 
-}  // namespace
-
-std::optional<Companion> OpenCompanion(const std::string& path) {
-  struct stat file {};
+// OpenCompanion, also giving what the file and the companion are.
+std::optional<Companion> OpenCompanionOf(const std::string& path, struct stat& file, struct stat& status) {
   if (::lstat(path.c_str(), &file) != 0 || !OursToWrite(file)) return std::nullopt;
   Companion companion{CompanionPath(path), -1, 0};
   companion.handle = ::open(companion.path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, file.st_mode & 07777);
   if (companion.handle < 0) return std::nullopt;
-  struct stat status {};
   if (::flock(companion.handle, LOCK_EX | LOCK_NB) != 0 || !FitsAsCompanion(companion.handle, file, status)) {
     ::close(companion.handle);
     return std::nullopt;
@@ -61,8 +65,82 @@ std::optional<Companion> OpenCompanion(const std::string& path) {
   return companion;
 }
 
+}  // namespace
+
+std::optional<Companion> OpenCompanion(const std::string& path) {
+  struct stat file {};
+  struct stat status {};
+  return OpenCompanionOf(path, file, status);
+}
+
 int ExchangeWithCompanion(const std::string& path, const Companion& companion) {
   return ::renameat2(AT_FDCWD, companion.path.c_str(), AT_FDCWD, path.c_str(), RENAME_EXCHANGE) == 0 ? 0 : errno;
+}
+
+namespace {
+
+// The file a name stands for now is the one held, as it was when taken:
+// the same file of one name, type, permission bits, owner and group.
+bool StillNamed(const std::string& name, dev_t device, ino_t inode, mode_t mode, uid_t owner, gid_t group,
+                struct stat& now) {
+  return ::lstat(name.c_str(), &now) == 0 && now.st_dev == device && now.st_ino == inode && now.st_nlink == 1 &&
+         now.st_mode == mode && now.st_uid == owner && now.st_gid == group;
+}
+
+}  // namespace
+
+std::optional<Companion> ScratchPair::CompanionOf(const std::string& path) {
+  if (file_.handle < 0) return std::nullopt;
+  struct stat now {};
+  const auto still = [&now](const std::string& name, const Held& held) {
+    return StillNamed(name, held.device, held.inode, held.mode, held.owner, held.group, now);
+  };
+  if (path != path_ || !still(path_, file_) || !still(companionPath_, companion_)) {
+    Release();
+    return std::nullopt;
+  }
+  return Companion{companionPath_, companion_.handle, static_cast<std::size_t>(now.st_size)};
+}
+
+int ScratchPair::Exchange() {
+  if (::renameat2(AT_FDCWD, companionPath_.c_str(), AT_FDCWD, path_.c_str(), RENAME_EXCHANGE) != 0) {
+    const int error = errno;
+    Release();
+    return error;
+  }
+  std::swap(file_, companion_);
+  return 0;
+}
+
+void ScratchPair::Hold(const std::string& path, int handle) {
+  Release();
+  struct stat file {};
+  struct stat companion {};
+  const std::optional<Companion> opened = OpenCompanionOf(path, file, companion);
+  struct stat held {};
+  const bool fits = opened && ::fstat(handle, &held) == 0 && held.st_dev == file.st_dev &&
+                    held.st_ino == file.st_ino && ::flock(handle, LOCK_EX | LOCK_NB) == 0;
+  if (!fits) {
+    if (opened) ::close(opened->handle);
+    ::close(handle);
+    return;
+  }
+  const auto recorded = [](int fileHandle, const struct stat& status) {
+    return Held{fileHandle, status.st_dev, status.st_ino, status.st_mode, status.st_uid, status.st_gid};
+  };
+  path_ = path;
+  companionPath_ = opened->path;
+  file_ = recorded(handle, file);
+  companion_ = recorded(opened->handle, companion);
+}
+
+void ScratchPair::Release() {
+  for (Held* held : {&file_, &companion_}) {
+    if (held->handle >= 0) ::close(held->handle);
+    *held = Held{};
+  }
+  path_.clear();
+  companionPath_.clear();
 }
 
 #else
@@ -70,6 +148,20 @@ int ExchangeWithCompanion(const std::string& path, const Companion& companion) {
 std::optional<Companion> OpenCompanion(const std::string&) { return std::nullopt; }
 
 int ExchangeWithCompanion(const std::string&, const Companion&) { return ENOSYS; }
+
+std::optional<Companion> ScratchPair::CompanionOf(const std::string&) { return std::nullopt; }
+
+int ScratchPair::Exchange() { return ENOSYS; }
+
+void ScratchPair::Hold(const std::string&, int handle) {
+#ifdef _WIN32
+  ::_close(handle);
+#else
+  ::close(handle);
+#endif
+}
+
+void ScratchPair::Release() {}
 
 #endif
 

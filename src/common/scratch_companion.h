@@ -5,6 +5,8 @@
 // half written nor absent, and no file is created or removed per
 // replacement; the old content stays in the companion until the next one.
 
+#include <sys/types.h>
+
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -28,5 +30,54 @@ std::optional<Companion> OpenCompanion(const std::string& path);
 
 // Swaps the names of the file and its companion. Gives 0, or the error.
 int ExchangeWithCompanion(const std::string& path, const Companion& companion);
+
+// A scratch file and its companion kept open between replacements, both
+// locked against a second program (which then goes the ordinary way), so
+// that a replacement is a write, the swap and the read back. Before each
+// one both names are looked at: a file the operator or another program
+// replaced, removed, linked, moved, chmod'ed or chown'ed, or a file of
+// another directory, lets the pair go and the caller takes the ordinary,
+// fully checked way again.
+class ScratchPair {
+ public:
+  ScratchPair() = default;
+  ScratchPair(const ScratchPair&) = delete;
+  ScratchPair& operator=(const ScratchPair&) = delete;
+  ~ScratchPair() { Release(); }
+
+  // The held companion of the file path names, when both names still name
+  // the two files held and as they were; otherwise the pair is let go and
+  // empty is given. The handle stays the pair's.
+  [[nodiscard]] std::optional<Companion> CompanionOf(const std::string& path);
+
+  // Swaps the names of the file and the held companion; the companion is
+  // then the file, and the handle given gives its content. Gives 0, or the
+  // error (the pair is let go then).
+  [[nodiscard]] int Exchange();
+  [[nodiscard]] int FileHandle() const { return file_.handle; }
+
+  // Takes handle, open on the file path names and just replaced, and
+  // holds it with its companion when both are plainly the program's own
+  // and no other program holds them; closes it otherwise.
+  void Hold(const std::string& path, int handle);
+
+  // Closes both files, if held.
+  void Release();
+
+ private:
+  struct Held {
+    int handle = -1;
+    dev_t device = 0;
+    ino_t inode = 0;
+    mode_t mode = 0;
+    uid_t owner = 0;
+    gid_t group = 0;
+  };
+
+  std::string path_;
+  std::string companionPath_;
+  Held file_;
+  Held companion_;
+};
 
 }  // namespace tally

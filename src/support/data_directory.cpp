@@ -28,6 +28,7 @@ std::string MarkerOf(const std::string& dataPath) {
 void SelectDataDirectory(CaptureContext& context) {
   CaptureState& state = context.state;
   state.dataPath = DirectoryWithSeparator(context.surface.DirectoryPath());
+  context.scratch.Release();
   context.surface.SetText(kMarker, MarkerOf(state.dataPath));
   state.processorType = ProcessorType::fLI;
 }

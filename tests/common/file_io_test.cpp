@@ -7,8 +7,10 @@
 #include <csignal>
 #include <filesystem>
 #include <functional>
+#include <set>
 
 #include "common/file_io.h"
+#include "common/scratch_companion.h"
 #include "doubles/result_checks.h"
 #include "doubles/temp_dir.h"
 
@@ -55,31 +57,135 @@ ino_t InodeOf(const std::string& path) {
   return ::lstat(path.c_str(), &status) == 0 ? status.st_ino : 0;
 }
 
-// A scratch file and its companion swap names: after each replacement the
-// file is the companion of the one before and holds the newest content
-// whole (shorter than the last or longer), and the companion the old one.
-TEST(FileIo, AScratchFileSwapsNamesWithItsCompanion) {
+// A scratch file and its companion held open swap names burst after
+// burst: the same two files, locked against a second program, the file
+// holding the newest content whole (shorter than the last or longer) and
+// the companion the one before. A second program on the same directory
+// goes the ordinary way, and the pair notices it.
+TEST(FileIo, AScratchPairSwapsTheSameTwoFilesAndHoldsThemLocked) {
   testing::TempDir dir;
   const std::string path = dir.dataPath() + "cp.txt";
   const std::string companion = dir.dataPath() + ".cp.txt.next";
-  const std::string contents[] = {"first\r\nfirst\r\n", "a longer second\r\n", "3\r\n", "fourth\r\n"};
+  ScratchPair pair;
+  const std::string contents[] = {"first\r\nfirst\r\n", "a longer second\r\n", "3\r\n", "fourth\r\n", "5\r\n"};
+  std::set<ino_t> files;
   std::string previous;
   for (const std::string& content : contents) {
-    const ino_t companionBefore = InodeOf(companion);
-    const Outcome<std::string> readBack = ReplaceFileAndReadBack(path, content, Durability::Scratch);
+    const Outcome<std::string> readBack = ReplaceScratchAndReadBack(pair, path, content);
     ASSERT_TRUE(readBack.ok()) << readBack.failure().message;
     EXPECT_EQ(readBack.value(), content);
     EXPECT_EQ(dir.Read("cp.txt"), content);
     if (!previous.empty()) {
       EXPECT_EQ(dir.Read(".cp.txt.next"), previous) << content;
     }
-    if (companionBefore != 0) {
-      EXPECT_EQ(InodeOf(path), companionBefore) << content;
-    }
+    EXPECT_FALSE(testing::LockableByAnother(path)) << content;
+    EXPECT_FALSE(testing::LockableByAnother(companion)) << content;
+    files.insert({InodeOf(path), InodeOf(companion)});
     previous = content;
   }
-  EXPECT_NE(InodeOf(companion), 0u);  // the swap was made
+  EXPECT_EQ(files.size(), 2u);
+
+  ScratchPair second;
+  const Outcome<std::string> theirs = ReplaceScratchAndReadBack(second, path, "theirs\r\n");
+  ASSERT_TRUE(theirs.ok()) << theirs.failure().message;
+  EXPECT_EQ(theirs.value(), "theirs\r\n");
+  EXPECT_EQ(files.count(InodeOf(path)), 0u);  // a new file took the name
+  const Outcome<std::string> ours = ReplaceScratchAndReadBack(pair, path, "ours again\r\n");
+  ASSERT_TRUE(ours.ok()) << ours.failure().message;
+  EXPECT_EQ(ours.value(), "ours again\r\n");
+  EXPECT_EQ(dir.Read("cp.txt"), "ours again\r\n");
+
+  pair.Release();
+  EXPECT_TRUE(testing::LockableByAnother(path));
+  EXPECT_TRUE(testing::LockableByAnother(companion));
   EXPECT_EQ(TemporariesIn(dir.path()), "");
+}
+
+// "cp.txt" given to another user or group (-1: left as it is), when the
+// program may do that.
+void GiveAway(const testing::TempDir& dir, int user, int group) {
+  if (::geteuid() != 0) return;
+  ASSERT_EQ(::chown((dir.dataPath() + "cp.txt").c_str(), static_cast<uid_t>(user), static_cast<gid_t>(group)), 0);
+}
+
+bool OwnedBy(const testing::TempDir& dir, int user, int group) {
+  struct stat status {};
+  if (::stat((dir.dataPath() + "cp.txt").c_str(), &status) != 0) return false;
+  if (::geteuid() != 0) return true;
+  return (user < 0 || status.st_uid == static_cast<uid_t>(user)) &&
+         (group < 0 || status.st_gid == static_cast<gid_t>(group));
+}
+
+// Whatever was done to the held file or companion between two bursts is
+// noticed: the next bursts go the checked way, "cp.txt" holds each of them
+// exactly, and what the operator made stays as made.
+TEST(FileIo, AScratchPairNoticesWhatWasDoneBetweenBursts) {
+  using Dir = testing::TempDir;
+  const struct {
+    const char* what;
+    std::function<void(const Dir&)> meddle;
+    // Checked after the bursts; kept is what the companion held before.
+    std::function<void(const Dir&, const std::string& kept)> check;
+  } cases[] = {
+      {"cp.txt replaced by another file",
+       [](const Dir& dir) {
+         dir.Write("other", "other\r\n");
+         fs::rename(dir.dataPath() + "other", dir.dataPath() + "cp.txt");
+       },
+       [](const Dir&, const std::string&) {}},
+      {"cp.txt replaced by a link",
+       [](const Dir& dir) {
+         dir.Write("victim", "precious");
+         fs::remove(dir.dataPath() + "cp.txt");
+         fs::create_symlink("victim", dir.dataPath() + "cp.txt");
+       },
+       [](const Dir& dir, const std::string&) { EXPECT_TRUE(fs::is_symlink(dir.dataPath() + "cp.txt")); }},
+      {"cp.txt removed", [](const Dir& dir) { fs::remove(dir.dataPath() + "cp.txt"); },
+       [](const Dir&, const std::string&) {}},
+      {"cp.txt given a second name",
+       [](const Dir& dir) { fs::create_hard_link(dir.dataPath() + "cp.txt", dir.dataPath() + "second"); },
+       [](const Dir& dir, const std::string&) { EXPECT_EQ(dir.Read("second"), "two, longer\r\n"); }},
+      {"cp.txt chmod'ed", [](const Dir& dir) { fs::permissions(dir.dataPath() + "cp.txt", fs::perms(0640)); },
+       [](const Dir& dir, const std::string&) {
+         EXPECT_EQ(fs::status(dir.dataPath() + "cp.txt").permissions(), fs::perms(0640));
+       }},
+      {"cp.txt given to another user (when root)", [](const Dir& dir) { GiveAway(dir, 65534, -1); },
+       [](const Dir& dir, const std::string&) { EXPECT_TRUE(OwnedBy(dir, 65534, -1)); }},
+      {"cp.txt given to another group (when root)", [](const Dir& dir) { GiveAway(dir, -1, 65534); },
+       [](const Dir& dir, const std::string&) { EXPECT_TRUE(OwnedBy(dir, -1, 65534)); }},
+      {"companion given a second name",
+       [](const Dir& dir) { fs::create_hard_link(dir.dataPath() + ".cp.txt.next", dir.dataPath() + "second"); },
+       [](const Dir& dir, const std::string& kept) { EXPECT_EQ(dir.Read("second"), kept); }},
+      {"companion moved away",
+       [](const Dir& dir) { fs::rename(dir.dataPath() + ".cp.txt.next", dir.dataPath() + "moved"); },
+       [](const Dir& dir, const std::string& kept) { EXPECT_EQ(dir.Read("moved"), kept); }},
+      {"companion replaced by a link",
+       [](const Dir& dir) {
+         dir.Write("victim", "precious");
+         fs::remove(dir.dataPath() + ".cp.txt.next");
+         fs::create_symlink("victim", dir.dataPath() + ".cp.txt.next");
+       },
+       [](const Dir& dir, const std::string&) { EXPECT_EQ(dir.Read("victim"), "precious"); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Dir dir;
+    const std::string path = dir.dataPath() + "cp.txt";
+    ScratchPair pair;
+    for (const std::string content : {"one\r\n", "two, longer\r\n"}) {
+      ASSERT_TRUE(ReplaceScratchAndReadBack(pair, path, content).ok());
+    }
+    const std::string kept = dir.Read(".cp.txt.next");
+    c.meddle(dir);
+    for (const std::string content : {"3\r\n", "fourth, the longest\r\n", "5\r\n"}) {
+      const Outcome<std::string> readBack = ReplaceScratchAndReadBack(pair, path, content);
+      ASSERT_TRUE(readBack.ok()) << readBack.failure().message;
+      EXPECT_EQ(readBack.value(), content);
+      EXPECT_EQ(dir.Read("cp.txt"), content);
+    }
+    c.check(dir, kept);
+    EXPECT_EQ(TemporariesIn(dir.path()), "");
+  }
 }
 
 // A companion that is a symbolic link or has a second name is not written

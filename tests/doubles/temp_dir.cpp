@@ -8,7 +8,25 @@
 
 #include "common/path_text.h"
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+#endif
+
 namespace tally::testing {
+
+bool LockableByAnother(const std::string& path) {
+#ifdef _WIN32
+  return false;
+#else
+  const int handle = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (handle < 0) return false;
+  const bool locked = ::flock(handle, LOCK_EX | LOCK_NB) == 0;
+  ::close(handle);
+  return locked;
+#endif
+}
 
 TempDir::TempDir() : TempDir(std::filesystem::temp_directory_path().string()) {}
 

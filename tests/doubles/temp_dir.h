@@ -8,6 +8,10 @@ namespace tally::testing {
 // The whole content of a file ("" when missing or unreadable).
 std::string ReadFile(const std::string& path);
 
+// Whether a second program could take the lock on the file now (false
+// while a program holds it, or when it cannot be opened).
+bool LockableByAnother(const std::string& path);
+
 class TempDir {
  public:
   TempDir();

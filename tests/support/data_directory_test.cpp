@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "capture/reading_decoder.h"
 #include "doubles/capture_run.h"
+#include "doubles/temp_dir.h"
 
 namespace tally {
 namespace {
@@ -40,6 +42,22 @@ TEST(SelectDataDirectory, DataPathEndsInOneSeparatorAndMarkerComesFromItsEnd) {
   }
 }
 
+// The scratch file held open in the directory left is let go at once (a
+// second program may use it) and the next burst goes to the new one.
+TEST(SelectDataDirectory, LetsTheScratchFileOfTheDirectoryLeftGo) {
+  CaptureRun rig;
+  const std::string left = rig.dir.dataPath();
+  ASSERT_TRUE(DecodeBurstText(rig.context, "1,2,3,4").ok());
+  ASSERT_FALSE(testing::LockableByAnother(left + "cp.txt"));
+  testing::TempDir chosen;
+  rig.surface.directory = chosen.path();
+  SelectDataDirectory(rig.context);
+  EXPECT_TRUE(testing::LockableByAnother(left + "cp.txt"));
+  EXPECT_TRUE(testing::LockableByAnother(left + ".cp.txt.next"));
+  ASSERT_TRUE(DecodeBurstText(rig.context, "5,6,7,8").ok());
+  EXPECT_EQ(chosen.Read("cp.txt"), "5,6,7,8\r\n5,6,7,8\r\n");
+  EXPECT_EQ(rig.dir.Read("cp.txt"), "1,2,3,4\r\n1,2,3,4\r\n");
+}
 
 TEST(DirectoryChange, EnablesTheFourPortButtonsInOrder) {
   CaptureRun rig;
