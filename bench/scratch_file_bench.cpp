@@ -1,8 +1,10 @@
 // Where the time of a processed burst goes: the scratch file "cp.txt" is
-// written anew for every burst. This times that write alone, as the
-// program makes it (written into the companion, which swaps names with
-// it), beside a new file renamed over the old one, the same bytes
-// written over the old file in place, and the read back.
+// written anew for every burst and read back. This times that as the
+// program makes it (written into the companion held open with the file,
+// which then swap names, and read back), beside the same with the
+// companion opened for each burst, the write alone with a new file renamed
+// over the old one, the same bytes written over the old file in place,
+// and the read back alone.
 
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
@@ -11,6 +13,7 @@
 #include <string>
 
 #include "common/file_io.h"
+#include "common/scratch_companion.h"
 #include "rig/bench_data_dir.h"
 #include "rig/reading_rig.h"
 
@@ -36,6 +39,35 @@ void Replaced(benchmark::State& state, Durability durability) {
 
 void ReplacedAsScratch(benchmark::State& state) { Replaced(state, Durability::Scratch); }
 BENCHMARK(ReplacedAsScratch)->Unit(benchmark::kMicrosecond);
+
+// Written and read back, the companion opened for each burst.
+void ReadBackAsScratch(benchmark::State& state) {
+  BenchDataDir dir;
+  const std::string path = dir.FileName("cp.txt");
+  int readingNumber = 0;
+  for (auto _ : state) {
+    if (!ReplaceFileAndReadBack(path, ScratchText(++readingNumber), Durability::Scratch).ok()) {
+      state.SkipWithError("cannot write cp.txt");
+      return;
+    }
+  }
+}
+BENCHMARK(ReadBackAsScratch)->Unit(benchmark::kMicrosecond);
+
+// Written and read back as the program does, the pair held between bursts.
+void ReadBackAsHeldScratch(benchmark::State& state) {
+  BenchDataDir dir;
+  const std::string path = dir.FileName("cp.txt");
+  ScratchPair pair;
+  int readingNumber = 0;
+  for (auto _ : state) {
+    if (!ReplaceScratchAndReadBack(pair, path, ScratchText(++readingNumber)).ok()) {
+      state.SkipWithError("cannot write cp.txt");
+      return;
+    }
+  }
+}
+BENCHMARK(ReadBackAsHeldScratch)->Unit(benchmark::kMicrosecond);
 
 void ReplacedByRename(benchmark::State& state) { Replaced(state, Durability::Plain); }
 BENCHMARK(ReplacedByRename)->Unit(benchmark::kMicrosecond);
