@@ -25,16 +25,24 @@ std::string ScratchText(int readingNumber) {
   return burst + "\r\n" + burst + "\r\n";
 }
 
-void Replaced(benchmark::State& state, Durability durability) {
+// One burst after another, each replacing "cp.txt" with replace(path, text).
+template <typename Replace>
+void Bursts(benchmark::State& state, Replace replace) {
   BenchDataDir dir;
   const std::string path = dir.FileName("cp.txt");
   int readingNumber = 0;
   for (auto _ : state) {
-    if (!ReplaceFile(path, ScratchText(++readingNumber), durability).ok()) {
+    if (!replace(path, ScratchText(++readingNumber))) {
       state.SkipWithError("cannot write cp.txt");
       return;
     }
   }
+}
+
+void Replaced(benchmark::State& state, Durability durability) {
+  Bursts(state, [durability](const std::string& path, const std::string& text) {
+    return ReplaceFile(path, text, durability).ok();
+  });
 }
 
 void ReplacedAsScratch(benchmark::State& state) { Replaced(state, Durability::Scratch); }
@@ -42,30 +50,18 @@ BENCHMARK(ReplacedAsScratch)->Unit(benchmark::kMicrosecond);
 
 // Written and read back, the companion opened for each burst.
 void ReadBackAsScratch(benchmark::State& state) {
-  BenchDataDir dir;
-  const std::string path = dir.FileName("cp.txt");
-  int readingNumber = 0;
-  for (auto _ : state) {
-    if (!ReplaceFileAndReadBack(path, ScratchText(++readingNumber), Durability::Scratch).ok()) {
-      state.SkipWithError("cannot write cp.txt");
-      return;
-    }
-  }
+  Bursts(state, [](const std::string& path, const std::string& text) {
+    return ReplaceFileAndReadBack(path, text, Durability::Scratch).ok();
+  });
 }
 BENCHMARK(ReadBackAsScratch)->Unit(benchmark::kMicrosecond);
 
 // Written and read back as the program does, the pair held between bursts.
 void ReadBackAsHeldScratch(benchmark::State& state) {
-  BenchDataDir dir;
-  const std::string path = dir.FileName("cp.txt");
   ScratchPair pair;
-  int readingNumber = 0;
-  for (auto _ : state) {
-    if (!ReplaceScratchAndReadBack(pair, path, ScratchText(++readingNumber)).ok()) {
-      state.SkipWithError("cannot write cp.txt");
-      return;
-    }
-  }
+  Bursts(state, [&pair](const std::string& path, const std::string& text) {
+    return ReplaceScratchAndReadBack(pair, path, text).ok();
+  });
 }
 BENCHMARK(ReadBackAsHeldScratch)->Unit(benchmark::kMicrosecond);
 
