@@ -69,7 +69,8 @@ class TmpfsMount {
 
   // "" when mounted, else why not.
   std::string Mount(const std::string& directory, const std::string& size);
-  // Remounts read-only or read-write again; "" when done, else why not.
+  // Makes the directory read-only, or writable again; "" when done, else
+  // why not.
   std::string SetReadOnly(bool readOnly);
 
  private:

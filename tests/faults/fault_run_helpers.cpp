@@ -86,7 +86,10 @@ std::string ControlFile(int sets, const std::string& name, bool longBursts) {
 
 TmpfsMount::~TmpfsMount() {
   if (directory_.empty()) return;
-  if (::umount(directory_.c_str()) != 0) ::umount2(directory_.c_str(), MNT_DETACH);
+  // The read-only layer, if a test left it, then the file system itself.
+  for (int layer = 0; layer < 2; ++layer) {
+    if (::umount(directory_.c_str()) != 0 && ::umount2(directory_.c_str(), MNT_DETACH) != 0) break;
+  }
 }
 
 std::string TmpfsMount::Mount(const std::string& directory, const std::string& size) {
@@ -98,10 +101,25 @@ std::string TmpfsMount::Mount(const std::string& directory, const std::string& s
   return "";
 }
 
+// Read-only as a layer over the directory: the directory bound over itself
+// and that binding made read-only. Every name looked up in it is then
+// read-only, and files a program already holds open for writing (the
+// scratch file and its companion), which keep a remount of the file system
+// itself busy, do not stand in the way. Taking the layer off makes it
+// writable again.
 std::string TmpfsMount::SetReadOnly(bool readOnly) {
-  const unsigned long flags = MS_REMOUNT | (readOnly ? MS_RDONLY : 0);
-  if (::mount("tmpfs", directory_.c_str(), "tmpfs", flags, nullptr) != 0) {
-    return "cannot remount " + directory_ + ": " + std::strerror(errno);
+  const char* directory = directory_.c_str();
+  if (!readOnly) {
+    if (::umount(directory) != 0) return "cannot make " + directory_ + " writable: " + std::strerror(errno);
+    return "";
+  }
+  if (::mount(directory, directory, nullptr, MS_BIND, nullptr) != 0) {
+    return "cannot bind " + directory_ + ": " + std::strerror(errno);
+  }
+  if (::mount(nullptr, directory, nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0) {
+    const std::string refused = "cannot make " + directory_ + " read-only: " + std::strerror(errno);
+    ::umount(directory);
+    return refused;
   }
   return "";
 }
