@@ -64,7 +64,9 @@ WITH stored AS (
 // the offsets of the lines it stored as bytes (a line already held is
 // skipped, and is not among them).
 std::string OthersAndCount(int first) {
-  auto parameter = [first](int n) { return "$" + std::to_string(first + n); };
+  // '$' as a char: GCC 12 warns falsely of "$" before a temporary string
+  // (-Wrestrict, its bug 105329).
+  auto parameter = [first](int n) { return '$' + std::to_string(first + n); };
   return ", others AS (\n"
          "  INSERT INTO tally77.other_lines (station_id, file, file_offset, line, reason, bytes)\n"
          "  SELECT $1, " + parameter(4) + ", o.file_offset, coalesce(o.line, encode(decode(o.hex, 'hex'), 'escape')),"

@@ -54,7 +54,9 @@ std::optional<std::bitset<kChannelSlots + 1>> ReadChannels(const std::string& te
                           ? ReadInt(part, first) && (last = first, true)
                           : ReadInt(part.substr(0, dash), first) && ReadInt(part.substr(dash + 1), last);
     if (!read || first < 1 || last > kChannelSlots || first > last) {
-      error = "\"" + std::string(part) + "\" is not a channel from 1 to 16 or a range such as 1-4";
+      // The quote as a char: GCC 12 warns falsely (-Wrestrict, its bug 105329)
+      // of a one-character literal put before a temporary string.
+      error = '"' + std::string(part) + "\" is not a channel from 1 to 16 or a range such as 1-4";
       return std::nullopt;
     }
     for (int channel = first; channel <= last; ++channel) channels.set(channel);

@@ -64,7 +64,8 @@ void WriteJsonSet(const SetLine& set, const SetTime& time, const ExportChoice& c
     first = false;
     object += "{\"channel\":" + NumberText(set.FieldText(slot, 1)) + ",\"fields\":[";
     for (int field = 2; field <= set.slots[slot - 1].fieldCount; ++field) {
-      object += (field > 2 ? "," : "") + NumberText(set.FieldText(slot, field));
+      if (field > 2) object += ',';
+      object += NumberText(set.FieldText(slot, field));
     }
     object += "]}";
   }

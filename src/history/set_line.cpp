@@ -165,7 +165,9 @@ bool IsMixedLength(std::size_t length) {
   return (kFliiRecordLength - length) % (kFliiSlot - kFliSlot) == 0;
 }
 
-std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+// Chars, not one-character literals: GCC 12 warns falsely of those before a
+// temporary string (-Wrestrict, its bug 105329).
+std::string Quoted(std::string_view text) { return '"' + std::string(text) + '"'; }
 
 // The header, type and slots of a line of the right length; damage and
 // reason on the first fault met.
