@@ -18,6 +18,7 @@
 #include "window/entry_list_view.h"
 #include "window/frame_pace.h"
 #include "window/indicator_shape.h"
+#include "window/paced_text.h"
 #include "window/port_menu.h"
 #include "window/program_icon.h"
 
@@ -29,8 +30,6 @@ namespace {
 QString FromBytes(const std::string& text) {
   return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
-
-std::string ToBytes(const QString& text) { return text.toLatin1().toStdString(); }
 
 // File paths keep the bytes the file system uses for them.
 QString PathFromBytes(const std::string& path) {
@@ -109,6 +108,7 @@ void Form1::CreateControls() {
     box->setToolTip(QString::fromLatin1(textHelp[i]));
     box->setMaxLength(INT_MAX);
     texts_[i] = box;
+    textsSet_[i] = new PacedText(box);
   }
 
   commands_[4] = new QPushButton(QStringLiteral("End now"), this);
@@ -199,11 +199,9 @@ void Form1::AppendList1(const std::string& entry) { list1_->Append(entry); }
 
 void Form1::AppendList2(const std::string& entry) { list2_->Append(entry); }
 
-std::string Form1::Text(TextBox box) const { return ToBytes(texts_[IndexOf(box)]->text()); }
+std::string Form1::Text(TextBox box) const { return textsSet_[IndexOf(box)]->Text(); }
 
-void Form1::SetText(TextBox box, const std::string& text) {
-  texts_[IndexOf(box)]->setText(FromBytes(text));
-}
+void Form1::SetText(TextBox box, const std::string& text) { textsSet_[IndexOf(box)]->Set(text); }
 
 void Form1::SetCaption(Caption label, const std::string& caption) {
   QLabel* target = label == Caption::Label1   ? labels_[0]
@@ -240,6 +238,7 @@ bool Form1::OpenDataDirectory(const QString& path, bool choose) {
 void Form1::Beep() { QApplication::beep(); }
 
 void Form1::EndProgram() {
+  for (PacedText* text : textsSet_) text->ShowNow();  // the boxes end with the program's last texts
   hide();
   // The end comes from a reading the running event loop delivered: leave it.
   // With no loop running (the window driven directly) there is none to leave,

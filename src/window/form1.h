@@ -22,6 +22,7 @@ class DirectoryList;
 class DriveList;
 class EntryListView;
 class IndicatorShape;
+class PacedText;
 
 inline constexpr char kWindowTitle[] = "ferroLUMEN Tally 77 v1.10";
 
@@ -77,6 +78,7 @@ class Form1 : public QWidget, public WindowSurface, public ProgramHost {
   EntryListView* list2_ = nullptr;
   std::array<QPushButton*, 6> commands_{};  // Command1..Command6
   std::array<QLineEdit*, 4> texts_{};       // Text1..Text4
+  std::array<PacedText*, 4> textsSet_{};    // what the program puts in them, drawn at the frame
   std::array<QLabel*, 6> labels_{};         // Label1..Label6
   DriveList* drive1_ = nullptr;
   DirectoryList* dir1_ = nullptr;

@@ -3,9 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
 
 #include <QApplication>
+#include <QKeyEvent>
 
 #include "window/caption_fit.h"
 #include "window/control_layout.h"
@@ -224,7 +226,7 @@ TEST(IndicatorColour, ValuesHoldRedInTheLowByte) {
 TEST(Form1Text, BytesMapToCharactersOneToOne) {
   WindowRig rig;
   rig.window.SetText(TextBox::Text2, "25\xB0" "C");
-  EXPECT_EQ(rig.Box(2)->text(), QString::fromUtf8("25°C"));
+  EXPECT_TRUE(WaitUntil([&] { return rig.Box(2)->text() == QString::fromUtf8("25°C"); }));
   EXPECT_EQ(rig.window.Text(TextBox::Text2), "25\xB0" "C");
 
   rig.window.SetCaption(Caption::Label3, "fL\xC9");
@@ -238,6 +240,83 @@ TEST(Form1Text, BytesMapToCharactersOneToOne) {
   // A character the 8-bit text cannot hold, typed by the operator.
   rig.Box(3)->setText(QString::fromUtf8("3€"));
   EXPECT_EQ(rig.window.Text(TextBox::Text3), "3?");
+}
+
+TEST(Form1Text, ProgramReadsItsTextAtOnceAndTheBoxTakesItOnceAFrame) {
+  WindowRig rig;
+  int changes = 0;
+  QObject::connect(rig.Box(2), &QLineEdit::textChanged, [&] { ++changes; });
+  for (const char* count : {"7", "8", "9"}) rig.window.SetText(TextBox::Text2, count);
+  EXPECT_EQ(rig.window.Text(TextBox::Text2), "9");
+  EXPECT_EQ(rig.Box(2)->text(), QString()) << "laid out before the frame";
+
+  ASSERT_TRUE(WaitUntil([&] { return changes > 0; }));
+  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(rig.Box(2)->text(), QStringLiteral("9"));
+}
+
+TEST(Form1Text, EditsInTheBoxWorkOnTheNewestText) {
+  WindowRig rig;
+  // The operator types into a box whose new text waits for the frame.
+  rig.window.SetText(TextBox::Text2, "7");
+  QKeyEvent typed(QEvent::KeyPress, Qt::Key_1, Qt::NoModifier, QStringLiteral("1"));
+  QApplication::sendEvent(rig.Box(2), &typed);
+  EXPECT_EQ(rig.Box(2)->text(), QStringLiteral("71"));
+  EXPECT_EQ(rig.window.Text(TextBox::Text2), "71");
+
+  // A screen reader replaces the text meanwhile: its text stays.
+  rig.window.SetText(TextBox::Text3, "5");
+  rig.Box(3)->setText(QStringLiteral("12"));
+  EXPECT_EQ(rig.window.Text(TextBox::Text3), "12");
+  int frames = 0;
+  QObject::connect(FramePace::Of(&rig.window), &FramePace::frameStarting, [&] { ++frames; });
+  ASSERT_TRUE(WaitUntil([&] { return frames > 0; }));
+  EXPECT_EQ(rig.Box(3)->text(), QStringLiteral("12"));
+}
+
+// Counts the paint events a control receives.
+class PaintCount : public QObject {
+ public:
+  explicit PaintCount(QWidget* control) { control->installEventFilter(this); }
+  int count = 0;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) ++count;
+    return false;
+  }
+};
+
+TEST(Form1Text, TextSetAgainChangesNothing) {
+  WindowRig rig;
+  rig.window.show();
+  const struct {
+    const char* control;
+    std::function<void()> set;
+  } cases[] = {
+      {"Text2", [&] { rig.window.SetText(TextBox::Text2, "16"); }},
+      {"Label3", [&] { rig.window.SetCaption(Caption::Label3, "fLI"); }},
+  };
+  PaintCount listPaints(rig.Find<EntryListView>("List1")->viewport());
+  for (const auto& [control, set] : cases) {
+    auto* target = rig.Find<QWidget>(control);
+    auto* box = qobject_cast<QLineEdit*>(target);
+    PaintCount paints(target);
+    set();
+    ASSERT_TRUE(WaitUntil([&] { return paints.count > 0; })) << control;
+    if (box != nullptr) {  // the operator selects the text
+      const int before = paints.count;
+      box->selectAll();
+      ASSERT_TRUE(WaitUntil([&] { return paints.count > before; }));
+    }
+    paints.count = 0;
+    listPaints.count = 0;
+    set();
+    rig.window.AppendList1("01,101,00001,00300");  // a frame is drawn
+    ASSERT_TRUE(WaitUntil([&] { return listPaints.count > 0; })) << control;
+    EXPECT_EQ(paints.count, 0) << control << " repainted";
+    if (box != nullptr) EXPECT_EQ(box->selectedText(), QStringLiteral("16")) << "the selection stays";
+  }
 }
 
 TEST(Form1Text, CaptionsAreShownAsPlainText) {
