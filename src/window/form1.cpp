@@ -207,7 +207,10 @@ void Form1::SetCaption(Caption label, const std::string& caption) {
   QLabel* target = label == Caption::Label1   ? labels_[0]
                    : label == Caption::Label3 ? labels_[2]
                                               : labels_[3];
-  // QLabel tells screen readers of the new text (a name change).
+  // The processor type is given again with every reading: compared where
+  // it lies, it costs no copy. QLabel tells screen readers of a new text (a
+  // name change).
+  if (target->text() == QLatin1String(caption.data(), static_cast<qsizetype>(caption.size()))) return;
   target->setText(FromBytes(caption));
 }
 

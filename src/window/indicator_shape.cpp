@@ -12,6 +12,9 @@ QColor ColourFromValue(std::uint32_t value) {
 IndicatorShape::IndicatorShape(QWidget* parent) : QWidget(parent) {}
 
 void IndicatorShape::SetColour(const QColor& colour) {
+  // Set again (green at the end of every set), it repaints nothing: not the
+  // shape, nor the status labels over it.
+  if (colour_ == colour) return;
   colour_ = colour;
   // Filled, the shape covers every pixel of its own: nothing behind it is drawn.
   setAttribute(Qt::WA_OpaquePaintEvent, colour.alpha() == 255);

@@ -296,6 +296,7 @@ TEST(Form1Text, TextSetAgainChangesNothing) {
   } cases[] = {
       {"Text2", [&] { rig.window.SetText(TextBox::Text2, "16"); }},
       {"Label3", [&] { rig.window.SetCaption(Caption::Label3, "fLI"); }},
+      {"Shape1", [&] { rig.window.SetIndicatorColour(kGreen); }},
   };
   PaintCount listPaints(rig.Find<EntryListView>("List1")->viewport());
   for (const auto& [control, set] : cases) {
@@ -305,6 +306,7 @@ TEST(Form1Text, TextSetAgainChangesNothing) {
     set();
     ASSERT_TRUE(WaitUntil([&] { return paints.count > 0; })) << control;
     if (box != nullptr) {  // the operator selects the text
+      ASSERT_TRUE(WaitUntil([&] { return box->text() == QStringLiteral("16"); }));
       const int before = paints.count;
       box->selectAll();
       ASSERT_TRUE(WaitUntil([&] { return paints.count > before; }));
