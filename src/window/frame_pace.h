@@ -2,9 +2,10 @@
 // Draws a window at most once a frame. Readings can come faster than anyone
 // reads them; the rows, the scroll bar and the text boxes that change with
 // each are drawn once for all that came within a frame, as a terminal does.
-// What the controls hold (their texts, the lists' entries, what screen
-// readers are told) changes at once; only the drawing waits, a forced
-// repaint (QWidget::repaint) within a frame too. A repaint asked for after
+// What the controls hold (the lists' entries, the captions, what screen
+// readers are told of them) changes at once; only the drawing waits, a
+// forced repaint (QWidget::repaint) within a frame too. Text boxes take
+// the program's texts when the frame starts (paced_text.h). A repaint asked for after
 // a quiet spell is drawn at the event loop's next turn; the frame's timer
 // runs only while something drawn is younger than a frame, and stops at the
 // end of a frame in which nothing changed.
