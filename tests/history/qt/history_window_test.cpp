@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QProcess>
 #include <QTableView>
@@ -25,19 +24,13 @@
 #include "history/qt/set_table_model.h"
 #include "history/qt/zone_of_qt.h"
 #include "history/history_sets.h"
+#include "link/qt/event_loop.h"
 
 namespace tally::history {
 namespace {
 
-bool WaitFor(const std::function<bool()>& done, int milliseconds = 20000) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!done()) {
-    if (clock.elapsed() > milliseconds) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-  }
-  return true;
-}
+// Long enough for a loaded machine.
+bool WaitFor(const std::function<bool()>& done) { return testing::WaitFor(done, 20000); }
 
 constexpr int kSets = 12;
 
