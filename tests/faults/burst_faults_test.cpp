@@ -43,8 +43,7 @@ class JunkBurstTest : public ::testing::TestWithParam<JunkCase> {};
 // long burst of junk does not change the processor type either.
 TEST_P(JunkBurstTest, JunkIsRejectedAndTheSetsAreAsWithoutIt) {
   const JunkCase& junk = GetParam();
-  TempDir dir;
-  FaultRun run(DataDirectoryIn(dir));
+  FreshFaultRun run;
   run.longBursts = true;
   run.Start();
   // The junk takes no time on the clock, so that the stamps are those of
@@ -98,8 +97,7 @@ class OddIntervalTest : public ::testing::TestWithParam<IntervalCase> {};
 // instead, and the run writes what a run at 2000 ms writes.
 TEST_P(OddIntervalTest, IsNamedOnceAndTheRunGoesOn) {
   const IntervalCase& odd = GetParam();
-  TempDir dir;
-  FaultRun run(DataDirectoryIn(dir));
+  FreshFaultRun run;
   run.surface.SetText(TextBox::Text4, odd.text4);
   run.Start();
   run.Set(1);
@@ -126,8 +124,7 @@ INSTANTIATE_TEST_SUITE_P(BurstFaults, OddIntervalTest,
 // the run with the end command's count 0. No set was completed, so none is
 // written.
 TEST(BurstFaults, ObsOfAbcEndsTheRunAtTheNextLine) {
-  TempDir dir;
-  FaultRun run(DataDirectoryIn(dir));
+  FreshFaultRun run;
   run.Start("abc");
   EXPECT_EQ(run.program.ends, 0);
   run.Line(16, 1);
@@ -143,8 +140,7 @@ TEST(BurstFaults, ObsOfAbcEndsTheRunAtTheNextLine) {
 // Obs # 1e300: a run with no end in sight. One set less is still 1e300, the
 // count goes on, and Text3 shows the whole number without an exponent.
 TEST(BurstFaults, ObsOf1e300CountsOnAndShowsAPlainNumber) {
-  TempDir dir;
-  FaultRun run(DataDirectoryIn(dir));
+  FreshFaultRun run;
   run.Start("1e300");
   for (int set = 1; set <= 3; ++set) run.Set(set);
   EXPECT_EQ(run.program.ends, 0);
@@ -168,8 +164,7 @@ class OddChannelTest : public ::testing::TestWithParam<ChannelCase> {};
 // by it.
 TEST_P(OddChannelTest, IsTakenNamedAndNotChecked) {
   const ChannelCase& odd = GetParam();
-  TempDir dir;
-  FaultRun run(DataDirectoryIn(dir));
+  FreshFaultRun run;
   run.Start();
   for (int channel = 16; channel >= 1; --channel) {
     if (channel == 5) {
@@ -205,8 +200,7 @@ INSTANTIATE_TEST_SUITE_P(
 // lines it got (two characters more, as every record), fl.db1 gets one line
 // for it, and the next set is a plain fLII set.
 TEST(BurstFaults, AProcessorSwitchingTypeInTheMiddleOfASetGivesOneRecord) {
-  TempDir dir;
-  FaultRun run(DataDirectoryIn(dir));
+  FreshFaultRun run;
   run.Start();
   for (int channel = 16; channel >= 9; --channel) run.Line(channel, 1);
   EXPECT_EQ(run.surface.CaptionOf(Caption::Label3), "fLI");

@@ -116,9 +116,8 @@ TEST(DataDirectoryFaults, OnlyTheKeptSetMessageTurnsGreenWhenTheLinesAreWritten)
       {"Com1 pressed again", [](FaultRun& run) { OnPortButton(run.context, 1); }, "Please wait 3 minutes", kRed},
   };
   for (const auto& c : cases) {
-    TempDir dir;
-    const std::string directory = DataDirectoryIn(dir);
-    FaultRun run(directory);
+    FreshFaultRun run;
+    const std::string& directory = run.directory();
     run.Start();
     fs::rename(directory, directory + ".away");
     run.Set(1);
@@ -136,9 +135,8 @@ TEST(DataDirectoryFaults, OnlyTheKeptSetMessageTurnsGreenWhenTheLinesAreWritten)
 // A directory moved away and a file put in its place: every write fails
 // with "Not a directory", whoever runs the program.
 TEST(DataDirectoryFaults, DirectoryReplacedByAFileKeepsTheSetsUntilItIsBack) {
-  TempDir dir;
-  const std::string directory = DataDirectoryIn(dir);
-  FaultRun run(directory);
+  FreshFaultRun run;
+  const std::string& directory = run.directory();
   run.Start();
   run.Set(1);
   fs::rename(directory, directory + ".away");

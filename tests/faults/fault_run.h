@@ -48,6 +48,20 @@ class FaultRun : public CaptureRun {
   int CountListed(const std::string& piece) const;
 };
 
+// The temporary folder that holds a FreshFaultRun's data directory; a base
+// class of its own so that it is made before the run and goes after it.
+class FaultRunFolder {
+ protected:
+  TempDir folder_;
+};
+
+// A FaultRun on a fresh data directory named kDataDirectoryName, removed
+// with the run.
+class FreshFaultRun : private FaultRunFolder, public FaultRun {
+ public:
+  FreshFaultRun();
+};
+
 // Sets 1 to sets of a run on a fresh directory without any fault: what the
 // faulty runs must end up with.
 std::string ControlFiles(int sets, bool longBursts = false);

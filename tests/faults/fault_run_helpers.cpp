@@ -64,10 +64,7 @@ namespace {
 
 template <class Take>
 std::string FromControlRun(int sets, bool longBursts, Take take) {
-  TempDir dir;
-  const std::string directory = dir.dataPath() + kDataDirectoryName;
-  std::filesystem::create_directory(directory);
-  FaultRun run(directory);
+  FreshFaultRun run;
   run.longBursts = longBursts;
   run.Start();
   for (int set = 1; set <= sets; ++set) run.Set(set);
@@ -201,6 +198,8 @@ ChildRun RunUnprivileged(const std::string& folder, const std::function<std::str
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) output += "\n[child ended with status " + std::to_string(status) + "]";
   return {output, ""};
 }
+
+FreshFaultRun::FreshFaultRun() : FaultRun(DataDirectoryIn(folder_)) {}
 
 std::string DataDirectoryIn(const TempDir& dir) {
   const std::string directory = dir.dataPath() + kDataDirectoryName;

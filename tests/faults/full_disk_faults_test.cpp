@@ -50,9 +50,7 @@ class FileSizeLimit {
 };
 
 TEST(FullDiskFaults, AWriteCutShortByTheFileSizeLimitLeavesOnlyWholeLines) {
-  TempDir dir;
-  const std::string directory = DataDirectoryIn(dir);
-  FaultRun run(directory);
+  FreshFaultRun run;
   run.Start();
   run.Set(1);
   const std::string firstRecord = run.Read("fl.db1");
