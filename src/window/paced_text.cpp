@@ -60,8 +60,10 @@ void PacedText::ShowNow() {
 
 void PacedText::Put() {
   waiting_ = false;
+  const QString text = FromBytes(text_);
+  if (box_->text() == text) return;  // changed and changed back within the frame
   putting_ = true;
-  box_->setText(FromBytes(text_));
+  box_->setText(text);
   putting_ = false;
 }
 

@@ -294,7 +294,11 @@ TEST(Form1Text, TextSetAgainChangesNothing) {
     const char* control;
     std::function<void()> set;
   } cases[] = {
-      {"Text2", [&] { rig.window.SetText(TextBox::Text2, "16"); }},
+      {"Text2",  // and changed back within the frame
+       [&] {
+         rig.window.SetText(TextBox::Text2, "17");
+         rig.window.SetText(TextBox::Text2, "16");
+       }},
       {"Label3", [&] { rig.window.SetCaption(Caption::Label3, "fLI"); }},
       {"Shape1", [&] { rig.window.SetIndicatorColour(kGreen); }},
   };
