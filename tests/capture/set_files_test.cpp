@@ -42,6 +42,9 @@ SetTexts CompleteSet(int number, bool eightFields = false) {
   return set;
 }
 
+// The failure's message, "" for success.
+std::string Message(const Status& status) { return status.ok() ? "" : status.failure().message; }
+
 class SetFilesTest : public ::testing::Test {
  protected:
   void Take(const SetTexts& set) {
@@ -49,13 +52,15 @@ class SetFilesTest : public ::testing::Test {
     rig.context.state.shortLines = set.shortLines;
     rig.context.state.lineStamps = set.lineStamps;
   }
+  // Writes the set's files; the failure's message, "" for success.
+  std::string Written(const SetTexts& set) {
+    Take(set);
+    return Message(WriteSetFiles(rig.context));
+  }
   std::string Read(const std::string& name) const { return rig.dir.Read(name); }
 
   CaptureRun rig;
 };
-
-// The failure's message, "" for success.
-std::string Message(const Status& status) { return status.ok() ? "" : status.failure().message; }
 
 // A complete set is 324 characters of record, 16 short lines of 18 and 16
 // stamps of 19 characters, each line with CR LF.
@@ -64,8 +69,7 @@ TEST_F(SetFilesTest, TheFirstSetCreatesFourFilesWithExactlyTheseBytes) {
   ASSERT_EQ(set.sortedRecord.size(), 324u);
   ASSERT_EQ(set.shortLines.size(), 320u);
   ASSERT_EQ(set.lineStamps.size(), 336u);
-  Take(set);
-  ASSERT_EQ(Message(WriteSetFiles(rig.context)), "");
+  ASSERT_EQ(Written(set), "");
   EXPECT_EQ(Read("fl.db1"), set.sortedRecord + kCrLf);
   EXPECT_EQ(Read("ct.cap"), set.shortLines + kCrLf);  // 16 lines and an empty line
   EXPECT_EQ(Read("usage.cap"), set.shortLines);       // 318 characters + CR LF
@@ -75,10 +79,8 @@ TEST_F(SetFilesTest, TheFirstSetCreatesFourFilesWithExactlyTheseBytes) {
 TEST_F(SetFilesTest, TheSecondSetIsAppendedToFlDb1AndUsageCapAndReplacesTheOthers) {
   const SetTexts first = CompleteSet(1);
   const SetTexts second = CompleteSet(2);
-  Take(first);
-  ASSERT_EQ(Message(WriteSetFiles(rig.context)), "");
-  Take(second);
-  ASSERT_EQ(Message(WriteSetFiles(rig.context)), "");
+  ASSERT_EQ(Written(first), "");
+  ASSERT_EQ(Written(second), "");
   EXPECT_EQ(Read("fl.db1"), first.sortedRecord + kCrLf + second.sortedRecord + kCrLf);
   EXPECT_EQ(Read("usage.cap"), first.shortLines + second.shortLines);  // no empty line between
   EXPECT_EQ(Read("ct.cap"), second.shortLines + kCrLf);
@@ -90,8 +92,7 @@ TEST_F(SetFilesTest, AppendsToFilesOfEarlierRuns) {
   rig.dir.Write("usage.cap", "old usage\r\n");
   rig.dir.Write("ct.cap", std::string(1000, 'x'));
   const SetTexts set = CompleteSet(1);
-  Take(set);
-  ASSERT_EQ(Message(WriteSetFiles(rig.context)), "");
+  ASSERT_EQ(Written(set), "");
   EXPECT_EQ(Read("fl.db1"), "old line\r\n" + set.sortedRecord + kCrLf);
   EXPECT_EQ(Read("usage.cap"), "old usage\r\n" + set.shortLines);
   EXPECT_EQ(Read("ct.cap"), set.shortLines + kCrLf);
@@ -100,8 +101,7 @@ TEST_F(SetFilesTest, AppendsToFilesOfEarlierRuns) {
 TEST_F(SetFilesTest, AnFLIISetGivesA678ByteLineAndStill18CharacterShortLines) {
   const SetTexts set = CompleteSet(1, true);
   ASSERT_EQ(set.sortedRecord.size(), 676u);
-  Take(set);
-  ASSERT_EQ(Message(WriteSetFiles(rig.context)), "");
+  ASSERT_EQ(Written(set), "");
   EXPECT_EQ(Read("fl.db1").size(), 678u);
   EXPECT_EQ(Read("fl.db1"), set.sortedRecord + kCrLf);
   EXPECT_EQ(Read("ct.cap").size(), 322u);
@@ -114,16 +114,14 @@ TEST_F(SetFilesTest, TheCountsAreFixed) {
   SetTexts set = CompleteSet(1);
   set.shortLines += "17,001,00020,00300\r\n";
   set.lineStamps += "14:01:17 12-06-2026\r\n";
-  Take(set);
-  ASSERT_EQ(Message(WriteSetFiles(rig.context)), "");
+  ASSERT_EQ(Written(set), "");
   EXPECT_EQ(Read("ct.cap"), set.shortLines.substr(0, 320) + kCrLf);
   EXPECT_EQ(Read("usage.cap"), set.shortLines.substr(0, 318) + kCrLf);
   EXPECT_EQ(Read("ferro2.cap"), set.lineStamps.substr(0, 336) + kCrLf);
 }
 
 TEST_F(SetFilesTest, ShorterTextsAreWrittenWhole) {
-  Take({"short", "01,001,00020,00300\r\n", "14:01:01 12-06-2026\r\n"});
-  ASSERT_EQ(Message(WriteSetFiles(rig.context)), "");
+  ASSERT_EQ(Written({"short", "01,001,00020,00300\r\n", "14:01:01 12-06-2026\r\n"}), "");
   EXPECT_EQ(Read("fl.db1"), "short\r\n");
   EXPECT_EQ(Read("ct.cap"), "01,001,00020,00300\r\n\r\n");
   EXPECT_EQ(Read("usage.cap"), "01,001,00020,00300\r\n\r\n");
@@ -132,8 +130,7 @@ TEST_F(SetFilesTest, ShorterTextsAreWrittenWhole) {
 
 TEST_F(SetFilesTest, NoFieldChanges) {
   const SetTexts set = CompleteSet(3);
-  Take(set);
-  ASSERT_EQ(Message(WriteSetFiles(rig.context)), "");
+  ASSERT_EQ(Written(set), "");
   EXPECT_EQ(rig.context.state.sortedRecord, set.sortedRecord);
   EXPECT_EQ(rig.context.state.shortLines, set.shortLines);
   EXPECT_EQ(rig.context.state.lineStamps, set.lineStamps);
@@ -160,8 +157,7 @@ TEST_F(SetFilesTest, ListsTheFourWritesInOrder) {
 
 TEST_F(SetFilesTest, AMissingDirectoryFailsNamingTheFirstFile) {
   rig.context.state.dataPath = rig.dir.dataPath() + "missing" + kPathSeparator;
-  Take(CompleteSet(1));
-  const std::string message = Message(WriteSetFiles(rig.context));
+  const std::string message = Written(CompleteSet(1));
   EXPECT_NE(message.find("fl.db1"), std::string::npos) << message;
   EXPECT_FALSE(rig.dir.Exists("missing"));
 }
@@ -170,8 +166,7 @@ TEST_F(SetFilesTest, AFailingFileDoesNotStopTheOthers) {
   // "ct.cap" is a directory with something in it: it cannot be replaced.
   std::filesystem::create_directories(rig.dir.dataPath() + "ct.cap" + kPathSeparator + "inside");
   const SetTexts set = CompleteSet(1);
-  Take(set);
-  const std::string message = Message(WriteSetFiles(rig.context));
+  const std::string message = Written(set);
   EXPECT_NE(message.find("ct.cap"), std::string::npos) << message;
   EXPECT_EQ(Read("fl.db1"), set.sortedRecord + kCrLf);
   EXPECT_EQ(Read("usage.cap"), set.shortLines);
@@ -181,8 +176,7 @@ TEST_F(SetFilesTest, AFailingFileDoesNotStopTheOthers) {
 TEST_F(SetFilesTest, TheFirstOfSeveralFailuresIsReturned) {
   std::filesystem::create_directories(rig.dir.dataPath() + "usage.cap" + kPathSeparator + "inside");
   std::filesystem::create_directories(rig.dir.dataPath() + "ferro2.cap" + kPathSeparator + "inside");
-  Take(CompleteSet(1));
-  const std::string message = Message(WriteSetFiles(rig.context));
+  const std::string message = Written(CompleteSet(1));
   EXPECT_NE(message.find("usage.cap"), std::string::npos) << message;
   EXPECT_EQ(message.find("ferro2.cap"), std::string::npos) << message;
   EXPECT_EQ(Read("ct.cap").size(), 322u);
