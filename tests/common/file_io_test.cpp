@@ -29,6 +29,13 @@ std::string TemporariesIn(const std::string& folder) {
   return names;
 }
 
+// A read-back that succeeded with exactly this text.
+::testing::AssertionResult ReadBack(const Outcome<std::string>& readBack, const std::string& text) {
+  if (!readBack.ok()) return ::testing::AssertionFailure() << "failed: " << readBack.failure().message;
+  if (readBack.value() != text) return ::testing::AssertionFailure() << "read back \"" << readBack.value() << '"';
+  return ::testing::AssertionSuccess();
+}
+
 TEST(FileIo, AppendCreatesThenAppendsExactBytes) {
   testing::TempDir dir;
   const std::string path = dir.dataPath() + "fl.db1";
@@ -44,9 +51,7 @@ TEST(FileIo, ReplaceLeavesOnlyTheNewContentAndNoTemporaryFile) {
     ASSERT_TRUE(testing::IsOk(ReplaceFile(path, "a long first content\r\n", durability)));
     ASSERT_TRUE(testing::IsOk(ReplaceFile(path, "new\r\n", durability)));
     EXPECT_EQ(dir.Read("cp.txt"), "new\r\n");
-    const Outcome<std::string> readBack = ReplaceFileAndReadBack(path, "read back\r\n", durability);
-    ASSERT_TRUE(readBack.ok()) << readBack.failure().message;
-    EXPECT_EQ(readBack.value(), "read back\r\n");
+    ASSERT_TRUE(ReadBack(ReplaceFileAndReadBack(path, "read back\r\n", durability), "read back\r\n"));
     EXPECT_EQ(dir.Read("cp.txt"), "read back\r\n");
     EXPECT_EQ(TemporariesIn(dir.path()), "");
   }
@@ -71,9 +76,7 @@ TEST(FileIo, AScratchPairSwapsTheSameTwoFilesAndHoldsThemLocked) {
   std::set<ino_t> files;
   std::string previous;
   for (const std::string& content : contents) {
-    const Outcome<std::string> readBack = ReplaceScratchAndReadBack(pair, path, content);
-    ASSERT_TRUE(readBack.ok()) << readBack.failure().message;
-    EXPECT_EQ(readBack.value(), content);
+    ASSERT_TRUE(ReadBack(ReplaceScratchAndReadBack(pair, path, content), content));
     EXPECT_EQ(dir.Read("cp.txt"), content);
     if (!previous.empty()) {
       EXPECT_EQ(dir.Read(".cp.txt.next"), previous) << content;
@@ -86,13 +89,9 @@ TEST(FileIo, AScratchPairSwapsTheSameTwoFilesAndHoldsThemLocked) {
   EXPECT_EQ(files.size(), 2u);
 
   ScratchPair second;
-  const Outcome<std::string> theirs = ReplaceScratchAndReadBack(second, path, "theirs\r\n");
-  ASSERT_TRUE(theirs.ok()) << theirs.failure().message;
-  EXPECT_EQ(theirs.value(), "theirs\r\n");
+  ASSERT_TRUE(ReadBack(ReplaceScratchAndReadBack(second, path, "theirs\r\n"), "theirs\r\n"));
   EXPECT_EQ(files.count(InodeOf(path)), 0u);  // a new file took the name
-  const Outcome<std::string> ours = ReplaceScratchAndReadBack(pair, path, "ours again\r\n");
-  ASSERT_TRUE(ours.ok()) << ours.failure().message;
-  EXPECT_EQ(ours.value(), "ours again\r\n");
+  ASSERT_TRUE(ReadBack(ReplaceScratchAndReadBack(pair, path, "ours again\r\n"), "ours again\r\n"));
   EXPECT_EQ(dir.Read("cp.txt"), "ours again\r\n");
 
   pair.Release();
@@ -178,9 +177,7 @@ TEST(FileIo, AScratchPairNoticesWhatWasDoneBetweenBursts) {
     const std::string kept = dir.Read(".cp.txt.next");
     c.meddle(dir);
     for (const std::string content : {"3\r\n", "fourth, the longest\r\n", "5\r\n"}) {
-      const Outcome<std::string> readBack = ReplaceScratchAndReadBack(pair, path, content);
-      ASSERT_TRUE(readBack.ok()) << readBack.failure().message;
-      EXPECT_EQ(readBack.value(), content);
+      ASSERT_TRUE(ReadBack(ReplaceScratchAndReadBack(pair, path, content), content));
       EXPECT_EQ(dir.Read("cp.txt"), content);
     }
     c.check(dir, kept);
@@ -208,10 +205,8 @@ TEST(FileIo, AScratchFileRefusesACompanionThatIsNotPlainlyItsOwn) {
     dir.Write("victim", "precious");
     c.plant(dir.dataPath() + "victim", dir.dataPath() + ".cp.txt.next");
     for (const std::string content : {"new\r\n", "newer\r\n"}) {
-      const Outcome<std::string> readBack =
-          ReplaceFileAndReadBack(dir.dataPath() + "cp.txt", content, Durability::Scratch);
-      ASSERT_TRUE(readBack.ok()) << c.what << ": " << readBack.failure().message;
-      EXPECT_EQ(readBack.value(), content) << c.what;
+      ASSERT_TRUE(ReadBack(ReplaceFileAndReadBack(dir.dataPath() + "cp.txt", content, Durability::Scratch), content))
+          << c.what;
       EXPECT_EQ(dir.Read("cp.txt"), content) << c.what;
     }
     EXPECT_EQ(dir.Read("victim"), "precious") << c.what;
