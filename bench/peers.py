@@ -132,7 +132,7 @@ def started(command, **options):
 
 
 def stop(process):
-    if process.poll() is None:
+    if process is not None and process.poll() is None:
         process.terminate()
         try:
             process.wait(10)
@@ -224,6 +224,15 @@ class Window(Capture):
         self.server = started(["Xvfb", "-displayfd", str(writer), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
                               pass_fds=[writer], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(writer)
+        self.process = None
+        try:
+            self.operate(build, work, line, count, reader)
+        except BaseException:
+            self.close()  # no Xvfb or window left behind by a start that failed
+            raise
+
+    def operate(self, build, work, line, count, reader):
+        """The window started on the new Xvfb, the run set up and Com1 pressed."""
         with os.fdopen(reader) as numbers:
             display = numbers.readline().strip()
         if not display:
