@@ -8,8 +8,8 @@
 #include "capture/notices.h"
 #include "common/burst_timer.h"
 #include "common/clock.h"
-#include "common/scratch_companion.h"
 #include "common/program_host.h"
+#include "common/scratch_companion.h"
 #include "common/serial_port.h"
 #include "common/window_surface.h"
 

@@ -5,10 +5,10 @@
 // What the controls hold (the lists' entries, the captions, what screen
 // readers are told of them) changes at once; only the drawing waits, a
 // forced repaint (QWidget::repaint) within a frame too. Text boxes take
-// the program's texts when the frame starts (paced_text.h). A repaint asked for after
-// a quiet spell is drawn at the event loop's next turn; the frame's timer
-// runs only while something drawn is younger than a frame, and stops at the
-// end of a frame in which nothing changed.
+// the program's texts when the frame starts (paced_text.h). A repaint
+// asked for after a quiet spell is drawn at the event loop's next turn; the
+// frame's timer runs only while something drawn is younger than a frame,
+// and stops at the end of a frame in which nothing changed.
 
 #include <QObject>
 #include <QTimer>
