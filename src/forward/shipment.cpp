@@ -18,28 +18,23 @@ using history::LocalStamp;
 using history::SetLine;
 
 const char* const kSetSql = R"sql(
-WITH input AS (
-  SELECT * FROM unnest($2::bigint[], $3::text[], $4::text[], $5::int[], $6::bigint[], $7::text[], $8::text[])
-    WITH ORDINALITY AS t(file_offset, marker, stamp, utc_offset, epoch, processor_type, record, n)
-), stored AS (
+WITH stored AS (
   INSERT INTO tally77.sets (station_id, file_offset, marker, stamp, utc_offset, taken_at, processor_type, record)
   SELECT $1, file_offset, marker, stamp, utc_offset, to_timestamp(epoch), processor_type, record
-  FROM input ORDER BY n
-  ON CONFLICT (station_id, stamp, md5(record)) DO NOTHING
-  RETURNING id, stamp, record, taken_at
-), numbered AS (
-  SELECT DISTINCT ON (s.id) s.id, s.taken_at, i.n
-  FROM stored s JOIN input i ON i.stamp = s.stamp AND i.record = s.record
-  ORDER BY s.id, i.n
+  FROM unnest($2::bigint[], $3::text[], $4::text[], $5::int[], $6::bigint[], $7::text[], $8::text[])
+    AS t(file_offset, marker, stamp, utc_offset, epoch, processor_type, record)
+  ORDER BY file_offset
+  ON CONFLICT (station_id, file_offset, md5(record)) DO NOTHING
+  RETURNING id, file_offset, taken_at
 ), readings AS (
   INSERT INTO tally77.readings (set_id, slot, station_id, taken_at, channel, line,
                                 field1, field2, field3, field4, field5, field6, field7, field8)
-  SELECT b.id, r.slot, $1, b.taken_at, r.channel, r.line, r.f1::numeric, r.f2::numeric, r.f3::numeric,
+  SELECT s.id, r.slot, $1, s.taken_at, r.channel, r.line, r.f1::numeric, r.f2::numeric, r.f3::numeric,
          r.f4::numeric, r.f5::numeric, r.f6::numeric, r.f7::numeric, r.f8::numeric
-  FROM unnest($9::int[], $10::int[], $11::int[], $12::text[], $13::text[], $14::text[], $15::text[],
+  FROM unnest($9::bigint[], $10::int[], $11::int[], $12::text[], $13::text[], $14::text[], $15::text[],
               $16::text[], $17::text[], $18::text[], $19::text[], $20::text[])
-         AS r(n, slot, channel, line, f1, f2, f3, f4, f5, f6, f7, f8)
-  JOIN numbered b ON b.n = r.n
+         AS r(set_offset, slot, channel, line, f1, f2, f3, f4, f5, f6, f7, f8)
+  JOIN stored s ON s.file_offset = r.set_offset
   RETURNING 1
 )
 )sql";
@@ -136,15 +131,17 @@ struct OtherColumns {
 
 struct SetColumns {
   std::array<ArrayParameter, 7> sets;       // offset, marker, stamp, utc offset, epoch, type, record
-  std::array<ArrayParameter, 12> readings;  // set number, slot, channel, line, fields 1-8
+  // Each reading names its set by the set's offset in the file, which is
+  // also what tells the stored sets apart: no count to keep in step.
+  std::array<ArrayParameter, 12> readings;  // set's offset, slot, channel, line, fields 1-8
   OtherColumns others;
 
-  void AddReadings(const SetLine& set, long long number) {
+  void AddReadings(const SetLine& set, std::uint64_t setOffset) {
     for (int slot = 1; slot <= history::kChannelSlots; ++slot) {
       const history::ChannelSlot& fields = set.slots[slot - 1];
       const history::Field& first = fields.fields[0];
       const history::Field& last = fields.fields[fields.fieldCount - 1];
-      readings[0].Add(number);
+      readings[0].Add(static_cast<long long>(setOffset));
       readings[1].Add(slot);
       readings[2].AddMaybe(ChannelOf(set.Value(slot, 1)));
       readings[3].Add(std::string_view(set.text).substr(first.position, last.position + last.length - first.position));
@@ -154,7 +151,7 @@ struct SetColumns {
     }
   }
 
-  void AddSet(const WholeLine& line, long long number) {
+  void AddSet(const WholeLine& line) {
     if (others.KeptAsBytes(line, kSetFile)) return;
     const SetLine set = history::ParseSetLine(line.text);
     const std::optional<StationTime> placed = set.damaged() ? std::nullopt : Placed(set.stamp);
@@ -169,7 +166,7 @@ struct SetColumns {
     sets[4].Add(placed->epochSeconds);
     sets[5].Add(std::string_view(history::TypeName(set.type)));
     sets[6].Add(line.text);
-    AddReadings(set, number);
+    AddReadings(set, line.offset);
   }
 };
 
@@ -224,8 +221,7 @@ std::optional<AlarmLine> ReadAlarmLine(std::string_view line) {
 Shipment SetShipment(const std::vector<WholeLine>& lines, int stationId) {
   static const std::string sql = kSetSql + OthersAndCount(21);
   SetColumns columns;
-  long long number = 0;
-  for (const WholeLine& line : lines) columns.AddSet(line, ++number);
+  for (const WholeLine& line : lines) columns.AddSet(line);
   std::vector<const ArrayParameter*> all;
   for (const ArrayParameter& column : columns.sets) all.push_back(&column);
   for (const ArrayParameter& column : columns.readings) all.push_back(&column);

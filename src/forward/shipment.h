@@ -2,8 +2,9 @@
 // One batch of lines as one parameterised statement: the lines of "fl.db1"
 // become sets with their readings (or other lines, when they are no whole
 // set), the lines of "alarmlog.txt" alarms; a line of either that text
-// cannot hold becomes an other line kept as bytes. Rows already stored are
-// skipped by the unique keys, so a file read again adds only what is new.
+// cannot hold becomes an other line kept as bytes. A row is one line where
+// it stands in its file (offset and bytes), so the same text twice is two
+// rows, and a file read again adds only what is new.
 // The statement answers how many rows it stored, then the offsets (as text,
 // blank between) of the lines it stored as bytes.
 

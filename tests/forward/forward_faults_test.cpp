@@ -10,6 +10,7 @@
 
 #include "faults/fault_run.h"
 #include "forward/forward_rig.h"
+#include "forward/migrations.h"
 
 namespace tally::testing {
 namespace {
@@ -146,18 +147,77 @@ TEST_F(ForwardFaults, LineWithANulByteIsKeptAsBytesAndTheRestShipped) {
   EXPECT_EQ(Count("SELECT count(*) FROM tally77.other_lines"), 2);
   ExpectStoredOnce(JoinedLines({sets[0], sets[1], sets[3], sets[4]}, 0, 4));
 
-  // A restored copy holds it again beside a line damaged anew: the database
-  // skips the line it holds, and only the new one is said.
+  // A restored copy holds it again where it stood, followed by a line damaged
+  // anew: the database skips the line it holds, and only the new one is said.
   std::string newlyDamaged = sets[3];
   newlyDamaged[50] = '\0';
-  ReplaceSetFile(data, JoinedLines({damagedSet, newlyDamaged}, 0, 2));
+  ReplaceSetFile(data, JoinedLines({sets[0], sets[1], damagedSet, newlyDamaged}, 0, 4));
   ASSERT_EQ(ForwardOnce(data, output), 0) << output;
   EXPECT_EQ(CountOf(output, "NUL byte"), 1) << output;
-  EXPECT_EQ(CountOf(output, "fl.db1: line at byte 326 stored in tally77.other_lines: NUL byte at character 51, "
+  EXPECT_EQ(CountOf(output, "fl.db1: line at byte 978 stored in tally77.other_lines: NUL byte at character 51, "
                                 "which text cannot hold; the line's bytes are in bytes"),
             1)
       << output;
   EXPECT_EQ(Count("SELECT count(*) FROM tally77.other_lines"), 3);
+}
+
+// Every set keeps its own sixteen readings, whatever stands between the sets.
+TEST_F(ForwardFaults, ReadingsStayWithTheirSetAroundALineThatIsNoSet) {
+  const std::vector<std::string> sets = LinesOf(ControlFile(3, "fl.db1"));
+  std::string withNul = sets[0];
+  withNul[30] = '\0';
+  int station = 0;
+  for (const std::string& damaged : {sets[1].substr(0, 100), withNul}) {
+    const std::string name = "D" + std::to_string(++station);
+    const std::string data = dir.dataPath() + name;
+    std::filesystem::create_directory(data);
+    ReplaceSetFile(data, JoinedLines({sets[0], damaged, sets[1], sets[2]}, 0, 4));
+    std::string output;
+    ASSERT_EQ(ForwardOnce(data, output, {}, name), 0) << output;
+    // Per set: its readings, and those whose text is not the record's at their slot.
+    EXPECT_EQ(Query("SELECT s.file_offset, count(r.slot),"
+                    "       count(r.slot) FILTER (WHERE substr(s.record, 20 + (r.slot - 1) * 19, 18) <> r.line)"
+                    " FROM tally77.sets s JOIN tally77.stations t ON t.id = s.station_id"
+                    " LEFT JOIN tally77.readings r ON r.set_id = s.id"
+                    " WHERE t.name = '" + name + "' GROUP BY s.id ORDER BY s.file_offset"),
+              (SqlRows{{"0", "16", "0"},
+                       {std::to_string(326 + damaged.size() + 2), "16", "0"},
+                       {std::to_string(2 * 326 + damaged.size() + 2), "16", "0"}}))
+        << output;
+  }
+}
+
+// A line is an event where it stands in its file: the same bytes twice are
+// two rows, on a database migrated from the schema that keyed lines by their
+// text, whose rows stay.
+TEST_F(ForwardFaults, EachOccurrenceOfALineIsARowOfItsOwn) {
+  Query("DROP SCHEMA tally77 CASCADE; CREATE SCHEMA tally77;"
+        " CREATE TABLE tally77.schema_version (version integer PRIMARY KEY, name text NOT NULL,"
+        " applied_at timestamptz NOT NULL DEFAULT now())");
+  for (const forward::Migration& migration : forward::Migrations()) {
+    if (migration.version > 2) break;
+    Query(migration.sql);
+    Query("INSERT INTO tally77.schema_version (version, name) VALUES (" + std::to_string(migration.version) + ", '" +
+          migration.name + "')");
+  }
+  const std::string alarm = LinesOf(ControlFile(2, "alarmlog.txt")).at(0);
+  Query("INSERT INTO tally77.stations (name) VALUES ('S1');"
+        " INSERT INTO tally77.alarms (station_id, line, file_offset) VALUES (1, '" + alarm + "', 0)");
+  ASSERT_EQ(MigrateAndGrant(Query("SELECT current_database()").at(0).at(0)), "");
+
+  const std::vector<std::string> sets = LinesOf(ControlFile(2, "fl.db1"));
+  const std::string cut = sets[1].substr(0, 50);
+  const std::string data = Data();
+  ReplaceSetFile(data, JoinedLines({sets[0], cut, sets[1], cut}, 0, 4));
+  std::ofstream(data + "/alarmlog.txt", std::ios::binary) << JoinedLines({alarm, alarm}, 0, 2);
+  std::string output;
+  ASSERT_EQ(ForwardOnce(data, output), 0) << output;
+  ASSERT_EQ(ForwardOnce(data, output), 0) << output;
+  EXPECT_EQ(Query("SELECT file_offset FROM tally77.alarms ORDER BY file_offset"),
+            (SqlRows{{"0"}, {std::to_string(alarm.size() + 2)}}));
+  EXPECT_EQ(Query("SELECT file_offset FROM tally77.other_lines ORDER BY file_offset"),
+            (SqlRows{{"326"}, {std::to_string(2 * 326 + 52)}}));
+  ExpectStoredOnce(JoinedLines(sets, 0, 2));
 }
 
 TEST_F(ForwardFaults, DatabaseWhoseEncodingCannotHoldLatin1IsRefusedAtOnce) {
