@@ -45,7 +45,11 @@ void DirectoryList::keyPressEvent(QKeyEvent* event) {
 }
 
 void DirectoryList::Open(const QListWidgetItem* item) {
-  if (item != nullptr) SetPath(item->data(kPathRole).toString());
+  if (item == nullptr) return;
+  // The folder the list shows, opened again, is chosen as any other: a
+  // directory reopened from the last run is shown but not yet chosen.
+  const QString before = path_;
+  if (SetPath(item->data(kPathRole).toString()) && path_ == before) emit pathChanged();
 }
 
 void DirectoryList::Fill() {

@@ -38,6 +38,8 @@ QString PathFromBytes(const std::string& path) {
 
 std::string PathToBytes(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
+constexpr char kPortHelp[] = "Com port to read processor.";
+
 int IndexOf(TextBox box) { return static_cast<int>(box); }
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption, const char* help) {
@@ -82,7 +84,7 @@ void Form1::CreateControls() {
   for (int i = 0; i < 4; ++i) {
     auto* button = new QPushButton(QStringLiteral("Com%1").arg(i + 1), this);
     button->setObjectName(QStringLiteral("Command%1").arg(i + 1));
-    button->setToolTip(QStringLiteral("Com port to read processor."));
+    button->setToolTip(QString::fromLatin1(kPortHelp));
     button->setEnabled(false);
     commands_[i] = button;
   }
@@ -236,6 +238,11 @@ bool Form1::OpenDataDirectory(const QString& path, bool choose) {
   drive1_->SelectDrive(dir1_->Path());
   if (choose) emit directoryChanged();
   return true;
+}
+
+void Form1::ShowPortDevice(int number, const QString& device) {
+  if (number < 1 || number > 4) return;
+  commands_[number - 1]->setToolTip(QString::fromLatin1(kPortHelp) + QStringLiteral("\nOpens ") + device);
 }
 
 void Form1::Beep() { QApplication::beep(); }

@@ -53,6 +53,8 @@ class Form1 : public QWidget, public WindowSurface, public ProgramHost {
   // chosen one becomes the data directory as a click in Dir1 makes it: the
   // port buttons are ready. False, and nothing moved, when it cannot be read.
   bool OpenDataDirectory(const QString& path, bool choose);
+  // A port button's help names the device its press opens.
+  void ShowPortDevice(int number, const QString& device);
 
  signals:
   void portButtonClicked(int number);  // Command1..Command4

@@ -10,7 +10,11 @@ namespace {
 
 std::string FileNameBytes(const QString& device) { return QFile::encodeName(device).toStdString(); }
 
-void ChooseStartDevices(QtSerialPort& port, const RememberedChoices& remembered,
+void ShowDevice(Form1& window, const QtSerialPort& port, int number) {
+  window.ShowPortDevice(number, QFile::decodeName(port.DeviceOf(number).c_str()));
+}
+
+void ChooseStartDevices(Form1& window, QtSerialPort& port, const RememberedChoices& remembered,
                         const StartOptions& options) {
   for (int number = 1; number <= 4; ++number) {
     const QString given = options.devices[number - 1];
@@ -19,14 +23,16 @@ void ChooseStartDevices(QtSerialPort& port, const RememberedChoices& remembered,
     } else if (!DeviceFromEnvironment(number)) {
       port.ChooseDevice(number, FileNameBytes(remembered.Device(number)));
     }
+    ShowDevice(window, port, number);
   }
 }
 
 void RememberNewChoices(Form1& window, QtSerialPort& port, RememberedChoices& remembered) {
   QObject::connect(&window, &Form1::portDeviceChosen, &window,
-                   [&port, &remembered](int number, const QString& device) {
+                   [&window, &port, &remembered](int number, const QString& device) {
                      port.ChooseDevice(number, FileNameBytes(device));
                      remembered.RememberDevice(number, device);
+                     ShowDevice(window, port, number);
                    });
   QObject::connect(&window, &Form1::directoryChanged, &window, [&window, &remembered] {
     remembered.RememberDataDirectory(QFile::decodeName(window.DirectoryPath().c_str()));
@@ -37,7 +43,7 @@ void RememberNewChoices(Form1& window, QtSerialPort& port, RememberedChoices& re
 
 bool ApplyStartChoices(Form1& window, QtSerialPort& port, RememberedChoices& remembered,
                        const StartOptions& options, std::ostream& errors) {
-  ChooseStartDevices(port, remembered, options);
+  ChooseStartDevices(window, port, remembered, options);
   RememberNewChoices(window, port, remembered);
   if (options.dataDirectory.isEmpty()) {
     // A remembered directory that is gone leaves Dir1 where it starts.

@@ -78,6 +78,18 @@ TEST_F(DirectoryListTest, ChangeIsRaisedOnlyWhenThePathChanges) {
   EXPECT_EQ(changes, 1);
 }
 
+// A folder shown but not chosen yet (the last run's, reopened at start) is
+// chosen by opening it as any other.
+TEST_F(DirectoryListTest, OpeningTheFolderShownChoosesItAgain) {
+  int changes = 0;
+  QObject::connect(&list, &DirectoryList::pathChanged, [&changes] { ++changes; });
+  DoubleClickRow(&list, list.currentRow());
+  EXPECT_EQ(changes, 1);
+  PressKey(&list, Qt::Key_Return);
+  EXPECT_EQ(changes, 2);
+  EXPECT_EQ(list.Path(), Here());
+}
+
 TEST_F(DirectoryListTest, KeysMoveTheSelectionAndEnterOpensIt) {
   PressKey(&list, Qt::Key_End);
   EXPECT_EQ(Row(list.currentRow()), QStringLiteral("gamma"));

@@ -30,6 +30,8 @@ namespace {
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
+std::string PortHelp(const std::string& device) { return "Com port to read processor.\nOpens " + device; }
+
 // A folder of stable port names, standing in for /dev/serial/by-id, with
 // one link to a pseudo-terminal.
 struct StableNames {
@@ -170,10 +172,12 @@ TEST(StartChoices, ComDevicesComeFromCommandLineEnvironmentOrTheLastRun) {
     EXPECT_TRUE(ApplyStartChoices(rig.window, port, remembered, options, errors));
     EXPECT_EQ(port.DeviceOf(2), c.device);
     EXPECT_EQ(port.DeviceOf(1), "/dev/ttyS0");
+    EXPECT_EQ(rig.Button(2)->toolTip().toStdString(), PortHelp(c.device));
+    EXPECT_EQ(rig.Button(1)->toolTip().toStdString(), PortHelp("/dev/ttyS0"));
   }
 }
 
-TEST(StartChoices, TheNextStartOpensTheLastDataDirectoryWithoutChoosingIt) {
+TEST(StartChoices, TheNextStartOpensTheLastDataDirectoryForTheOperatorToChoose) {
   ThrowAwaySettings settings;
   StableNames names;
   TempDir chosenDir;
@@ -186,6 +190,7 @@ TEST(StartChoices, TheNextStartOpensTheLastDataDirectoryWithoutChoosingIt) {
     ASSERT_TRUE(first.window.OpenDataDirectory(Q(chosenDir.path()), true));
     emit first.window.portDeviceChosen(4, Q(names.link));
     EXPECT_EQ(port.DeviceOf(4), names.link);
+    EXPECT_EQ(first.Button(4)->toolTip().toStdString(), PortHelp(names.link));
   }
   WindowRig next;
   QtSerialPort port;
@@ -196,6 +201,9 @@ TEST(StartChoices, TheNextStartOpensTheLastDataDirectoryWithoutChoosingIt) {
   EXPECT_EQ(port.DeviceOf(4), names.link);
   for (int number = 1; number <= 4; ++number) EXPECT_FALSE(next.Button(number)->isEnabled());
   EXPECT_EQ(next.window.Text(TextBox::Text1), "fL01");
+  // Enter on the directory shown, as on any other, chooses it.
+  PressKey(next.Find<DirectoryList>("Dir1"), Qt::Key_Return);
+  for (int number = 1; number <= 4; ++number) EXPECT_TRUE(next.Button(number)->isEnabled());
 }
 
 TEST(StartChoices, DataDirOptionChoosesItOrSaysItCannotBeOpened) {
