@@ -42,4 +42,11 @@ std::vector<PlotPoint> Decimate(const std::vector<PlotPoint>& points, double xFr
   return kept;
 }
 
+std::optional<PlotPoint> AlarmMark(const std::vector<PlotPoint>& points, double x) {
+  const auto reading =
+      std::lower_bound(points.begin(), points.end(), x, [](const PlotPoint& p, double at) { return p.x < at; });
+  if (reading == points.end()) return std::nullopt;
+  return PlotPoint{x, reading->y};
+}
+
 }  // namespace tally::history

@@ -12,6 +12,7 @@
 #include "history/limits_and_alarms.h"
 #include "history/plot_points.h"
 #include "history/time_ticks.h"
+#include "history/value_ticks.h"
 
 namespace tally::history {
 namespace {
@@ -34,6 +35,35 @@ TEST(PlotPointsTest, DecimationKeepsPeaksEndsAndAFewPointsPerColumn) {
   const std::vector<PlotPoint> zoomed = Decimate(points, 50000000, 50010000, 800);
   ASSERT_EQ(zoomed.size(), 11u + 2u);
   EXPECT_EQ(zoomed.front().x, 49999000);
+}
+
+TEST(ValueTicksTest, MarksFallOnRoundStepsAroundTheValues) {
+  struct Case {
+    double low, high;
+    int most;
+    double first, step;
+    int count, decimals;
+  };
+  const Case cases[] = {
+      {78.3, 328.0, 8, 50, 50, 7, 0},    // not 78.3, 203.2, 328.0
+      {5.35, 129.65, 8, 0, 20, 8, 0},
+      {-3, 12, 9, -4, 2, 9, 0},         // across zero
+      {-3, 12, 5, -5, 5, 5, 0},
+      {0.12, 0.87, 8, 0.0, 0.2, 6, 1},  // below one: the places the step needs
+      {0.99, 1.04, 6, 0.99, 0.01, 6, 2},
+      {1200, 987000, 8, 0, 200000, 6, 0},
+      {7, 7, 8, 7, 0.2, 6, 1},          // one value: a unit around it
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.low) + ".." + std::to_string(c.high));
+    const ValueTicks ticks = RoundValueTicks(c.low, c.high, c.most);
+    EXPECT_NEAR(ticks.first, c.first, 1e-9);
+    EXPECT_NEAR(ticks.step, c.step, 1e-12);
+    EXPECT_EQ(ticks.count, c.count);
+    EXPECT_EQ(ticks.decimals, c.decimals);
+    EXPECT_LE(ticks.first, c.low);
+    EXPECT_GE(ticks.last(), c.high);
+  }
 }
 
 // Instants written as their UTC stamps, in milliseconds.

@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSaveFile>
@@ -45,6 +46,17 @@ QDateTime DateTimeOf(const LocalStamp& stamp) {
 
 double InstantMs(const LocalStamp& stamp, int offset) {
   return static_cast<double>(stamp.Seconds() - offset) * 1000.0;
+}
+
+// Channels 1 to 4, and every channel that raised an alarm, so that none
+// is hidden unseen.
+std::bitset<kChannelSlots + 1> ChannelsShownAtStart(const std::vector<AlarmEntry>& alarms) {
+  std::bitset<kChannelSlots + 1> shown;
+  for (int channel = 1; channel <= 4; ++channel) shown.set(channel);
+  for (const AlarmEntry& alarm : alarms) {
+    if (alarm.channel >= 1 && alarm.channel <= kChannelSlots) shown.set(alarm.channel);
+  }
+  return shown;
 }
 
 }  // namespace
@@ -132,11 +144,8 @@ void HistoryWindow::SuggestRange() {
 
 void HistoryWindow::BuildMenus() {
   QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-  file->addAction(QStringLiteral("&Open data directory..."), QKeySequence::Open, this, [this] {
-    const QString chosen =
-        QFileDialog::getExistingDirectory(this, QStringLiteral("Data directory"), directory_);
-    if (!chosen.isEmpty()) OpenDirectory(chosen);
-  });
+  file->addAction(QStringLiteral("&Open data directory..."), QKeySequence::Open, this,
+                  &HistoryWindow::AskForDirectory);
   file->addAction(QStringLiteral("Export &CSV..."), this, [this] { AskExport(ExportFormat::Csv); });
   file->addAction(QStringLiteral("Export &JSON Lines..."), this,
                   [this] { AskExport(ExportFormat::JsonLines); });
@@ -144,6 +153,18 @@ void HistoryWindow::BuildMenus() {
   file->addAction(QStringLiteral("&Quit"), QKeySequence::Quit, this, &QWidget::close);
   QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
   view->addAction(QStringLiteral("&Whole time range"), this, [this] { plot_->ShowAll(); });
+  QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+  help->addAction(QStringLiteral("&About tally77-history"), this, [this] {
+    QMessageBox::about(this, QStringLiteral("About tally77-history"),
+                       QStringLiteral("tally77-history %1\n\nThe observation sets a Tally 77 capture "
+                                      "wrote into a data directory: table, plot and export.")
+                           .arg(QStringLiteral(TALLY77_VERSION)));
+  });
+}
+
+void HistoryWindow::AskForDirectory() {
+  const QString chosen = QFileDialog::getExistingDirectory(this, QStringLiteral("Data directory"), directory_);
+  if (!chosen.isEmpty()) OpenDirectory(chosen);
 }
 
 QWidget* HistoryWindow::BuildControls() {
@@ -195,7 +216,7 @@ void HistoryWindow::OpenDirectory(const QString& directory) {
   SizeColumns();
   limits_ = ReadChannelLimits(directory.toStdString());
   alarms_ = ReadAlarmLog(directory.toStdString());
-  ApplyChannels();
+  SetChannels(ChannelsShownAtStart(alarms_));
   follow_.start();
   FollowFile();
 }
@@ -334,10 +355,16 @@ void HistoryWindow::GatherSlice() {
         !choice.channels[alarm.channel] || !choice.Includes(alarm.stamp)) {
       continue;
     }
+    const double x = InstantMs(alarm.stamp, zone_.At(alarm.stamp.Seconds()).offset);
+    if (const std::optional<PlotPoint> mark = AlarmMark(plotJob_.channels[alarm.channel], x)) {
+      plotJob_.alarms.push_back(*mark);
+      continue;
+    }
+    // No set holds the reading (the run stopped before its set was
+    // complete): the mark goes on the limit it broke.
     const ChannelLimits& limits = limits_[alarm.channel];
     const std::optional<double> level = alarm.high ? limits.high : limits.low;
-    plotJob_.alarms.push_back(
-        {InstantMs(alarm.stamp, zone_.At(alarm.stamp.Seconds()).offset), level.value_or(0)});
+    plotJob_.alarms.push_back({x, level.value_or(0)});
   }
   plot_->Show(std::move(plotJob_));
   plotJob_ = PlotContent{};

@@ -2,6 +2,7 @@
 // exported to standard output without a display.
 
 #include <QApplication>
+#include <QTimer>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -54,7 +55,12 @@ int RunWindow(int argc, char* argv[], const tally::history::HistoryOptions& opti
   QApplication application(argc, argv);
   tally::history::HistoryWindow window(tally::history::RulesOf(zone));
   window.show();
-  if (!options.dataDirectory.empty()) window.OpenDirectory(QString::fromStdString(options.dataDirectory));
+  // Started without a data directory (as from the desktop's menu), it asks for one.
+  if (options.dataDirectory.empty()) {
+    QTimer::singleShot(0, &window, &tally::history::HistoryWindow::AskForDirectory);
+  } else {
+    window.OpenDirectory(QString::fromStdString(options.dataDirectory));
+  }
   return application.exec();
 }
 

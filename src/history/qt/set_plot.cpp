@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "history/time_ticks.h"
+#include "history/value_ticks.h"
 
 namespace tally::history {
 
@@ -178,7 +179,11 @@ void SetPlot::FitY() {
     high = 1;
   }
   const double margin = std::max(1.0, (high - low) * 0.05);
-  yAxis_->setRange(low - margin, high + margin);
+  // Marks at round values, the axis ending on the outer ones.
+  const ValueTicks ticks = RoundValueTicks(low - margin, high + margin);
+  yAxis_->setRange(ticks.first, ticks.last());
+  yAxis_->setTickCount(ticks.count);
+  yAxis_->setLabelFormat(QStringLiteral("%.%1f").arg(ticks.decimals));
 }
 
 void SetPlot::ZoomBy(double factor) {
@@ -205,6 +210,23 @@ int SetPlot::PointsDrawn() const {
       count += static_cast<QLineSeries*>(series)->count();
   }
   return count;
+}
+
+QList<QPointF> SetPlot::AlarmMarks() const {
+  for (QAbstractSeries* series : chart()->series()) {
+    if (series->type() == QAbstractSeries::SeriesTypeScatter) return static_cast<QXYSeries*>(series)->points();
+  }
+  return {};
+}
+
+QStringList SetPlot::ValueLabels() const {
+  QStringList labels;
+  if (yAxis_ == nullptr) return labels;
+  const QByteArray format = yAxis_->labelFormat().isEmpty() ? "%g" : yAxis_->labelFormat().toLatin1();
+  const double step = (yAxis_->max() - yAxis_->min()) / std::max(1, yAxis_->tickCount() - 1);
+  for (int tick = 0; tick < yAxis_->tickCount(); ++tick)
+    labels.append(QString::asprintf(format.constData(), yAxis_->min() + tick * step));
+  return labels;
 }
 
 QStringList SetPlot::TimeLabels() const {

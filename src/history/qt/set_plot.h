@@ -45,6 +45,10 @@ class SetPlot : public QChartView {
   int PointsDrawn() const;
   // The labels of the time axis, left to right.
   QStringList TimeLabels() const;
+  // The labels of the value axis, bottom to top, as its format writes them.
+  QStringList ValueLabels() const;
+  // Where the alarms are marked.
+  QList<QPointF> AlarmMarks() const;
 
  protected:
   void wheelEvent(QWheelEvent* event) override;

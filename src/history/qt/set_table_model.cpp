@@ -30,7 +30,7 @@ int SetTableModel::rowCount(const QModelIndex& parent) const {
 }
 
 int SetTableModel::columnCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : kNoteColumn + 1;
+  return parent.isValid() ? 0 : kRecordColumn + 1;
 }
 
 const SetLine& SetTableModel::Line(std::size_t line) const {
@@ -46,10 +46,7 @@ QVariant SetTableModel::data(const QModelIndex& cell, int role) const {
   const int column = cell.column();
   if (column == kTimeColumn) return StampText(set);
   if (column == kTypeColumn) return set.damaged() ? QStringLiteral("damaged") : QString(TypeName(set.type));
-  if (column == kNoteColumn) {
-    const QString line = QStringLiteral("line %1").arg(index_.LineNumber(LineOf(cell.row())));
-    return set.damaged() ? line + QStringLiteral(": ") + Latin1(set.reason) : line;
-  }
+  if (column == kRecordColumn) return Latin1(set.damaged() ? set.reason : set.text);
   if (set.damaged()) return {};
   const int slot = column - kFirstChannelColumn + 1;
   if (field_ > set.slots[slot - 1].fieldCount) return {};
@@ -58,10 +55,13 @@ QVariant SetTableModel::data(const QModelIndex& cell, int role) const {
 
 QVariant SetTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (role != Qt::DisplayRole) return {};
-  if (orientation == Qt::Vertical) return section + 1;
+  if (orientation == Qt::Vertical) {
+    if (section < 0 || section >= rowCount()) return {};
+    return static_cast<qulonglong>(index_.LineNumber(LineOf(section)));
+  }
   if (section == kTimeColumn) return QStringLiteral("Time");
   if (section == kTypeColumn) return QStringLiteral("Type");
-  if (section == kNoteColumn) return QStringLiteral("Line");
+  if (section == kRecordColumn) return QStringLiteral("Record");
   return QString::number(section - kFirstChannelColumn + 1);
 }
 
@@ -84,7 +84,7 @@ std::vector<std::uint32_t> SetTableModel::LinesInFileOrder() const {
 void SetTableModel::SetField(int field) {
   field_ = field;
   if (!rows_.empty()) {
-    Q_EMIT dataChanged(this->index(0, kFirstChannelColumn), this->index(rowCount() - 1, kNoteColumn - 1));
+    Q_EMIT dataChanged(this->index(0, kFirstChannelColumn), this->index(rowCount() - 1, kRecordColumn - 1));
   }
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 // The table of sets: one row per line of "fl.db1" that the time range
-// keeps, with its time as written, its type and one chosen field of each
-// of the 16 channel slots. Rows are read from the file when shown.
+// keeps, headed by its line number in the file, with its time as written,
+// its type, one chosen field of each of the 16 channel slots, and the
+// record as written (why it is damaged, for a damaged line). Rows are read
+// from the file when shown.
 
 #include <QAbstractTableModel>
 #include <cstdint>
@@ -20,7 +22,7 @@ class SetTableModel : public QAbstractTableModel {
   static constexpr int kTimeColumn = 0;
   static constexpr int kTypeColumn = 1;
   static constexpr int kFirstChannelColumn = 2;
-  static constexpr int kNoteColumn = kFirstChannelColumn + kChannelSlots;
+  static constexpr int kRecordColumn = kFirstChannelColumn + kChannelSlots;
 
   explicit SetTableModel(const SetIndex& index, QObject* parent = nullptr);
 

@@ -89,8 +89,11 @@ TEST_F(HistoryWindowTest, ShowsEverySetAndTheDamagedLine) {
   EXPECT_EQ(Cell(0, ChannelColumn(3)), "13");   // field 2 of channel 3 in set 1
   EXPECT_EQ(Cell(1, ChannelColumn(16)), "36");  // set 2
   EXPECT_EQ(Cell(kSets, SetTableModel::kTypeColumn), "damaged");
-  EXPECT_EQ(Cell(kSets, SetTableModel::kNoteColumn),
-            "line 13: wrong length: 9 characters, not 324 (fLI) or 676 (fLII)");
+  EXPECT_EQ(Cell(kSets, SetTableModel::kRecordColumn),
+            "wrong length: 9 characters, not 324 (fLI) or 676 (fLII)");
+  EXPECT_EQ(window.model().headerData(kSets, Qt::Vertical, Qt::DisplayRole).toInt(), 13);
+  const std::string sets = run->Read("fl.db1");
+  EXPECT_EQ(Cell(0, SetTableModel::kRecordColumn).toStdString(), sets.substr(0, sets.find('\r')));
   window.SetField(4);
   EXPECT_EQ(Cell(0, ChannelColumn(3)), "300");
 }
@@ -112,6 +115,29 @@ TEST_F(HistoryWindowTest, TheChoiceOfTimeChannelsAndFieldReachesTableAndPlot) {
   EXPECT_EQ(window.plot().PointsDrawn(), 3 + 2 + 3);  // three sets, the limit line, three sets
   window.SetField(3);
   EXPECT_EQ(Series(), "Channel 3,Channel 5");
+}
+
+// Channel 3 went over its limit of 20 from set 2 on (23, 33, ... 123): each
+// alarm is marked at that reading's value, shortly before its set's stamp.
+// The values of channels 1 to 4 (11 to 124) are marked at round steps.
+TEST_F(HistoryWindowTest, AlarmsAreMarkedAtTheirReadingsOnRoundValueMarks) {
+  ASSERT_EQ(Series(), "Channel 1,Channel 2,Channel 3,Channel 3 high,Channel 4,Alarms");
+  std::vector<double> marked;
+  for (const QPointF& mark : window.plot().AlarmMarks()) marked.push_back(mark.y());
+  std::vector<double> readings;
+  for (int set = 2; set <= kSets; ++set) readings.push_back(set * 10 + 3);
+  EXPECT_EQ(marked, readings);
+  EXPECT_EQ(window.plot().ValueLabels().join(",").toStdString(), "0,20,40,60,80,100,120,140");
+}
+
+// A channel that raised an alarm is shown when the directory opens, with
+// channels 1 to 4.
+TEST_F(HistoryWindowTest, ChannelsWithAlarmsAreShownAtStart) {
+  std::ofstream(directory + "/alarmlog.txt", std::ios::binary | std::ios::app) << "09 low  fL0120261206143500\r\n";
+  HistoryWindow opened{RulesOf(QTimeZone::utc())};
+  opened.OpenDirectory(QString::fromStdString(directory));
+  EXPECT_EQ(opened.Choice().channels, std::bitset<17>().set(1).set(2).set(3).set(4).set(9));
+  EXPECT_FALSE(opened.table().isColumnHidden(ChannelColumn(9)));
 }
 
 // Sets 1 to 12 are stamped 14:31:15 to 14:42:15. Read in UTC or at +09:00,
