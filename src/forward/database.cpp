@@ -47,13 +47,16 @@ std::string ExplainedLogInFailure(std::string message) {
   return message;
 }
 
-bool WorthRetrying(const char* state) {
-  const std::string code = state ? state : "";
-  return code.rfind("08", 0) == 0 || code == "57P01" || code == "57P02" || code == "57P03" ||
-         code == "40001" || code == "40P01" || code == "53300";
-}
-
 }  // namespace
+
+FailureCode FailureCodeOf(std::string_view state) {
+  const std::string_view kind = state.substr(0, 2);
+  const bool refused = kind == "28" ||                       // log-in refused
+                       kind == "42" ||                       // privilege, or no such table or column
+                       state == "3D000" || state == "3F000" ||  // no such database or schema
+                       state == "22021" || state == "22P05";    // a character the encoding cannot hold
+  return refused ? FailureCode::DatabaseRefused : FailureCode::DatabaseUnreachable;
+}
 
 std::string WithoutSecrets(std::string message, const std::vector<std::string>& secrets) {
   for (const std::string& secret : secrets) {
@@ -103,9 +106,8 @@ Outcome<Database> Database::Connect(const std::string& conninfo) {
 Failure Database::FailureOf(PGresult* result) const {
   const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
   const std::string text = result ? PQresultErrorMessage(result) : PQerrorMessage(connection_.get());
-  const bool lost = PQstatus(connection_.get()) != CONNECTION_OK || WorthRetrying(state);
-  return Failure{lost ? FailureCode::DatabaseUnreachable : FailureCode::DatabaseRefused,
-                 WithoutSecrets(Trimmed(text), secrets_)};
+  const bool lost = PQstatus(connection_.get()) != CONNECTION_OK || state == nullptr;
+  return Failure{lost ? FailureCode::DatabaseUnreachable : FailureCodeOf(state), WithoutSecrets(Trimmed(text), secrets_)};
 }
 
 Outcome<Rows> Database::Run(const std::string& sql, const std::vector<Parameter>& parameters) {

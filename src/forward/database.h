@@ -1,9 +1,11 @@
 #pragma once
 // One libpq connection. Statements are parameterised; results and failures
-// are values. A failure is DatabaseUnreachable when trying again later may
-// help (no server, connection lost, server shutting down) and
-// DatabaseRefused when it will not (log-in refused, no such database,
-// missing table or privilege). No message ever holds the password.
+// are values. A failure is DatabaseRefused when waiting cannot mend it (log-in
+// refused, no such database, schema, table or privilege, a character the
+// encoding cannot hold) and DatabaseUnreachable for everything else, which
+// trying again later may mend (no server, connection lost, a timeout, a full
+// disk, a read-only server after a fail-over). No message ever holds the
+// password.
 
 #include <libpq-fe.h>
 
@@ -11,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/outcome.h"
@@ -67,6 +70,9 @@ class Database {
   std::shared_ptr<PGconn> connection_;
   std::vector<std::string> secrets_;  // texts no message may show
 };
+
+// What a statement's SQLSTATE means for the forwarder.
+FailureCode FailureCodeOf(std::string_view state);
 
 // message with every secret replaced by "***".
 std::string WithoutSecrets(std::string message, const std::vector<std::string>& secrets);

@@ -49,10 +49,17 @@ int Forwarder::Run() {
       if (stops_.Pending() != 0) break;
       const Step step = Ship(file);
       if (step == Step::Refused) return kExitConfig;
-      if (step == Step::Lost) break;
+      if (step == Step::Lost) {
+        (void)stops_.WaitFor(outage_.NextPauseMs());
+        break;
+      }
       shipped = shipped || step == Step::Shipped;
     }
-    if (!database_ || shipped) continue;
+    if (!database_) continue;
+    // A wait ends with a pass the database took, not with a connection: a
+    // statement that keeps failing stays one wait, said once.
+    if (const std::optional<std::string> back = outage_.Reached(MonotonicSeconds())) log_.Info(*back);
+    if (shipped) continue;
     if (options_.once) return 0;
     (void)stops_.WaitFor(kIdlePollMs);
   }
@@ -67,8 +74,7 @@ bool Forwarder::Reach() {
     Status prepared = connected.ok() ? Prepare(connected.value()) : connected.status();
     if (prepared.ok()) {
       database_.emplace(std::move(connected).value());
-      const std::optional<std::string> back = outage_.Reached(MonotonicSeconds());
-      log_.Info(back ? *back : "connected to " + database_->Where());
+      if (!outage_.waiting()) log_.Info("connected to " + database_->Where());
       return true;
     }
     const Failure& failure = prepared.failure();

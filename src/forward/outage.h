@@ -22,6 +22,8 @@ class Outage {
   // The database answered at nowSeconds: the line to log when that ends a
   // wait, nullopt when there was none. The pauses start over.
   [[nodiscard]] std::optional<std::string> Reached(long long nowSeconds);
+  // Whether a wait has begun and not yet ended.
+  bool waiting() const { return since_.has_value(); }
 
  private:
   std::optional<long long> since_;

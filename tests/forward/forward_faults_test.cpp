@@ -72,6 +72,34 @@ TEST_F(ForwardFaults, ServerStoppedAndStartedAgainMidStream) {
   ExpectStoredOnce(run.Read("fl.db1"));
 }
 
+// A statement the server turns down for now (here a lock it waited for too
+// long) is waited out like a lost server: said once, then shipped.
+TEST_F(ForwardFaults, PassingTroubleOfTheServerIsWaitedOutAndSaidOnce) {
+  const std::string data = Data();
+  const std::string captured = CapturedSets(data, 2);
+  const std::string database = Query("SELECT current_database()").at(0).at(0);
+  Query("ALTER ROLE " + std::string(kForwardRole) + " IN DATABASE " + database + " SET lock_timeout = '100ms'");
+  const auto sessions = [&] {  // the forwarder's log-ins, asked from another database
+    return std::stoll(Sql(Cluster().Conninfo("postgres", kOwnerRole),
+                          "SELECT sessions FROM pg_stat_database WHERE datname = '" + database + "'")
+                          .at(0)
+                          .at(0));
+  };
+  HeldLock lock(OwnerConninfo(), "tally77.sets");
+  const long long before = sessions();
+  const auto forwarder = StartFollowing(data);
+  ASSERT_TRUE(Eventually([&] { return forwarder->Output().find("lock timeout") != std::string::npos; }))
+      << forwarder->Output();
+  // Three more log-ins, each ending in the same trouble.
+  EXPECT_TRUE(Eventually([&] { return sessions() >= before + 3; })) << forwarder->Output();
+  lock.Release();
+  EXPECT_TRUE(Eventually([&] { return Count("SELECT count(*) FROM tally77.sets") == 2; })) << forwarder->Output();
+  EXPECT_TRUE(StopsCleanlyOnSigterm(*forwarder));
+  EXPECT_EQ(CountOf(forwarder->Output(), "database unreachable"), 1) << forwarder->Output();
+  EXPECT_EQ(CountOf(forwarder->Output(), "database reachable again"), 1) << forwarder->Output();
+  ExpectStoredOnce(captured);
+}
+
 TEST_F(ForwardFaults, KilledBetweenSendingABatchAndItsCommit) {
   const std::string data = Data();
   const std::string captured = CapturedSets(data, 3);

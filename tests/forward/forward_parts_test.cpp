@@ -1,11 +1,13 @@
 // The forwarder's parts that need no server: the command line, batches of
 // whole lines, the check of a stored position, alarm lines, array
-// parameters, the pauses while the database is away.
+// parameters, the pauses while the database is away, which failures end
+// the run.
 
 #include <gtest/gtest.h>
 
 #include "doubles/temp_dir.h"
 #include "forward/array_parameter.h"
+#include "forward/database.h"
 #include "forward/forward_options.h"
 #include "forward/line_batch.h"
 #include "forward/outage.h"
@@ -105,6 +107,23 @@ TEST(ArrayParameter, QuotesEveryElementAndWritesNull) {
   column.Add(42);
   column.Add(std::string_view("\xE4 , {}"));
   EXPECT_EQ(column.Text(), "{\"a\\\"b\\\\c\",NULL,\"42\",\"\xE4 , {}\"}");
+}
+
+// Only what waiting cannot mend ends the run; every other failure is waited out.
+TEST(DatabaseFailure, OnlyRefusalsThatWaitingCannotMendArePermanent) {
+  const struct {
+    const char* state;
+    bool permanent;
+  } cases[] = {
+      {"28P01", true},  {"28000", true},  {"3D000", true},  {"3F000", true},  {"42501", true},
+      {"42P01", true},  {"42703", true},  {"22P05", true},  {"22021", true},  {"57014", false},
+      {"55P03", false}, {"53100", false}, {"53200", false}, {"25006", false}, {"58030", false},
+      {"58P01", false}, {"08006", false}, {"57P01", false}, {"40001", false}, {"XX000", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(FailureCodeOf(c.state), c.permanent ? FailureCode::DatabaseRefused : FailureCode::DatabaseUnreachable)
+        << c.state;
+  }
 }
 
 TEST(Outage, PausesDoubleUpToAMinuteAndTheWaitIsSaidOnceEachWay) {

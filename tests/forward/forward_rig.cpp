@@ -74,6 +74,21 @@ std::string MigrateAndGrant(const std::string& database) {
   return "";
 }
 
+HeldLock::HeldLock(const std::string& conninfo, const std::string& table) {
+  PGconn* connection = PQconnectdb(conninfo.c_str());
+  connection_ = connection;
+  PGresult* result = PQexec(connection, ("BEGIN; LOCK TABLE " + table + " IN ACCESS EXCLUSIVE MODE").c_str());
+  if (PQresultStatus(result) != PGRES_COMMAND_OK) ADD_FAILURE() << "cannot lock " << table << ": " << PQerrorMessage(connection);
+  PQclear(result);
+}
+
+void HeldLock::Release() {
+  if (connection_ == nullptr) return;
+  PQclear(PQexec(static_cast<PGconn*>(connection_), "COMMIT"));
+  PQfinish(static_cast<PGconn*>(connection_));
+  connection_ = nullptr;
+}
+
 void ForwardTest::UseDatabaseEncoded(const std::string& encoding) {
   database_ += "_encoded";
   Sql(Cluster().Conninfo("postgres", kOwnerRole), "CREATE DATABASE " + database_ + " ENCODING '" + encoding +

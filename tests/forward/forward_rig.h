@@ -29,6 +29,20 @@ std::string MigrateAndGrant(const std::string& database);
 // exits 0; otherwise how it ended, with its output.
 ::testing::AssertionResult StopsCleanlyOnSigterm(ChildProcess& forwarder);
 
+// A transaction of the owner holding one table's ACCESS EXCLUSIVE lock, so
+// that whoever touches the table waits, until Release or the end.
+class HeldLock {
+ public:
+  HeldLock(const std::string& conninfo, const std::string& table);
+  ~HeldLock() { Release(); }
+  HeldLock(const HeldLock&) = delete;
+  HeldLock& operator=(const HeldLock&) = delete;
+  void Release();
+
+ private:
+  void* connection_ = nullptr;  // PGconn
+};
+
 class ForwardTest : public ::testing::Test {
  protected:
   void SetUp() override;
