@@ -27,11 +27,12 @@ std::optional<LocalStamp> ReadLocalBound(const std::string& text, bool end, std:
       (dateOnly || ((view[10] == 'T' || view[10] == ' ') && view[13] == ':' &&
                     ReadInt(view.substr(11, 2), stamp.hour) && ReadInt(view.substr(14, 2), stamp.minute) &&
                     (view.size() == 16 || (view[16] == ':' && ReadInt(view.substr(17, 2), stamp.second)))));
-  if (valid && dateOnly && end) {
+  // An end takes what it names whole: the day, or the minute.
+  if (valid && end && dateOnly) {
     stamp.hour = 23;
     stamp.minute = 59;
-    stamp.second = 59;
   }
+  if (valid && end && view.size() < 19) stamp.second = 59;
   // A stamp names a real day when it survives the round trip through seconds.
   if (!valid || stamp.month < 1 || stamp.month > 12 || stamp.day < 1 || stamp.hour > 23 ||
       stamp.minute > 59 || stamp.second > 59 || LocalStamp::FromSeconds(stamp.Seconds()) != stamp) {

@@ -27,7 +27,8 @@ struct ExportChoice {
 };
 
 // "2026-12-01" (the start of the day, or its last second for an end),
-// "2026-12-01T10:30", "2026-12-01 10:30:15". error says why otherwise.
+// "2026-12-01T10:30" (likewise the minute), "2026-12-01 10:30:15". error
+// says why otherwise.
 std::optional<LocalStamp> ReadLocalBound(const std::string& text, bool end, std::string& error);
 
 // "1-4,7,9-16": numbers and ranges from 1 to 16.

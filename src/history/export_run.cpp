@@ -1,5 +1,8 @@
 #include "history/export_run.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include "history/set_export.h"
 #include "history/set_index.h"
 
@@ -25,6 +28,10 @@ int RunExport(const HistoryOptions& options, const ZoneRules& zone, std::ostream
   const std::string summary = DamagedSummary(counts);
   if (!summary.empty() && options.format == ExportFormat::Csv) errors << summary << "\n";
   out.flush();
+  if (!out) {
+    errors << "tally77-history: cannot write the export: " << std::strerror(errno) << "\n";
+    return kExportNotWritten;
+  }
   return 0;
 }
 

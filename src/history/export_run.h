@@ -11,8 +11,12 @@ namespace tally::history {
 // The path of "fl.db1" in a data directory.
 std::string SetFilePath(const std::string& dataDirectory);
 
+// The exit status of an export its output could not take (a full disk).
+inline constexpr int kExportNotWritten = 74;
+
 // Writes the export; damaged lines and the file's faults go to errors.
-// Returns 0 whenever the file could be read, 1 otherwise.
+// Returns 0 when the file was read and the export written whole, 1 when
+// the file could not be read, kExportNotWritten when out failed.
 int RunExport(const HistoryOptions& options, const ZoneRules& zone, std::ostream& out, std::ostream& errors);
 
 }  // namespace tally::history

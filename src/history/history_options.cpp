@@ -16,7 +16,8 @@ std::string HistoryUsage() {
          "standard output.\n"
          "  --export csv|json  CSV (one row per set and channel) or JSON Lines (one set a line)\n"
          "  --from WHEN        first local date (yyyy-mm-dd) or date and time (yyyy-mm-ddThh:mm[:ss])\n"
-         "  --to WHEN          last local date or date and time, included\n"
+         "  --to WHEN          last local date or date and time, included (a date or a\n"
+         "                     minute whole)\n"
          "  --channels LIST    channels and ranges, such as 1-4,7,9-16\n"
          "  --tz ZONE          the time zone the stamps were written in (default: the system's)\n"
          "  --help             this text\n"
@@ -27,6 +28,8 @@ ParsedHistoryOptions ParseHistoryOptions(const std::vector<std::string>& argumen
   HistoryOptions options;
   bool exporting = false;
   bool exportOnly = false;
+  std::string fromText;  // the bounds as given
+  std::string toText;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
     if (argument == "--help" || argument == "-h") {
@@ -53,6 +56,7 @@ ParsedHistoryOptions ParseHistoryOptions(const std::vector<std::string>& argumen
       const auto bound = ReadLocalBound(value, argument == "--to", error);
       if (!bound) return Fault(argument + ": " + error);
       (argument == "--from" ? options.choice.from : options.choice.to) = bound;
+      (argument == "--from" ? fromText : toText) = value;
       exportOnly = true;
     } else if (argument == "--channels") {
       const auto channels = ReadChannels(value, error);
@@ -67,6 +71,9 @@ ParsedHistoryOptions ParseHistoryOptions(const std::vector<std::string>& argumen
     }
   }
   if (exportOnly && !exporting) return Fault("--from, --to and --channels go with --export");
+  if (options.choice.from && options.choice.to && *options.choice.to < *options.choice.from) {
+    return Fault("--from " + fromText + " is later than --to " + toText);
+  }
   if (exporting) {
     if (options.dataDirectory.empty()) return Fault("--export needs a data directory");
     options.action = HistoryOptions::Action::Export;

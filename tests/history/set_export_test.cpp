@@ -83,7 +83,8 @@ TEST_F(SetExportTest, TheTimeRangeIncludesBothEnds) {
   };
   for (const Range& range :
        {Range{"2026-12-06", "2026-12-06", 4}, Range{"2026-12-06T14:31:20", "", 2},
-        Range{"", "2026-12-06T14:30:15", 2}, Range{"2026-12-07", "", 0}, Range{"", "2026-12-06T14:30", 0}}) {
+        Range{"", "2026-12-06T14:30:15", 2}, Range{"2026-12-07", "", 0}, Range{"", "2026-12-06T14:30", 2},
+        Range{"", "2026-12-06T14:29", 0}}) {
     SCOPED_TRACE(std::string(range.from) + " to " + range.to);
     std::string error;
     options.choice.from = *range.from ? ReadLocalBound(range.from, false, error) : std::nullopt;
@@ -117,6 +118,17 @@ TEST_F(SetExportTest, AMissingOrUnreadableFileIsAFault) {
   }
 }
 
+// An export cut short by a full disk is a fault a script sees.
+TEST_F(SetExportTest, AnOutputThatCannotBeWrittenIsAFault) {
+  std::ofstream full("/dev/full", std::ios::binary);
+  if (!full) GTEST_SKIP() << "no /dev/full";
+  std::ostringstream errors;
+  EXPECT_EQ(RunExport(options, kCet, full, errors), 74);
+  EXPECT_NE(errors.str().find("tally77-history: cannot write the export: No space left on device\n"),
+            std::string::npos)
+      << errors.str();
+}
+
 TEST(HistoryOptionsTest, CommandLines) {
   struct Case {
     std::vector<std::string> arguments;
@@ -134,6 +146,8 @@ TEST(HistoryOptionsTest, CommandLines) {
        "--from: \"2026-13-01\" is not a local date (yyyy-mm-dd) or date and time (yyyy-mm-ddThh:mm[:ss])"},
       {{"--export", "csv", "--to", "2026-02-30", "/d"},
        "--to: \"2026-02-30\" is not a local date (yyyy-mm-dd) or date and time (yyyy-mm-ddThh:mm[:ss])"},
+      {{"--export", "csv", "--from", "2026-12-02", "--to", "2026-12-01T23:59", "/d"},
+       "--from 2026-12-02 is later than --to 2026-12-01T23:59"},
       {{"--export", "csv", "--channels", "1-17", "/d"},
        "--channels: \"1-17\" is not a channel from 1 to 16 or a range such as 1-4"},
       {{"--export", "csv", "--channels", "3,x", "/d"},
