@@ -40,10 +40,20 @@ grep -v "running with root privileges" "$work/lintian.log" || true
 apt-get install --simulate -qq "$deb" >"$work/apt.log" 2>&1 || { cat "$work/apt.log"; fail "apt cannot install it"; }
 
 # Install into a root of our own; the libraries come from the running system.
+# The maintainer scripts run outside it, told the root by DPKG_ROOT.
 root=$work/root
-mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates"
+mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates" "$root/etc"
 touch "$root/var/lib/dpkg/status"
-dpkg --root="$root" --force-depends -i "$deb" >"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log"; fail "dpkg -i"; }
+dpkg --root="$root" --force-depends --force-script-chrootless -i "$deb" >"$work/dpkg.log" 2>&1 ||
+  { cat "$work/dpkg.log"; fail "dpkg -i"; }
+
+# The services' user, from the sysusers.d entry, made by the postinst.
+[ -f "$root/usr/lib/sysusers.d/tally77.conf" ] || fail "no sysusers.d entry"
+if command -v systemd-sysusers >/dev/null; then
+  grep -q '^tally77:x:[0-9]*:[0-9]*:[^:]*:/var/lib/tally77:' "$root/etc/passwd" 2>/dev/null ||
+    fail "the postinst made no user tally77 with its home /var/lib/tally77"
+  grep -Eq '^dialout:x:[0-9]+:(.*,)?tally77(,|$)' "$root/etc/group" || fail "tally77 is no member of dialout"
+fi
 
 version=$(dpkg-deb -f "$deb" Version)
 QT_QPA_PLATFORM=offscreen timeout 20 "$root/usr/bin/tally77" --version >"$work/version.txt" 2>&1 ||
@@ -75,16 +85,44 @@ for program in $programs; do
     *) [ -x "$root/usr/bin/$program" ] || fail "$program, started by an installed file, is not in /usr/bin" ;;
   esac
 done
-# The man pages as packaged (a local dpkg may be told to leave them out).
+# The man pages as packaged (a local dpkg may be told to leave them out):
+# no warning, the data directory's page among them, and every page names
+# every other one under SEE ALSO.
 dpkg-deb -x "$deb" "$work/contents"
-for page in "$work"/contents/usr/share/man/man*/*; do
+pages=("$work"/contents/usr/share/man/man*/*)
+[ -f "$work/contents/usr/share/man/man5/tally77-data.5.gz" ] || fail "no page tally77-data(5)"
+for page in "${pages[@]}"; do
   warnings=$(LC_ALL=C.UTF-8 man --warnings -l "$page" 2>&1 >/dev/null)
   [ -z "$warnings" ] || fail "man --warnings $page: $warnings"
+  see_also=$(LC_ALL=C.UTF-8 MANWIDTH=200 man -l "$page" 2>/dev/null | sed -n '/^SEE ALSO/,/^[A-Z]/p')
+  for other in "${pages[@]}"; do
+    name=$(basename "$other" .gz)
+    [ "$other" = "$page" ] || grep -qF "${name%.*}(${name##*.})" <<<"$see_also" ||
+      fail "$(basename "$page") does not name ${name%.*}(${name##*.}) under SEE ALSO"
+  done
+done
+# The operator's guide comes along.
+cmp -s README.md "$root/usr/share/doc/tally77/README.md" || fail "README.md is not installed in /usr/share/doc/tally77"
+# What the forwarder's help says of its stop signals, its page says too.
+for signal in SIGTERM SIGINT SIGHUP; do
+  "$root/usr/bin/tally77-forward" --help | grep -q "$signal" || fail "tally77-forward --help does not name $signal"
+  zcat "$work/contents/usr/share/man/man1/tally77-forward.1.gz" | grep -q "$signal" ||
+    fail "tally77-forward(1) does not name $signal"
+done
+
+# The units as installed: systemd-analyze verify, and their exposure under
+# systemd-analyze security at most what each service's work allows.
+declare -A exposure=([tally77-capture@.service]=2.0 [tally77-forward@.service]=3.0)
+for unit in "$root"/usr/lib/systemd/system/*; do
+  max=${exposure[$(basename "$unit")]:-}
+  [ -n "$max" ] || fail "no exposure level set here for $(basename "$unit")"
+  bash tests/service/verify-unit.sh "$unit" "$root/usr/bin" "$max" || fail "$(basename "$unit")"
 done
 
 dpkg --root="$root" --purge tally77 >>"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log"; fail "dpkg --purge"; }
+# A user stays when its package goes, as Debian keeps them.
 left=$(cd "$root" && find . -mindepth 1 ! -path './var' ! -path './var/lib' ! -path './var/lib/dpkg' \
-  ! -path './var/lib/dpkg/*' | sort)
+  ! -path './var/lib/dpkg/*' ! -path './etc' ! -path './etc/.pwd.lock' ! -regex './etc/g?shadow-?' ! -regex './etc/\(passwd\|group\)-?' | sort)
 [ -z "$left" ] || fail "left behind after removal: $left"
 if compgen -G "$root/var/lib/dpkg/info/tally77.*" >/dev/null; then fail "dpkg still lists tally77's files"; fi
-echo "Package test passed: lintian, install, tally77 --version, tally77-sim --help, validation, removal"
+echo "Package test passed: lintian, install, the services' user, tally77 --version, tally77-sim --help, validation, man pages, README, units, removal"

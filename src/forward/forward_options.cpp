@@ -71,7 +71,9 @@ std::string ForwardHelp() {
          "  --help           this text\n"
          "  --version        the program's version\n"
          "\n"
-         "Exit status: 0 done or stopped by SIGTERM/SIGINT, 64 a wrong command line,\n"
+         "SIGTERM, SIGINT and SIGHUP stop it once the batch in flight is done.\n"
+         "\n"
+         "Exit status: 0 done or stopped by a signal, 64 a wrong command line,\n"
          "69 --migrate could not reach the database, 78 the database refused\n"
          "(log-in, schema, privileges).\n";
 }
