@@ -106,7 +106,6 @@ Outcome<KeptJournal> KeptJournal::Adopt(const std::string& path) {
 Status KeptJournal::Append(const KeptWrite&) { return Failure{FailureCode::FileWrite, "no journal"}; }
 Status KeptJournal::ForEachWaiting(const std::function<Visit(const KeptWrite&)>&) { return Ok(); }
 void KeptJournal::Remove() {}
-KeptJournal::~KeptJournal() = default;
 #else
 Outcome<KeptJournal> KeptJournal::Create(const std::string& folder) {
   const auto now = std::chrono::system_clock::now().time_since_epoch();
@@ -117,66 +116,56 @@ Outcome<KeptJournal> KeptJournal::Create(const std::string& folder) {
   std::string path = folder;
   if (path.empty() || path.back() != kPathSeparator) path += kPathSeparator;
   path += name;
-  const int handle = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-  if (handle < 0) return JournalFailure("create", path, errno);
-  if (::flock(handle, LOCK_EX | LOCK_NB) != 0) {
+  FileHandle handle(::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+  if (!handle.open()) return JournalFailure("create", path, errno);
+  if (::flock(handle.get(), LOCK_EX | LOCK_NB) != 0) {
     const int error = errno;
-    ::close(handle);
     ::unlink(path.c_str());
     return JournalFailure("lock", path, error);
   }
   // The journal's name must survive a power cut as much as its records.
   if (const int error = FlushDirectoryOf(path); error != 0) {
-    ::close(handle);
     ::unlink(path.c_str());
     return JournalFailure("flush", path, error);
   }
-  return KeptJournal(std::move(path), handle);
+  return KeptJournal(std::move(path), std::move(handle));
 }
 
 Outcome<KeptJournal> KeptJournal::Adopt(const std::string& path) {
-  const int handle = ::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
-  if (handle < 0) return JournalFailure("open", path, errno);
-  if (::flock(handle, LOCK_EX | LOCK_NB) != 0) {
-    const int error = errno;
-    ::close(handle);
-    return JournalFailure("lock", path, error);
-  }
-  return KeptJournal(path, handle);
-}
-
-KeptJournal::~KeptJournal() {
-  if (handle_ >= 0) ::close(handle_);
+  FileHandle handle(::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC));
+  if (!handle.open()) return JournalFailure("open", path, errno);
+  if (::flock(handle.get(), LOCK_EX | LOCK_NB) != 0) return JournalFailure("lock", path, errno);
+  return KeptJournal(path, std::move(handle));
 }
 
 Status KeptJournal::Append(const KeptWrite& kept) {
   const std::string record = Record(kept);
-  const off_t end = ::lseek(handle_, 0, SEEK_END);
+  const off_t end = ::lseek(handle_.get(), 0, SEEK_END);
   if (end < 0) return JournalFailure("write", path_, errno);
   std::size_t done = 0;
   int error = 0;
   while (done < record.size() && error == 0) {
-    const ssize_t written = ::write(handle_, record.data() + done, record.size() - done);
+    const ssize_t written = ::write(handle_.get(), record.data() + done, record.size() - done);
     if (written < 0 && errno == EINTR) continue;
     if (written < 0) error = errno;
     if (written == 0) error = ENOSPC;
     if (written > 0) done += static_cast<std::size_t>(written);
   }
-  if (error == 0 && ::fdatasync(handle_) != 0) error = errno;
+  if (error == 0 && ::fdatasync(handle_.get()) != 0) error = errno;
   if (error == 0) return Ok();
-  [[maybe_unused]] const int ignored = ::ftruncate(handle_, end);
+  [[maybe_unused]] const int ignored = ::ftruncate(handle_.get(), end);
   return JournalFailure("write", path_, error);
 }
 
 Status KeptJournal::ForEachWaiting(const std::function<Visit(const KeptWrite&)>& visit) {
   off_t offset = 0;
-  for (ReadRecord record = ReadRecordAt(handle_, offset); record.length != 0;
-       offset += static_cast<off_t>(record.length), record = ReadRecordAt(handle_, offset)) {
+  for (ReadRecord record = ReadRecordAt(handle_.get(), offset); record.length != 0;
+       offset += static_cast<off_t>(record.length), record = ReadRecordAt(handle_.get(), offset)) {
     if (record.done) continue;
     const Visit outcome = visit(record.kept);
     if (outcome == Visit::Stop) break;
     if (outcome == Visit::Waits) continue;
-    if (::pwrite(handle_, &kDone, 1, offset + 1) != 1 || ::fdatasync(handle_) != 0) {
+    if (::pwrite(handle_.get(), &kDone, 1, offset + 1) != 1 || ::fdatasync(handle_.get()) != 0) {
       return JournalFailure("mark a record done in", path_, errno);
     }
   }
@@ -184,23 +173,10 @@ Status KeptJournal::ForEachWaiting(const std::function<Visit(const KeptWrite&)>&
 }
 
 void KeptJournal::Remove() {
-  if (handle_ < 0) return;
+  if (!handle_.open()) return;
   ::unlink(path_.c_str());
-  ::close(handle_);
-  handle_ = -1;
+  handle_.Reset();
 }
 #endif
-
-KeptJournal::KeptJournal(KeptJournal&& other) noexcept
-    : path_(std::move(other.path_)), handle_(std::exchange(other.handle_, -1)) {}
-
-KeptJournal& KeptJournal::operator=(KeptJournal&& other) noexcept {
-  if (this != &other) {
-    this->~KeptJournal();
-    path_ = std::move(other.path_);
-    handle_ = std::exchange(other.handle_, -1);
-  }
-  return *this;
-}
 
 }  // namespace tally

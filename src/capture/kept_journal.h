@@ -15,6 +15,7 @@
 #include <string>
 
 #include "capture/set_file_write.h"
+#include "common/file_handle.h"
 #include "common/outcome.h"
 
 namespace tally {
@@ -33,12 +34,6 @@ class KeptJournal {
   // it, or it cannot be opened.
   static Outcome<KeptJournal> Adopt(const std::string& path);
 
-  KeptJournal(KeptJournal&& other) noexcept;
-  KeptJournal& operator=(KeptJournal&& other) noexcept;
-  KeptJournal(const KeptJournal&) = delete;
-  KeptJournal& operator=(const KeptJournal&) = delete;
-  ~KeptJournal();
-
   const std::string& path() const { return path_; }
 
   // Appends a record and flushes it to the device. A record cut short is
@@ -55,10 +50,10 @@ class KeptJournal {
   void Remove();
 
  private:
-  KeptJournal(std::string path, int handle) : path_(std::move(path)), handle_(handle) {}
+  KeptJournal(std::string path, FileHandle handle) : path_(std::move(path)), handle_(std::move(handle)) {}
 
   std::string path_;
-  int handle_ = -1;
+  FileHandle handle_;  // locked while held
 };
 
 }  // namespace tally

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "common/file_handle.h"
 #include "common/replace_target.h"
 #include "common/scratch_companion.h"
 
@@ -17,7 +18,6 @@
 #define TALLY_OPEN ::_open
 #define TALLY_WRITE ::_write
 #define TALLY_READ ::_read
-#define TALLY_CLOSE ::_close
 #define TALLY_FSYNC ::_commit
 #define TALLY_TRUNCATE ::_chsize_s
 #define TALLY_BINARY _O_BINARY
@@ -27,7 +27,6 @@ using FileSize = long long;
 #define TALLY_OPEN ::open
 #define TALLY_WRITE ::write
 #define TALLY_READ ::read
-#define TALLY_CLOSE ::close
 #define TALLY_FSYNC ::fsync
 #define TALLY_TRUNCATE ::ftruncate
 #define TALLY_BINARY 0
@@ -119,27 +118,25 @@ bool CutTo(int handle, std::size_t oldSize, std::size_t newSize) {
 
 // A scratch file's new content written into its companion, which then
 // swaps names with it. Gives the handle the content was written with, now
-// the file's own, or -1 when the companion cannot be used.
-int WriteAndExchange(const std::string& path, const std::string& bytes) {
-  const std::optional<Companion> companion = OpenCompanion(path);
-  if (!companion) return -1;
-  const int handle = companion->handle;
+// the file's own, or none when the companion cannot be used.
+FileHandle WriteAndExchange(const std::string& path, const std::string& bytes) {
+  std::optional<Companion> companion = OpenCompanion(path);
+  if (!companion) return {};
+  const int handle = companion->handle.get();
   // Written from the start: only a longer old content needs cutting.
   const bool written = WriteAll(handle, bytes) && CutTo(handle, companion->size, bytes.size());
-  if (!written || ExchangeWithCompanion(path, *companion) != 0) {
-    TALLY_CLOSE(handle);
-    return -1;
-  }
-  return handle;
+  if (!written || ExchangeWithCompanion(path, *companion) != 0) return {};
+  return std::move(companion->handle);
 }
 
 // The new content written into the companion pair holds for path, which
 // then swaps names with the file. False, the pair let go, when the pair
 // holds no more what path and its companion name, or anything fails.
 bool WriteIntoHeldCompanion(ScratchPair& pair, const std::string& path, const std::string& bytes) {
-  const std::optional<Companion> companion = pair.CompanionOf(path);
-  if (!companion) return false;
-  if (!WriteAll(companion->handle, bytes, WritePlace::Start) || !CutTo(companion->handle, companion->size, bytes.size())) {
+  const std::optional<std::size_t> companionSize = pair.CompanionOf(path);
+  if (!companionSize) return false;
+  const int handle = pair.CompanionDescriptor();
+  if (!WriteAll(handle, bytes, WritePlace::Start) || !CutTo(handle, *companionSize, bytes.size())) {
     pair.Release();
     return false;
   }
@@ -150,14 +147,14 @@ bool WriteIntoHeldCompanion(ScratchPair& pair, const std::string& path, const st
 // then takes that file's name; a scratch file swaps names with its
 // companion instead where it can. With keepOpen the handle the content was
 // written with is given back open, for reading the new file back; without,
-// it is closed and -1 is given.
-Outcome<int> WriteAndRename(const std::string& path, const std::string& bytes, Durability durability,
-                            bool keepOpen) {
+// it is closed and none is given.
+Outcome<FileHandle> WriteAndRename(const std::string& path, const std::string& bytes, Durability durability,
+                                   bool keepOpen) {
   if (durability == Durability::Scratch) {
-    if (const int handle = WriteAndExchange(path, bytes); handle >= 0) {
+    if (FileHandle handle = WriteAndExchange(path, bytes); handle.open()) {
       if (keepOpen) return handle;
-      if (TALLY_CLOSE(handle) != 0) return FileFailure(FailureCode::FileWrite, "write", path, errno);
-      return -1;
+      if (const int error = handle.Close(); error != 0) return FileFailure(FailureCode::FileWrite, "write", path, error);
+      return FileHandle{};
     }
   }
   Outcome<ReplaceTarget> found = FindReplaceTarget(path);
@@ -165,14 +162,13 @@ Outcome<int> WriteAndRename(const std::string& path, const std::string& bytes, D
   const ReplaceTarget& target = found.value();
   Outcome<TemporaryFile> created = CreateTemporaryBeside(target);
   if (!created.ok()) return created.failure();
-  const TemporaryFile& temporary = created.value();
+  TemporaryFile& temporary = created.value();
 
-  int handle = temporary.handle;
-  int error = WriteAll(handle, bytes) ? 0 : errno;
-  if (error == 0 && durability == Durability::Flushed && TALLY_FSYNC(handle) != 0) error = errno;
+  FileHandle& handle = temporary.handle;
+  int error = WriteAll(handle.get(), bytes) ? 0 : errno;
+  if (error == 0 && durability == Durability::Flushed && TALLY_FSYNC(handle.get()) != 0) error = errno;
   if (!keepOpen || error != 0) {
-    if (TALLY_CLOSE(handle) != 0 && error == 0) error = errno;
-    handle = -1;
+    if (const int closed = handle.Close(); closed != 0 && error == 0) error = closed;
   }
   if (error == 0 && durability == Durability::Scratch) {
     std::error_code ignored;  // a missing old file is fine
@@ -181,7 +177,7 @@ Outcome<int> WriteAndRename(const std::string& path, const std::string& bytes, D
   std::error_code renameError;
   if (error == 0) std::filesystem::rename(temporary.path, target.path, renameError);
   if (error != 0 || renameError) {
-    if (handle >= 0) TALLY_CLOSE(handle);
+    handle.Reset();
     std::error_code ignored;
     std::filesystem::remove(temporary.path, ignored);
     if (error != 0) return FileFailure(FailureCode::FileWrite, "write", path, error);
@@ -190,34 +186,31 @@ Outcome<int> WriteAndRename(const std::string& path, const std::string& bytes, D
   // The new name must reach the device too, or a power cut brings the old
   // file back.
   if (durability == Durability::Flushed) error = FlushDirectoryOf(target.path);
-  if (error != 0) {
-    if (handle >= 0) TALLY_CLOSE(handle);
-    return FileFailure(FailureCode::FileWrite, "flush", path, error);
-  }
-  return handle;
+  if (error != 0) return FileFailure(FailureCode::FileWrite, "flush", path, error);
+  return std::move(handle);
 }
 
 }  // namespace
 
 Status AppendToFile(const std::string& path, const std::string& bytes, Durability durability) {
-  const int handle = TALLY_OPEN(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | TALLY_BINARY, kCreateMode);
-  if (handle < 0) return FileFailure(FailureCode::FileOpen, "open", path, errno);
+  FileHandle handle(TALLY_OPEN(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | TALLY_BINARY, kCreateMode));
+  if (!handle.open()) return FileFailure(FailureCode::FileOpen, "open", path, errno);
   // Remember the size so that a write that stops part way (disk full, file
   // size limit) can be taken back: the file keeps whole lines only.
-  const FileSize before = SizeOf(handle);
-  const bool complete = WriteAll(handle, bytes);
+  const FileSize before = SizeOf(handle.get());
+  const bool complete = WriteAll(handle.get(), bytes);
   int error = complete ? 0 : errno;
   if (!complete && before >= 0) {
-    [[maybe_unused]] const int ignored = TALLY_TRUNCATE(handle, before);
+    [[maybe_unused]] const int ignored = TALLY_TRUNCATE(handle.get(), before);
   }
-  if (error == 0 && durability == Durability::Flushed && TALLY_FSYNC(handle) != 0) error = errno;
-  if (TALLY_CLOSE(handle) != 0 && error == 0) error = errno;
+  if (error == 0 && durability == Durability::Flushed && TALLY_FSYNC(handle.get()) != 0) error = errno;
+  if (const int closed = handle.Close(); closed != 0 && error == 0) error = closed;
   if (error != 0) return FileFailure(FailureCode::FileWrite, "write", path, error);
   return Ok();
 }
 
 Status ReplaceFile(const std::string& path, const std::string& bytes, Durability durability) {
-  const Outcome<int> replaced = WriteAndRename(path, bytes, durability, false);
+  const Outcome<FileHandle> replaced = WriteAndRename(path, bytes, durability, false);
   if (!replaced.ok()) return replaced.failure();
   return Ok();
 }
@@ -229,11 +222,13 @@ Outcome<std::string> ReplaceFileAndReadBack(const std::string& path, const std::
   if (Status failed = ReplaceFile(path, bytes, durability)) return *failed;
   return ReadWholeFile(path);
 #else
-  const Outcome<int> replaced = WriteAndRename(path, bytes, durability, true);
+  Outcome<FileHandle> replaced = WriteAndRename(path, bytes, durability, true);
   if (!replaced.ok()) return replaced.failure();
-  const int handle = replaced.value();
-  Outcome<std::string> content = ReadBack(handle, path, bytes.size());
-  if (TALLY_CLOSE(handle) != 0 && content.ok()) return FileFailure(FailureCode::FileRead, "read", path, errno);
+  FileHandle& handle = replaced.value();
+  Outcome<std::string> content = ReadBack(handle.get(), path, bytes.size());
+  if (const int error = handle.Close(); error != 0 && content.ok()) {
+    return FileFailure(FailureCode::FileRead, "read", path, error);
+  }
   return content;
 #endif
 }
@@ -243,19 +238,14 @@ Outcome<std::string> ReplaceScratchAndReadBack(ScratchPair& pair, const std::str
   return ReplaceFileAndReadBack(path, bytes, Durability::Scratch);
 #else
   if (WriteIntoHeldCompanion(pair, path, bytes)) {
-    Outcome<std::string> content = ReadBack(pair.FileHandle(), path, bytes.size());
+    Outcome<std::string> content = ReadBack(pair.FileDescriptor(), path, bytes.size());
     if (!content.ok()) pair.Release();
     return content;
   }
-  const Outcome<int> replaced = WriteAndRename(path, bytes, Durability::Scratch, true);
+  Outcome<FileHandle> replaced = WriteAndRename(path, bytes, Durability::Scratch, true);
   if (!replaced.ok()) return replaced.failure();
-  const int handle = replaced.value();
-  Outcome<std::string> content = ReadBack(handle, path, bytes.size());
-  if (!content.ok()) {
-    TALLY_CLOSE(handle);
-    return content;
-  }
-  pair.Hold(path, handle);
+  Outcome<std::string> content = ReadBack(replaced.value().get(), path, bytes.size());
+  if (content.ok()) pair.Hold(path, std::move(replaced).value());
   return content;
 #endif
 }
@@ -265,23 +255,20 @@ Outcome<std::string> ReadWholeFile(const std::string& path) {
 }
 
 Outcome<std::string> ReadFileStart(const std::string& path, std::size_t most) {
-  const int handle = TALLY_OPEN(path.c_str(), O_RDONLY | TALLY_BINARY);
-  if (handle < 0) return FileFailure(FailureCode::FileOpen, "open", path, errno);
+  const FileHandle handle(TALLY_OPEN(path.c_str(), O_RDONLY | TALLY_BINARY));
+  if (!handle.open()) return FileFailure(FailureCode::FileOpen, "open", path, errno);
   std::string content;
   char buffer[65536];
   while (content.size() < most) {
     const auto want = static_cast<unsigned>(std::min<std::size_t>(sizeof buffer, most - content.size()));
-    const auto got = TALLY_READ(handle, buffer, want);
+    const auto got = TALLY_READ(handle.get(), buffer, want);
     if (got < 0) {
       if (errno == EINTR) continue;
-      const int error = errno;
-      TALLY_CLOSE(handle);
-      return FileFailure(FailureCode::FileRead, "read", path, error);
+      return FileFailure(FailureCode::FileRead, "read", path, errno);
     }
     if (got == 0) break;
     content.append(buffer, static_cast<std::size_t>(got));
   }
-  TALLY_CLOSE(handle);
   return content;
 }
 

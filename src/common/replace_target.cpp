@@ -118,9 +118,9 @@ Outcome<TemporaryFile> CreateTemporaryBeside(const ReplaceTarget& target) {
   const unsigned createMode = target.exists ? target.mode : 0666;
   int error = EEXIST;
   for (int attempt = 0; attempt < kNameTries && error == EEXIST; ++attempt) {
-    TemporaryFile temporary{target.path + ".new-" + RandomCharacters(), -1};
-    temporary.handle = ::open(temporary.path.c_str(), kFlags, createMode);
-    if (temporary.handle < 0) {
+    TemporaryFile temporary{target.path + ".new-" + RandomCharacters(), {}};
+    temporary.handle.Reset(::open(temporary.path.c_str(), kFlags, createMode));
+    if (!temporary.handle.open()) {
       error = errno;
       continue;
     }
@@ -131,12 +131,12 @@ Outcome<TemporaryFile> CreateTemporaryBeside(const ReplaceTarget& target) {
       // program's user owns the new file.
       if (static_cast<uid_t>(target.owner) != ::geteuid() || static_cast<gid_t>(target.group) != ::getegid()) {
         [[maybe_unused]] const int ignored =
-            ::fchown(temporary.handle, static_cast<uid_t>(target.owner), static_cast<gid_t>(target.group));
+            ::fchown(temporary.handle.get(), static_cast<uid_t>(target.owner), static_cast<gid_t>(target.group));
       }
       // The creation mode passed the umask; the target's bits are set whole.
-      if (::fchmod(temporary.handle, static_cast<mode_t>(target.mode)) != 0) {
+      if (::fchmod(temporary.handle.get(), static_cast<mode_t>(target.mode)) != 0) {
         error = errno;
-        ::close(temporary.handle);
+        temporary.handle.Reset();
         ::unlink(temporary.path.c_str());
         return Refused("create", temporary.path, error);
       }
@@ -152,12 +152,10 @@ int FlushDirectoryOf(const std::string& path) {
   static_cast<void>(path);  // a rename is flushed with the file on Windows
   return 0;
 #else
-  const int handle = ::open(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (handle < 0) return errno;
-  int error = ::fsync(handle) == 0 ? 0 : errno;
-  if (error == EINVAL) error = 0;  // a file system that has nothing to flush
-  ::close(handle);
-  return error;
+  const FileHandle directory(::open(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!directory.open()) return errno;
+  const int error = ::fsync(directory.get()) == 0 ? 0 : errno;
+  return error == EINVAL ? 0 : error;  // EINVAL: a file system that has nothing to flush
 #endif
 }
 

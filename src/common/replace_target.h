@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "common/file_handle.h"
 #include "common/outcome.h"
 
 namespace tally {
@@ -26,7 +27,7 @@ Outcome<ReplaceTarget> FindReplaceTarget(const std::string& path);
 
 struct TemporaryFile {
   std::string path;
-  int handle = -1;
+  FileHandle handle;
 };
 
 // A new, empty file beside the target, under a name nobody can foresee,

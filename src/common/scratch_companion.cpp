@@ -54,11 +54,11 @@ bool FitsAsCompanion(int handle, const struct stat& file, struct stat& companion
 // OpenCompanion, also giving what the file and the companion are.
 std::optional<Companion> OpenCompanionOf(const std::string& path, struct stat& file, struct stat& status) {
   if (::lstat(path.c_str(), &file) != 0 || !OursToWrite(file)) return std::nullopt;
-  Companion companion{CompanionPath(path), -1, 0};
-  companion.handle = ::open(companion.path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, file.st_mode & 07777);
-  if (companion.handle < 0) return std::nullopt;
-  if (::flock(companion.handle, LOCK_EX | LOCK_NB) != 0 || !FitsAsCompanion(companion.handle, file, status)) {
-    ::close(companion.handle);
+  Companion companion{CompanionPath(path), {}, 0};
+  companion.handle.Reset(::open(companion.path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, file.st_mode & 07777));
+  if (!companion.handle.open()) return std::nullopt;
+  if (::flock(companion.handle.get(), LOCK_EX | LOCK_NB) != 0 ||
+      !FitsAsCompanion(companion.handle.get(), file, status)) {
     return std::nullopt;
   }
   companion.size = static_cast<std::size_t>(status.st_size);
@@ -89,8 +89,8 @@ bool StillNamed(const std::string& name, dev_t device, ino_t inode, mode_t mode,
 
 }  // namespace
 
-std::optional<Companion> ScratchPair::CompanionOf(const std::string& path) {
-  if (file_.handle < 0) return std::nullopt;
+std::optional<std::size_t> ScratchPair::CompanionOf(const std::string& path) {
+  if (!file_.handle.open()) return std::nullopt;
   struct stat now {};
   const auto still = [&now](const std::string& name, const Held& held) {
     return StillNamed(name, held.device, held.inode, held.mode, held.owner, held.group, now);
@@ -99,7 +99,7 @@ std::optional<Companion> ScratchPair::CompanionOf(const std::string& path) {
     Release();
     return std::nullopt;
   }
-  return Companion{companionPath_, companion_.handle, static_cast<std::size_t>(now.st_size)};
+  return static_cast<std::size_t>(now.st_size);
 }
 
 int ScratchPair::Exchange() {
@@ -112,33 +112,27 @@ int ScratchPair::Exchange() {
   return 0;
 }
 
-void ScratchPair::Hold(const std::string& path, int handle) {
+void ScratchPair::Hold(const std::string& path, FileHandle handle) {
   Release();
   struct stat file {};
   struct stat companion {};
-  const std::optional<Companion> opened = OpenCompanionOf(path, file, companion);
+  std::optional<Companion> opened = OpenCompanionOf(path, file, companion);
   struct stat held {};
-  const bool fits = opened && ::fstat(handle, &held) == 0 && held.st_dev == file.st_dev &&
-                    held.st_ino == file.st_ino && ::flock(handle, LOCK_EX | LOCK_NB) == 0;
-  if (!fits) {
-    if (opened) ::close(opened->handle);
-    ::close(handle);
-    return;
-  }
-  const auto recorded = [](int fileHandle, const struct stat& status) {
-    return Held{fileHandle, status.st_dev, status.st_ino, status.st_mode, status.st_uid, status.st_gid};
+  const bool fits = opened && ::fstat(handle.get(), &held) == 0 && held.st_dev == file.st_dev &&
+                    held.st_ino == file.st_ino && ::flock(handle.get(), LOCK_EX | LOCK_NB) == 0;
+  if (!fits) return;
+  const auto recorded = [](FileHandle fileHandle, const struct stat& status) {
+    return Held{std::move(fileHandle), status.st_dev, status.st_ino, status.st_mode, status.st_uid, status.st_gid};
   };
   path_ = path;
   companionPath_ = opened->path;
-  file_ = recorded(handle, file);
-  companion_ = recorded(opened->handle, companion);
+  file_ = recorded(std::move(handle), file);
+  companion_ = recorded(std::move(opened->handle), companion);
 }
 
 void ScratchPair::Release() {
-  for (Held* held : {&file_, &companion_}) {
-    if (held->handle >= 0) ::close(held->handle);
-    *held = Held{};
-  }
+  file_ = Held{};
+  companion_ = Held{};
   path_.clear();
   companionPath_.clear();
 }
@@ -149,17 +143,11 @@ std::optional<Companion> OpenCompanion(const std::string&) { return std::nullopt
 
 int ExchangeWithCompanion(const std::string&, const Companion&) { return ENOSYS; }
 
-std::optional<Companion> ScratchPair::CompanionOf(const std::string&) { return std::nullopt; }
+std::optional<std::size_t> ScratchPair::CompanionOf(const std::string&) { return std::nullopt; }
 
 int ScratchPair::Exchange() { return ENOSYS; }
 
-void ScratchPair::Hold(const std::string&, int handle) {
-#ifdef _WIN32
-  ::_close(handle);
-#else
-  ::close(handle);
-#endif
-}
+void ScratchPair::Hold(const std::string&, FileHandle) {}
 
 void ScratchPair::Release() {}
 

@@ -11,11 +11,13 @@
 #include <optional>
 #include <string>
 
+#include "common/file_handle.h"
+
 namespace tally {
 
 struct Companion {
   std::string path;
-  int handle = -1;         // open for writing and reading back
+  FileHandle handle;       // open for writing and reading back
   std::size_t size = 0;    // what it held when opened
 };
 
@@ -40,33 +42,29 @@ int ExchangeWithCompanion(const std::string& path, const Companion& companion);
 // fully checked way again.
 class ScratchPair {
  public:
-  ScratchPair() = default;
-  ScratchPair(const ScratchPair&) = delete;
-  ScratchPair& operator=(const ScratchPair&) = delete;
-  ~ScratchPair() { Release(); }
-
-  // The held companion of the file path names, when both names still name
-  // the two files held and as they were; otherwise the pair is let go and
-  // empty is given. The handle stays the pair's.
-  [[nodiscard]] std::optional<Companion> CompanionOf(const std::string& path);
+  // The size of the held companion of the file path names, when both names
+  // still name the two files held and as they were; otherwise the pair is
+  // let go and empty is given.
+  [[nodiscard]] std::optional<std::size_t> CompanionOf(const std::string& path);
+  [[nodiscard]] int CompanionDescriptor() const { return companion_.handle.get(); }
 
   // Swaps the names of the file and the held companion; the companion is
   // then the file, and the handle given gives its content. Gives 0, or the
   // error (the pair is let go then).
   [[nodiscard]] int Exchange();
-  [[nodiscard]] int FileHandle() const { return file_.handle; }
+  [[nodiscard]] int FileDescriptor() const { return file_.handle.get(); }
 
   // Takes handle, open on the file path names and just replaced, and
   // holds it with its companion when both are plainly the program's own
   // and no other program holds them; closes it otherwise.
-  void Hold(const std::string& path, int handle);
+  void Hold(const std::string& path, FileHandle handle);
 
   // Closes both files, if held.
   void Release();
 
  private:
   struct Held {
-    int handle = -1;
+    FileHandle handle;
     dev_t device = 0;
     ino_t inode = 0;
     mode_t mode = 0;

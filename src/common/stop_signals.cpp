@@ -13,26 +13,26 @@ StopSignals::StopSignals() {
   sigaddset(&stops, SIGINT);
   sigaddset(&stops, SIGHUP);
   sigprocmask(SIG_BLOCK, &stops, &previous_);
-  fd_ = signalfd(-1, &stops, SFD_NONBLOCK | SFD_CLOEXEC);
+  fd_.Reset(signalfd(-1, &stops, SFD_NONBLOCK | SFD_CLOEXEC));
 }
 
 StopSignals::~StopSignals() {
-  if (fd_ >= 0) ::close(fd_);
+  fd_.Reset();
   sigprocmask(SIG_SETMASK, &previous_, nullptr);
 }
 
 int StopSignals::Pending() {
-  if (received_ != 0 || fd_ < 0) return received_;
+  if (received_ != 0 || !fd_.open()) return received_;
   signalfd_siginfo info{};
-  if (::read(fd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
+  if (::read(fd_.get(), &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
     received_ = static_cast<int>(info.ssi_signo);
   }
   return received_;
 }
 
 int StopSignals::WaitFor(int milliseconds) {
-  if (Pending() != 0 || fd_ < 0) return received_;
-  pollfd watch{fd_, POLLIN, 0};
+  if (Pending() != 0 || !fd_.open()) return received_;
+  pollfd watch{fd_.get(), POLLIN, 0};
   ::poll(&watch, 1, milliseconds);
   return Pending();
 }

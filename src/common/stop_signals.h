@@ -7,6 +7,8 @@
 
 #include <csignal>
 
+#include "common/file_handle.h"
+
 namespace tally {
 
 class StopSignals {
@@ -16,7 +18,7 @@ class StopSignals {
   StopSignals(const StopSignals&) = delete;
   StopSignals& operator=(const StopSignals&) = delete;
 
-  int fd() const { return fd_; }
+  int fd() const { return fd_.get(); }
   // The signal that asked the program to stop, 0 while none came. Once one
   // came it stays.
   [[nodiscard]] int Pending();
@@ -24,7 +26,7 @@ class StopSignals {
   [[nodiscard]] int WaitFor(int milliseconds);
 
  private:
-  int fd_ = -1;
+  FileHandle fd_;
   int received_ = 0;
   sigset_t previous_{};
 };

@@ -29,23 +29,10 @@ FileIdentity IdentityOf(const std::string& path) {
   return IdentityFrom(info);
 }
 
-SetFileBytes::~SetFileBytes() { Close(); }
-
-SetFileBytes::SetFileBytes(SetFileBytes&& other) noexcept { *this = std::move(other); }
-
-SetFileBytes& SetFileBytes::operator=(SetFileBytes&& other) noexcept {
-  if (this != &other) {
-    Close();
-    descriptor_ = std::exchange(other.descriptor_, -1);
-    identity_ = std::exchange(other.identity_, {});
-  }
-  return *this;
-}
-
 bool SetFileBytes::Open(const std::string& path, std::string& error) {
   Close();
-  descriptor_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (descriptor_ < 0) {
+  descriptor_.Reset(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!descriptor_.open()) {
     error = "cannot open " + path + ": " + std::strerror(errno);
     return false;
   }
@@ -54,14 +41,13 @@ bool SetFileBytes::Open(const std::string& path, std::string& error) {
 }
 
 void SetFileBytes::Refresh() {
-  if (descriptor_ < 0) return;
+  if (!descriptor_.open()) return;
   struct stat info {};
-  if (::fstat(descriptor_, &info) == 0) identity_ = IdentityFrom(info);
+  if (::fstat(descriptor_.get(), &info) == 0) identity_ = IdentityFrom(info);
 }
 
 void SetFileBytes::Close() {
-  if (descriptor_ >= 0) ::close(descriptor_);
-  descriptor_ = -1;
+  descriptor_.Reset();
   identity_ = {};
 }
 
@@ -69,7 +55,7 @@ std::size_t SetFileBytes::ReadAt(std::uint64_t offset, char* into, std::size_t c
   std::size_t done = 0;
   if (failure != nullptr) *failure = 0;
   while (done < count) {
-    const ssize_t got = ::pread(descriptor_, into + done, count - done, static_cast<off_t>(offset + done));
+    const ssize_t got = ::pread(descriptor_.get(), into + done, count - done, static_cast<off_t>(offset + done));
     if (got < 0 && errno == EINTR) continue;
     if (got < 0 && failure != nullptr) *failure = errno;
     if (got <= 0) break;  // the end, or an error: the caller sees fewer bytes

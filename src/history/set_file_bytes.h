@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/file_handle.h"
+
 namespace tally::history {
 
 // Who the file is, to tell a file that grew from one that was replaced.
@@ -25,20 +27,13 @@ FileIdentity IdentityOf(const std::string& path);
 
 class SetFileBytes {
  public:
-  SetFileBytes() = default;
-  ~SetFileBytes();
-  SetFileBytes(SetFileBytes&& other) noexcept;
-  SetFileBytes& operator=(SetFileBytes&& other) noexcept;
-  SetFileBytes(const SetFileBytes&) = delete;
-  SetFileBytes& operator=(const SetFileBytes&) = delete;
-
   // Opens the file; error holds the reason when it cannot be opened.
   bool Open(const std::string& path, std::string& error);
   // Takes the file's present size and identity (fstat).
   void Refresh();
   void Close();
 
-  bool isOpen() const { return descriptor_ >= 0; }
+  bool isOpen() const { return descriptor_.open(); }
   // The size as last refreshed; the file may be shorter by now.
   std::uint64_t size() const { return identity_.size; }
   const FileIdentity& identity() const { return identity_; }
@@ -51,7 +46,7 @@ class SetFileBytes {
   std::string_view View(std::uint64_t offset, std::uint64_t count, std::string& scratch) const;
 
  private:
-  int descriptor_ = -1;
+  FileHandle descriptor_;
   FileIdentity identity_;
 };
 

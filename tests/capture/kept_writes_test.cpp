@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <filesystem>
 #include <string>
 #include <unistd.h>
@@ -169,6 +171,35 @@ TEST(KeptWrites, AJournalThatCannotBeWrittenLeavesTheLinesInMemory) {
   EXPECT_EQ(said.substr(0, start.size()), start) << said;
   EXPECT_TRUE(said.ends_with(".journal: Not a directory")) << said;
   EXPECT_EQ(rig.context.keptWrites.writes().size(), 2u);
+}
+
+// Journals left by three earlier runs, each waiting for its own directory:
+// the directories come back one by one in every order, so that a finished
+// journal goes from the front, the middle and the end of those in use.
+TEST(KeptWrites, JournalsFinishInAnyOrder) {
+  std::array<int, 3> order{0, 1, 2};
+  do {
+    TempDir folder;
+    TempDir data;
+    const auto directory = [&data](int run) { return data.dataPath() + "run" + std::to_string(run) + kPathSeparator; };
+    for (int run = 0; run < 3; ++run) {
+      Outcome<KeptJournal> journal = KeptJournal::Create(folder.path());
+      ASSERT_TRUE(journal.ok());
+      const std::string line = "run " + std::to_string(run) + "\r\n";
+      ASSERT_TRUE(journal.value().Append({directory(run), {"fl.db1", line, SetFileWrite::Mode::Append, Durability::Plain}}).ok());
+    }
+    KeptWrites kept;
+    ASSERT_EQ(kept.UseJournalFolder(folder.path()).size(), 3u);
+    std::size_t comeBack = 0;
+    for (const int run : order) {
+      std::filesystem::create_directory(directory(run));
+      kept.Flush();
+      ++comeBack;
+      EXPECT_EQ(kept.JournalPaths().size(), 3 - comeBack);
+      EXPECT_EQ(testing::ReadFile(directory(run) + "fl.db1"), "run " + std::to_string(run) + "\r\n");
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
+  } while (std::next_permutation(order.begin(), order.end()));
 }
 
 }  // namespace
