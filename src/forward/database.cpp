@@ -1,5 +1,8 @@
 #include "forward/database.h"
 
+#include <poll.h>
+
+#include <algorithm>
 #include <cstdlib>
 
 namespace tally::forward {
@@ -76,10 +79,10 @@ long long Rows::Number(int row, int column) const { return std::atoll(PQgetvalue
 
 long long Rows::Affected() const { return std::atoll(PQcmdTuples(result_.get())); }
 
-Database::Database(PGconn* connection, std::vector<std::string> secrets)
-    : connection_(connection, &PQfinish), secrets_(std::move(secrets)) {}
+Database::Database(PGconn* connection, std::vector<std::string> secrets, StopSignals* stops)
+    : connection_(connection, &PQfinish), secrets_(std::move(secrets)), wait_(stops) {}
 
-Outcome<Database> Database::Connect(const std::string& conninfo) {
+Outcome<Database> Database::Connect(const std::string& conninfo, StopSignals* stops, std::optional<Moment> giveUpAt) {
   std::vector<std::string> secrets = SecretsOf(conninfo);
   char* parseError = nullptr;
   if (PQconninfoOption* options = PQconninfoParse(conninfo.c_str(), &parseError)) {
@@ -89,47 +92,100 @@ Outcome<Database> Database::Connect(const std::string& conninfo) {
     PQfreemem(parseError);
     return Failure{FailureCode::DatabaseRefused, "the connection string given with --db cannot be read"};
   }
-  const char* keywords[] = {"dbname", "client_encoding", "connect_timeout", "application_name", nullptr};
-  const char* values[] = {conninfo.c_str(), "LATIN1", "10", "tally77-forward", nullptr};
-  PGconn* connection = PQconnectdbParams(keywords, values, 1);
+  // Before dbname, which conninfo expands, so that conninfo may say otherwise;
+  // the encoding after it, as the files' text needs it.
+  const char* keywords[] = {"connect_timeout", "keepalives", "keepalives_idle", "keepalives_interval",
+                            "keepalives_count", "tcp_user_timeout", "application_name", "dbname",
+                            "client_encoding", nullptr};
+  const char* values[] = {"10", "1", "60", "10", "6", "60000", "tally77-forward", conninfo.c_str(), "LATIN1", nullptr};
+  PGconn* connection = PQconnectStartParams(keywords, values, 1);
   if (connection == nullptr) return Failure{FailureCode::DatabaseUnreachable, "out of memory"};
-  if (PQstatus(connection) != CONNECTION_OK) {
-    const std::string message = ExplainedLogInFailure(WithoutSecrets(Trimmed(PQerrorMessage(connection)), secrets));
-    const FailureCode code =
-        RefusedAtLogIn(connection, message) ? FailureCode::DatabaseRefused : FailureCode::DatabaseUnreachable;
-    PQfinish(connection);
-    return Failure{code, message};
+  Database database(connection, std::move(secrets), stops);
+  if (Status loggedIn = database.LogIn(giveUpAt); !loggedIn.ok()) return loggedIn.failure();
+  return database;
+}
+
+// libpq's log-in, step by step, each step's wait bounded by connect_timeout
+// and giveUpAt.
+Status Database::LogIn(std::optional<Moment> giveUpAt) {
+  PGconn* connection = connection_.get();
+  int timeoutSeconds = 0;
+  if (PQconninfoOption* options = PQconninfo(connection)) {
+    for (PQconninfoOption* option = options; option->keyword != nullptr; ++option) {
+      if (option->val != nullptr && std::string(option->keyword) == "connect_timeout") {
+        timeoutSeconds = std::atoi(option->val);
+      }
+    }
+    PQconninfoFree(options);
   }
-  return Database(connection, std::move(secrets));
+  std::optional<Moment> deadline = giveUpAt;
+  if (timeoutSeconds > 0) {
+    const Moment own = std::chrono::steady_clock::now() + std::chrono::seconds(std::max(timeoutSeconds, 2));
+    if (!deadline || own < *deadline) deadline = own;
+  }
+  PostgresPollingStatusType step = PGRES_POLLING_WRITING;
+  while (PQstatus(connection) != CONNECTION_BAD && step != PGRES_POLLING_OK && step != PGRES_POLLING_FAILED) {
+    if (!wait_.Ready(PQsocket(connection), step == PGRES_POLLING_READING ? POLLIN : POLLOUT, deadline)) {
+      return Failure{FailureCode::DatabaseUnreachable, "no log-in: " + wait_.gaveUp()};
+    }
+    step = PQconnectPoll(connection);
+  }
+  if (PQstatus(connection) != CONNECTION_OK) {
+    const std::string message = ExplainedLogInFailure(WithoutSecrets(Trimmed(PQerrorMessage(connection)), secrets_));
+    return Failure{RefusedAtLogIn(connection, message) ? FailureCode::DatabaseRefused : FailureCode::DatabaseUnreachable,
+                   message};
+  }
+  PQsetnonblocking(connection, 1);
+  return Ok();
 }
 
 Failure Database::FailureOf(PGresult* result) const {
+  if (!wait_.gaveUp().empty()) return Failure{FailureCode::DatabaseUnreachable, wait_.gaveUp()};
   const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
   const std::string text = result ? PQresultErrorMessage(result) : PQerrorMessage(connection_.get());
   const bool lost = PQstatus(connection_.get()) != CONNECTION_OK || state == nullptr;
   return Failure{lost ? FailureCode::DatabaseUnreachable : FailureCodeOf(state), WithoutSecrets(Trimmed(text), secrets_)};
 }
 
+bool Database::Flushed() {
+  PGconn* connection = connection_.get();
+  for (int unsent = PQflush(connection); unsent != 0; unsent = PQflush(connection)) {
+    if (unsent < 0 || !wait_.Ready(PQsocket(connection), POLLIN | POLLOUT)) return false;
+    if (PQconsumeInput(connection) == 0) return false;
+  }
+  return true;
+}
+
+PGresult* Database::Received() {
+  PGconn* connection = connection_.get();
+  while (PQisBusy(connection) && wait_.Ready(PQsocket(connection), POLLIN) && PQconsumeInput(connection) == 1) {
+  }
+  // A connection shut down or failed answers at once with an error result.
+  return PQgetResult(connection);
+}
+
 Outcome<Rows> Database::Run(const std::string& sql, const std::vector<Parameter>& parameters) {
   std::vector<const char*> values;
   values.reserve(parameters.size());
   for (const Parameter& parameter : parameters) values.push_back(parameter ? parameter->c_str() : nullptr);
-  PGresult* result = PQexecParams(connection_.get(), sql.c_str(), static_cast<int>(values.size()), nullptr,
-                                  values.data(), nullptr, nullptr, 0);
-  const ExecStatusType status = result ? PQresultStatus(result) : PGRES_FATAL_ERROR;
-  if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) return Rows(result);
-  Failure failure = FailureOf(result);
-  PQclear(result);
-  return failure;
+  if (PQsendQueryParams(connection_.get(), sql.c_str(), static_cast<int>(values.size()), nullptr, values.data(),
+                        nullptr, nullptr, 0) != 1 ||
+      !Flushed()) {
+    return FailureOf(nullptr);
+  }
+  std::optional<Failure> failure;
+  PGresult* result = NextResult(failure);
+  if (result == nullptr) return *failure;
+  return Rows(result);
 }
 
 PGresult* Database::NextResult(std::optional<Failure>& failure) {
-  PGresult* result = PQgetResult(connection_.get());
+  PGresult* result = Received();
   if (result == nullptr) {
     failure = FailureOf(nullptr);
     return nullptr;
   }
-  while (PGresult* end = PQgetResult(connection_.get())) PQclear(end);  // the statement's closing null
+  while (PGresult* end = Received()) PQclear(end);  // the statement's closing null
   const ExecStatusType status = PQresultStatus(result);
   if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) return result;
   if (!failure) failure = FailureOf(result);
@@ -156,16 +212,16 @@ Outcome<std::vector<Rows>> Database::RunTogether(const std::vector<Statement>& s
     }
   };
   if (sent && beforeCommit) {
-    sent = PQsendFlushRequest(connection) == 1 && PQflush(connection) == 0;
+    sent = PQsendFlushRequest(connection) == 1 && Flushed();
     collect();
     if (sent && !failure) beforeCommit();
   }
-  sent = sent && PQpipelineSync(connection) == 1;
+  sent = sent && PQpipelineSync(connection) == 1 && Flushed();
   if (!sent) failure = FailureOf(nullptr);
   collect();
   // Whatever the failure left in the pipeline, up to the Sync that ends it.
   while (sent) {
-    PGresult* result = PQgetResult(connection);
+    PGresult* result = Received();
     if (result == nullptr) {
       if (PQstatus(connection) != CONNECTION_OK) break;
       continue;
@@ -181,15 +237,15 @@ Outcome<std::vector<Rows>> Database::RunTogether(const std::vector<Statement>& s
 }
 
 Status Database::RunScript(const std::string& sql) {
-  PGresult* result = PQexec(connection_.get(), sql.c_str());
-  const ExecStatusType status = result ? PQresultStatus(result) : PGRES_FATAL_ERROR;
-  if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) {
+  if (PQsendQuery(connection_.get(), sql.c_str()) != 1 || !Flushed()) return FailureOf(nullptr);
+  std::optional<Failure> failure;
+  while (PGresult* result = Received()) {
+    const ExecStatusType status = PQresultStatus(result);
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK && !failure) failure = FailureOf(result);
     PQclear(result);
-    return Ok();
   }
-  Failure failure = FailureOf(result);
-  PQclear(result);
-  return failure;
+  if (failure) return *failure;
+  return Ok();
 }
 
 std::string Database::Where() const {

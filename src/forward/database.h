@@ -17,6 +17,8 @@
 #include <vector>
 
 #include "common/outcome.h"
+#include "common/stop_signals.h"
+#include "forward/server_wait.h"
 
 namespace tally::forward {
 
@@ -40,8 +42,12 @@ class Database {
  public:
   // conninfo: a libpq connection string or URI; what libpq reads by itself
   // (PGHOST, PGSERVICE, ~/.pgpass) fills in the rest. Text is exchanged as
-  // Latin-1, the 8-bit text of the files.
-  static Outcome<Database> Connect(const std::string& conninfo);
+  // Latin-1, the 8-bit text of the files. TCP keep-alives find a dead peer;
+  // a log-in gives up after connect_timeout (10 s unless conninfo says
+  // otherwise) or at giveUpAt, whichever comes first. stops: the program's
+  // stop signals, which cut every wait for the server short (ServerWait).
+  static Outcome<Database> Connect(const std::string& conninfo, StopSignals* stops = nullptr,
+                                   std::optional<Moment> giveUpAt = std::nullopt);
 
   // Runs one statement; the parameters travel apart from its text.
   Outcome<Rows> Run(const std::string& sql, const std::vector<Parameter>& parameters = {});
@@ -61,14 +67,21 @@ class Database {
   std::string Where() const;
 
  private:
-  Database(PGconn* connection, std::vector<std::string> secrets);
+  Database(PGconn* connection, std::vector<std::string> secrets, StopSignals* stops);
+  Status LogIn(std::optional<Moment> giveUpAt);
   Failure FailureOf(PGresult* result) const;
+  // Sends what libpq holds; false when the connection failed.
+  bool Flushed();
+  // The next result once it came whole (nullptr after a statement's last);
+  // never waits past what wait_ allows.
+  PGresult* Received();
   // The result of the next statement of a pipeline; nullptr with failure set
   // when it failed.
   PGresult* NextResult(std::optional<Failure>& failure);
 
   std::shared_ptr<PGconn> connection_;
   std::vector<std::string> secrets_;  // texts no message may show
+  ServerWait wait_;
 };
 
 // What a statement's SQLSTATE means for the forwarder.

@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <charconv>
+
 #include "support/data_directory.h"
 
 #ifndef TALLY77_VERSION
@@ -36,6 +38,13 @@ Outcome<ForwardOptions> ParseForwardOptions(const std::vector<std::string>& argu
       options.action = ForwardOptions::Action::Migrate;
     } else if (argument == "--once") {
       options.once = true;
+    } else if (argument == "--wait") {
+      if (!hasValue) return Usage(argument + " needs a value");
+      const std::string& value = arguments[++i];
+      const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), options.waitSeconds);
+      if (error != std::errc() || end != value.data() + value.size() || options.waitSeconds < 1) {
+        return Usage("--wait takes whole seconds from 1 on, not \"" + value + "\"");
+      }
     } else if (argument == "--data-dir" || argument == "--db" || argument == "--station") {
       if (!hasValue) return Usage(argument + " needs a value");
       std::string& target = argument == "--data-dir" ? options.dataDirectory
@@ -55,7 +64,7 @@ Outcome<ForwardOptions> ParseForwardOptions(const std::vector<std::string>& argu
 }
 
 std::string ForwardHelp() {
-  return "Usage: tally77-forward --data-dir DIR [--db CONNINFO] [--station NAME] [--once]\n"
+  return "Usage: tally77-forward --data-dir DIR [--db CONNINFO] [--station NAME] [--once [--wait SECONDS]]\n"
          "       tally77-forward --migrate [--db CONNINFO]\n"
          "\n"
          "Ships every whole set of DIR/fl.db1 and every line of DIR/alarmlog.txt into\n"
@@ -67,15 +76,17 @@ std::string ForwardHelp() {
          "  --station NAME   the station's name in the database\n"
          "                   (default: host name/marker of DIR)\n"
          "  --once           ship what is whole now, then end\n"
+         "  --wait SECONDS   how long --once waits for the database (default 60)\n"
          "  --migrate        create or upgrade the database schema (owner role), then end\n"
          "  --help           this text\n"
          "  --version        the program's version\n"
          "\n"
          "SIGTERM, SIGINT and SIGHUP stop it once the batch in flight is done.\n"
          "\n"
-         "Exit status: 0 done or stopped by a signal, 64 a wrong command line,\n"
-         "69 --migrate could not reach the database, 78 the database refused\n"
-         "(log-in, schema, privileges).\n";
+         "Exit status: 0 shipped (--once, --migrate) or stopped by a signal,\n"
+         "64 a wrong command line, 66 no such data directory (--once), 69 no database\n"
+         "within --wait (--once) or for --migrate, 74 a file could not be read (--once),\n"
+         "78 the database refused (log-in, schema, privileges, encoding).\n";
 }
 
 std::string ForwardVersion() { return std::string("tally77-forward ") + TALLY77_VERSION + "\n"; }

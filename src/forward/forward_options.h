@@ -12,7 +12,9 @@ namespace tally::forward {
 
 // Exit statuses besides 0, as sysexits.h names them.
 inline constexpr int kExitUsage = 64;        // a wrong command line
-inline constexpr int kExitUnavailable = 69;  // --migrate could not reach the database
+inline constexpr int kExitNoInput = 66;      // --once: no such data directory
+inline constexpr int kExitUnavailable = 69;  // no database within --wait (--once), or for --migrate
+inline constexpr int kExitIoError = 74;      // --once: a followed file could not be read
 inline constexpr int kExitConfig = 78;       // the database refused: log-in, schema, privileges
 
 struct ForwardOptions {
@@ -21,6 +23,7 @@ struct ForwardOptions {
   std::string conninfo;
   std::string station;  // host name and marker when not given
   bool once = false;    // ship what is whole now, then end
+  int waitSeconds = 60;  // how long --once waits for the database
   BatchLimits limits;
 };
 

@@ -1,5 +1,9 @@
 #include "forward/forwarder.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <ctime>
@@ -16,6 +20,11 @@ std::string Number(std::uint64_t value) { return std::to_string(value); }
 
 std::string Signed(std::uint64_t hash) { return std::to_string(static_cast<long long>(hash)); }
 
+bool IsDirectory(const std::string& path) {
+  struct stat status {};
+  return ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
 long long MonotonicSeconds() {
   timespec now{};
   clock_gettime(CLOCK_MONOTONIC, &now);
@@ -28,7 +37,7 @@ Forwarder::Forwarder(ForwardOptions options, StopSignals& stops, const LogWriter
     : options_(std::move(options)),
       stops_(stops),
       log_(log),
-      files_{{kSetFile, FollowedKind::Sets, {}}, {kAlarmFile, FollowedKind::Alarms, {}}} {
+      files_{{kSetFile, FollowedKind::Sets, {}, {}}, {kAlarmFile, FollowedKind::Alarms, {}, {}}} {
   const char* armed = std::getenv("TALLY77_FORWARD_FAILPOINT");
   const std::string failpoint = armed ? armed : "";
   if (failpoint == "kill-before-commit") beforeCommit_ = [] { std::raise(SIGKILL); };
@@ -41,6 +50,10 @@ Forwarder::Forwarder(ForwardOptions options, StopSignals& stops, const LogWriter
 }
 
 int Forwarder::Run() {
+  if (options_.once && !IsDirectory(options_.dataDirectory)) {
+    log_.Error(options_.dataDirectory + " is no data directory: nothing to ship");
+    return kExitNoInput;
+  }
   log_.Info("forwarding " + options_.dataDirectory + " as station \"" + options_.station + "\"");
   while (stops_.Pending() == 0) {
     if (!database_ && !Reach()) break;
@@ -60,17 +73,22 @@ int Forwarder::Run() {
     // statement that keeps failing stays one wait, said once.
     if (const std::optional<std::string> back = outage_.Reached(MonotonicSeconds())) log_.Info(*back);
     if (shipped) continue;
-    if (options_.once) return 0;
+    if (options_.once) return unreadable_ ? kExitIoError : 0;
     (void)stops_.WaitFor(kIdlePollMs);
   }
   if (refusal_) return kExitConfig;
+  if (unreached_) return kExitUnavailable;
   log_.Info("stopped by signal " + std::to_string(stops_.Pending()));
   return 0;
 }
 
 bool Forwarder::Reach() {
+  using std::chrono::milliseconds;
+  const std::optional<Moment> giveUpAt =
+      options_.once ? std::optional(std::chrono::steady_clock::now() + std::chrono::seconds(options_.waitSeconds))
+                    : std::nullopt;
   while (stops_.Pending() == 0) {
-    Outcome<Database> connected = Database::Connect(options_.conninfo);
+    Outcome<Database> connected = Database::Connect(options_.conninfo, &stops_, giveUpAt);
     Status prepared = connected.ok() ? Prepare(connected.value()) : connected.status();
     if (prepared.ok()) {
       database_.emplace(std::move(connected).value());
@@ -84,7 +102,17 @@ bool Forwarder::Reach() {
       return false;
     }
     Lose(failure);
-    if (stops_.WaitFor(outage_.NextPauseMs()) != 0) break;
+    long long pauseMs = outage_.NextPauseMs();
+    if (giveUpAt) {
+      pauseMs = std::min(pauseMs, static_cast<long long>(std::chrono::duration_cast<milliseconds>(
+                                      *giveUpAt - std::chrono::steady_clock::now()).count()));
+      if (pauseMs < 0) {
+        log_.Error("no database within " + std::to_string(options_.waitSeconds) + " s (--wait): nothing shipped");
+        unreached_ = true;
+        return false;
+      }
+    }
+    if (stops_.WaitFor(static_cast<int>(pauseMs)) != 0) break;
   }
   return false;
 }
@@ -139,9 +167,12 @@ Forwarder::Step Forwarder::Ship(FollowedFile& file) {
   }
   Outcome<LineBatch> batch = ReadLineBatch(path, file.position, options_.limits);
   if (!batch.ok()) {
-    log_.Warning(batch.failure().message);
+    unreadable_ = true;
+    if (file.trouble != batch.failure().message) log_.Warning(batch.failure().message);
+    file.trouble = batch.failure().message;
     return Step::Idle;
   }
+  file.trouble.clear();
   if (batch.value().lines.empty()) return Step::Idle;
   const FilePosition end = batch.value().end;
   const Shipment shipment = ShipmentOf(file.kind, batch.value().lines, stationId_);

@@ -3,7 +3,8 @@
 // then ship whole lines in batches, each batch and its new position in one
 // transaction, for as long as the program runs. A lost database is waited
 // for with growing pauses (up to 60 s); a refusal ends the run. A stop
-// signal is heeded between batches: the batch in flight is committed first.
+// signal is heeded between batches: the batch in flight is committed first,
+// unless the server leaves it unanswered past a grace (ServerWait).
 
 #include <functional>
 #include <optional>
@@ -24,7 +25,10 @@ class Forwarder {
   Forwarder(ForwardOptions options, StopSignals& stops, const LogWriter& log);
 
   // The exit status: 0 when stopped by a signal (or done, with --once),
-  // kExitConfig when the database refused.
+  // kExitConfig when the database refused; with --once kExitNoInput for a
+  // data directory that is not there (no station is registered for it),
+  // kExitUnavailable when no database answered within --wait, and
+  // kExitIoError when a followed file could not be read.
   [[nodiscard]] int Run();
 
  private:
@@ -32,6 +36,7 @@ class Forwarder {
     std::string name;
     FollowedKind kind;
     FilePosition position;
+    std::string trouble;  // why it could not be read last time, said once
   };
   enum class Step { Shipped, Idle, Lost, Refused };
 
@@ -50,6 +55,8 @@ class Forwarder {
   int stationId_ = 0;
   FollowedFile files_[2];
   std::optional<Failure> refusal_;
+  bool unreached_ = false;  // --once: no database within --wait
+  bool unreadable_ = false;  // a followed file could not be read
   Outage outage_;
   // A failpoint the tests arm with TALLY77_FORWARD_FAILPOINT: between
   // sending a batch and its commit, "kill-before-commit" kills the program,

@@ -2,11 +2,15 @@
 // "fl.db1" stored exactly once.
 
 #include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "faults/fault_run.h"
 #include "forward/forward_rig.h"
@@ -98,6 +102,71 @@ TEST_F(ForwardFaults, PassingTroubleOfTheServerIsWaitedOutAndSaidOnce) {
   EXPECT_EQ(CountOf(forwarder->Output(), "database unreachable"), 1) << forwarder->Output();
   EXPECT_EQ(CountOf(forwarder->Output(), "database reachable again"), 1) << forwarder->Output();
   ExpectStoredOnce(captured);
+}
+
+// A server that stops answering in the middle of a batch does not keep the
+// program past its stop timeout; the next run ships every set once.
+TEST_F(ForwardFaults, SigtermEndsTheRunWhileTheServerHangs) {
+  const std::string data = Data();
+  const std::string captured = CapturedSets(data, 2);
+  std::optional<HeldLock> lock(std::in_place, OwnerConninfo(), "tally77.sets");
+  const auto forwarder = StartFollowing(data);
+  const std::string waiting =
+      "SELECT pid FROM pg_stat_activity WHERE application_name = 'tally77-forward' AND wait_event_type = 'Lock'";
+  ASSERT_TRUE(Eventually([&] { return Query(waiting).size() == 1; })) << forwarder->Output();
+  const pid_t backend = std::stoi(Query(waiting).at(0).at(0));
+  ASSERT_EQ(kill(backend, SIGSTOP), 0);
+  const ::testing::AssertionResult stopped = StopsCleanlyOnSigterm(*forwarder);
+  kill(backend, SIGCONT);
+  lock.reset();
+  EXPECT_TRUE(stopped);
+  EXPECT_NE(forwarder->Output().find("the server did not answer within 10 s of the stop signal"), std::string::npos)
+      << forwarder->Output();
+  std::string output;
+  ASSERT_EQ(ForwardOnce(data, output), 0) << output;
+  ExpectStoredOnce(captured);
+}
+
+// --once ends with a status a script can act on, and registers no station
+// for a directory that is not there.
+TEST_F(ForwardFaults, OnceEndsWithAStatusSayingWhetherItShipped) {
+  // A server that takes the connection and never answers.
+  const std::string silent = dir.dataPath() + "silent";
+  std::filesystem::create_directory(silent);
+  const int listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::snprintf(address.sun_path, sizeof address.sun_path, "%s/.s.PGSQL.5999", silent.c_str());
+  ASSERT_EQ(bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(listen(listener, 4), 0);
+
+  const std::string data = Data();
+  std::filesystem::create_directory(data + "/fl.db1");
+  std::ofstream(data + "/alarmlog.txt", std::ios::binary) << ControlFile(2, "alarmlog.txt");
+  const struct {
+    const char* what;
+    std::string data;
+    std::string conninfo;
+    std::vector<std::string> wait;
+    int status;
+    long long stations;  // registered after it
+    long long alarms;    // stored after it
+  } cases[] = {
+      {"no data directory", dir.dataPath() + "nowhere", ForwardConninfo(), {}, 66, 0, 0},
+      {"fl.db1 a directory", data, ForwardConninfo(), {}, 74, 1, 1},
+      {"a server that never answers", data, "host=" + silent + " port=5999 dbname=x user=y", {"--wait", "1"}, 69, 1, 1},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> arguments{TALLY77_FORWARD_PATH, "--data-dir", c.data, "--db", c.conninfo, "--once"};
+    arguments.insert(arguments.end(), c.wait.begin(), c.wait.end());
+    std::string output;
+    EXPECT_EQ(RunProgram(arguments, output), c.status)
+        << c.what << "\n"
+        << output;
+    EXPECT_EQ(Count("SELECT count(*) FROM tally77.stations"), c.stations) << c.what;
+    EXPECT_EQ(Count("SELECT count(*) FROM tally77.alarms"), c.alarms) << c.what;
+  }
+  close(listener);
 }
 
 TEST_F(ForwardFaults, KilledBetweenSendingABatchAndItsCommit) {

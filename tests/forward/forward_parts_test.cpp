@@ -26,6 +26,8 @@ TEST(ForwardOptions, CommandLinesAndTheirFaults) {
       {{"--db", "dbname=x"}, "--data-dir is missing\nTry 'tally77-forward --help'."},
       {{"--data-dir"}, "--data-dir needs a value\nTry 'tally77-forward --help'."},
       {{"--data-dir", "/srv/MTR1", "--verbose"}, "unknown argument \"--verbose\"\nTry 'tally77-forward --help'."},
+      {{"--data-dir", "/srv/MTR1", "--once", "--wait", "0"},
+       "--wait takes whole seconds from 1 on, not \"0\"\nTry 'tally77-forward --help'."},
   };
   for (const Case& c : cases) {
     const Outcome<ForwardOptions> parsed = ParseForwardOptions(c.arguments);
