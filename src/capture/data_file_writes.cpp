@@ -31,6 +31,22 @@ void AnnounceAllWritten(CaptureContext& context, const std::vector<std::string>&
   if (context.notices.Stands(Notice::SetKeptShown)) ShowStatus(context, kGreen, "We have a good reading ");
 }
 
+// A write made whose flush to the device failed and that could not be
+// taken back: it stands, is not made again, and the operator learns it.
+void TellUnflushed(CaptureContext& context, const std::vector<Failure>& unflushed) {
+  for (const Failure& failure : unflushed) {
+    context.surface.AppendList2(ClockTime(context.clock.Now()) + " " + failure.message);
+  }
+}
+
+// The kept writes tried again; the operator learns what was made.
+KeptWrites::FlushResult FlushKept(CaptureContext& context) {
+  KeptWrites::FlushResult retried = context.keptWrites.Flush();
+  TellUnflushed(context, retried.unflushed);
+  if (context.keptWrites.empty()) AnnounceAllWritten(context, retried.writtenFiles);
+  return retried;
+}
+
 // A folder outside the data directory for what it would not take by the
 // end of the program: under the home folder, else the temporary folder.
 std::string RescueFolder(const LocalDateTime& now) {
@@ -62,10 +78,7 @@ void RescueWrite(const std::string& folder, const KeptWrite& kept) {
 Status WriteOrKeep(CaptureContext& context, const std::vector<SetFileWrite>& writes) {
   KeptWrites& kept = context.keptWrites;
   KeptWrites::FlushResult retried;
-  if (!kept.empty()) {
-    retried = kept.Flush();
-    if (kept.empty()) AnnounceAllWritten(context, retried.writtenFiles);
-  }
+  if (!kept.empty()) retried = FlushKept(context);
   Status first;
   for (const SetFileWrite& write : writes) {
     KeptWrite due{context.state.dataPath, write};
@@ -80,6 +93,10 @@ Status WriteOrKeep(CaptureContext& context, const std::vector<SetFileWrite>& wri
     } else {
       status = PerformSetFileWrite(due.dataPath, due.write);
       if (status.ok()) continue;
+      if (status.failure().code == FailureCode::FileUnflushed) {
+        TellUnflushed(context, {status.failure()});
+        continue;
+      }
     }
     const Status journaled = kept.Keep(std::move(due));
     if (!journaled.ok()) {
@@ -93,8 +110,7 @@ Status WriteOrKeep(CaptureContext& context, const std::vector<SetFileWrite>& wri
 
 void RetryKeptWrites(CaptureContext& context) {
   if (context.keptWrites.empty()) return;
-  const KeptWrites::FlushResult retried = context.keptWrites.Flush();
-  if (context.keptWrites.empty()) AnnounceAllWritten(context, retried.writtenFiles);
+  FlushKept(context);
 }
 
 void StartKeptWritesJournal(CaptureContext& context, const std::string& folder) {
@@ -106,11 +122,8 @@ void StartKeptWritesJournal(CaptureContext& context, const std::string& folder) 
     context.surface.AppendList2("Kept lines of an earlier run found in " + journal);
   }
   if (context.keptWrites.empty()) return;
-  const KeptWrites::FlushResult retried = context.keptWrites.Flush();
-  if (context.keptWrites.empty()) {
-    AnnounceAllWritten(context, retried.writtenFiles);
-    return;
-  }
+  const KeptWrites::FlushResult retried = FlushKept(context);
+  if (context.keptWrites.empty()) return;
   for (const auto& [path, failure] : retried.failures) {
     context.surface.AppendList2("Kept lines still wait: " + failure.message);
   }
@@ -118,7 +131,7 @@ void StartKeptWritesJournal(CaptureContext& context, const std::string& folder) 
 
 void SaveKeptWritesBeforeEnd(CaptureContext& context) {
   if (context.keptWrites.empty()) return;
-  context.keptWrites.Flush();
+  FlushKept(context);
   for (const std::string& journal : context.keptWrites.JournalPaths()) {
     std::fprintf(stderr, "tally77: kept lines not yet written stay in %s; the next start writes them\n",
                  journal.c_str());

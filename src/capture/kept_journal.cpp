@@ -25,6 +25,8 @@ constexpr std::size_t kHeaderRoom = 96;               // "K- A1 " and three leng
 constexpr unsigned long long kLargestText = 1u << 24;  // no kept write comes near
 constexpr char kDone = '+';
 constexpr char kWaiting = '-';
+constexpr int kPlaceDigits = 20;  // where an append's replay began: "@" and these
+const std::string kNoPlace(kPlaceDigits, '-');
 
 Failure JournalFailure(const std::string& action, const std::string& path, int error) {
   return Failure{FailureCode::FileWrite, "cannot " + action + " journal " + path + ": " + std::strerror(error)};
@@ -33,9 +35,9 @@ Failure JournalFailure(const std::string& action, const std::string& path, int e
 std::string Record(const KeptWrite& kept) {
   const SetFileWrite& write = kept.write;
   char header[kHeaderRoom];
-  std::snprintf(header, sizeof header, "K%c %c%d %zu %zu %zu\n", kWaiting,
+  std::snprintf(header, sizeof header, "K%c %c%d %zu %zu %zu @%s\n", kWaiting,
                 write.mode == SetFileWrite::Mode::Append ? 'A' : 'R', static_cast<int>(write.durability),
-                kept.dataPath.size(), write.name.size(), write.bytes.size());
+                kept.dataPath.size(), write.name.size(), write.bytes.size(), kNoPlace.c_str());
   return header + kept.dataPath + write.name + write.bytes + "\n";
 }
 
@@ -57,7 +59,19 @@ struct ReadRecord {
   KeptWrite kept;
   bool done = false;
   std::size_t length = 0;
+  off_t placeOffset = -1;  // where the place of an append's replay is written (none in older journals)
 };
+
+// The place " @" and its digits at the end of a header line, when there.
+void ReadPlace(const std::string& line, off_t lineOffset, ReadRecord& record) {
+  const std::size_t fieldStart = line.size() - kPlaceDigits;
+  if (line.size() < kPlaceDigits + 2 || line.compare(fieldStart - 2, 2, " @") != 0) return;
+  record.placeOffset = lineOffset + static_cast<off_t>(fieldStart);
+  const std::string digits = line.substr(fieldStart);
+  // Anything but digits: no replay began, or its place was never flushed.
+  if (digits.find_first_not_of("0123456789") != std::string::npos) return;
+  record.kept.appendAt = std::stoull(digits);
+}
 
 ReadRecord ReadRecordAt(int handle, off_t offset) {
   ReadRecord record;
@@ -90,6 +104,7 @@ ReadRecord ReadRecordAt(int handle, off_t offset) {
   record.kept.write.durability = static_cast<Durability>(durability);
   record.done = doneMark == kDone;
   record.length = headerLength + texts.size();
+  ReadPlace(std::string(header, headerLength - 1), offset, record);
   return record;
 }
 #endif
@@ -105,6 +120,7 @@ Outcome<KeptJournal> KeptJournal::Adopt(const std::string& path) {
 }
 Status KeptJournal::Append(const KeptWrite&) { return Failure{FailureCode::FileWrite, "no journal"}; }
 Status KeptJournal::ForEachWaiting(const std::function<Visit(const KeptWrite&)>&) { return Ok(); }
+Status KeptJournal::NoteAppendAt(std::uint64_t) { return Ok(); }
 void KeptJournal::Remove() {}
 #else
 Outcome<KeptJournal> KeptJournal::Create(const std::string& folder) {
@@ -162,12 +178,25 @@ Status KeptJournal::ForEachWaiting(const std::function<Visit(const KeptWrite&)>&
   for (ReadRecord record = ReadRecordAt(handle_.get(), offset); record.length != 0;
        offset += static_cast<off_t>(record.length), record = ReadRecordAt(handle_.get(), offset)) {
     if (record.done) continue;
+    visitingPlace_ = record.placeOffset;
     const Visit outcome = visit(record.kept);
+    visitingPlace_ = -1;
     if (outcome == Visit::Stop) break;
     if (outcome == Visit::Waits) continue;
     if (::pwrite(handle_.get(), &kDone, 1, offset + 1) != 1 || ::fdatasync(handle_.get()) != 0) {
       return JournalFailure("mark a record done in", path_, errno);
     }
+  }
+  return Ok();
+}
+
+Status KeptJournal::NoteAppendAt(std::uint64_t at) {
+  if (visitingPlace_ < 0) return Ok();  // a record of an older journal: no place to note
+  char digits[kPlaceDigits + 1];
+  std::snprintf(digits, sizeof digits, "%020llu", static_cast<unsigned long long>(at));
+  if (::pwrite(handle_.get(), digits, kPlaceDigits, static_cast<off_t>(visitingPlace_)) != kPlaceDigits ||
+      ::fdatasync(handle_.get()) != 0) {
+    return JournalFailure("note a place in", path_, errno);
   }
   return Ok();
 }

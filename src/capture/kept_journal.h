@@ -8,10 +8,14 @@
 // the same records.
 //
 // Record: "K" "-" (done: "+") " " mode (A or R) durability (0, 1, 2) " "
-// lengths of data directory, file name and bytes, then LF, the three texts
-// and LF. A record cut short by a crash ends the journal.
+// lengths of data directory, file name and bytes, " @" and twenty places
+// (dashes; for an append being made from the journal, the size its file had
+// before it, in digits), then LF, the three texts and LF. A record cut short
+// by a crash ends the journal.
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "capture/set_file_write.h"
@@ -23,6 +27,8 @@ namespace tally {
 struct KeptWrite {
   std::string dataPath;  // the data directory the write was due in
   SetFileWrite write;
+  // Read from a journal: where the file ended when making this append began.
+  std::optional<std::uint64_t> appendAt;
   std::string path() const { return dataPath + write.name; }
 };
 
@@ -46,6 +52,10 @@ class KeptJournal {
   enum class Visit { Done, Waits, Stop };
   Status ForEachWaiting(const std::function<Visit(const KeptWrite&)>& visit);
 
+  // During visit: notes (flushed) where the visited append's file ends
+  // before it is made, so that after a crash it can be found made.
+  Status NoteAppendAt(std::uint64_t at);
+
   // Closes the journal and removes its file.
   void Remove();
 
@@ -54,6 +64,7 @@ class KeptJournal {
 
   std::string path_;
   FileHandle handle_;  // locked while held
+  long long visitingPlace_ = -1;  // the place field of the record being visited
 };
 
 }  // namespace tally

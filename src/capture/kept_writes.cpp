@@ -24,6 +24,31 @@ std::vector<std::string> JournalsIn(const std::string& folder) {
   return paths;
 }
 
+// A kept write made from its journal. An append first notes where its file
+// ends; found standing whole there later, it is not made again, and cut
+// short there by a crash, the part is taken away first.
+Status Replay(const KeptWrite& kept, KeptJournal& journal) {
+  const std::string path = kept.path();
+  if (kept.write.mode == SetFileWrite::Mode::Replace) {
+    const Outcome<std::string> content = ReadWholeFile(path);
+    if (content.ok() && content.value() == kept.write.bytes) return Ok();
+    return PerformSetFileWrite(kept.dataPath, kept.write);
+  }
+  if (kept.appendAt) {
+    const AppendFound found = FindAppend(path, *kept.appendAt, kept.write.bytes);
+    if (found == AppendFound::Whole) return Ok();
+    if (found == AppendFound::CutShort) {
+      if (Status cut = CutFileTo(path, *kept.appendAt); !cut.ok()) return cut;
+    }
+  }
+  const Outcome<std::uint64_t> size = FileSizeOf(path);
+  if (!size.ok()) return size.failure();
+  if (kept.appendAt != size.value()) {
+    if (Status noted = journal.NoteAppendAt(size.value()); !noted.ok()) return noted;
+  }
+  return PerformSetFileWrite(kept.dataPath, kept.write);
+}
+
 }  // namespace
 
 std::vector<std::string> KeptWrites::UseJournalFolder(const std::string& folder) {
@@ -99,11 +124,13 @@ void KeptWrites::Written(const std::string& path) {
   if (--found->second == 0) waiting_.erase(found);
 }
 
-bool KeptWrites::TryWrite(const KeptWrite& kept, FlushResult& result) {
+bool KeptWrites::TryWrite(const KeptWrite& kept, FlushResult& result, KeptJournal* journal) {
   const std::string path = kept.path();
   if (result.failures.count(path) != 0) return false;
-  Status status = PerformSetFileWrite(kept.dataPath, kept.write);
-  if (!status.ok()) {
+  Status status = journal != nullptr ? Replay(kept, *journal) : PerformSetFileWrite(kept.dataPath, kept.write);
+  if (!status.ok() && status.failure().code == FailureCode::FileUnflushed) {
+    result.unflushed.push_back(std::move(status.failure()));
+  } else if (!status.ok()) {
     result.failures.emplace(path, std::move(status.failure()));
     return false;
   }
@@ -121,7 +148,7 @@ KeptWrites::FlushResult KeptWrites::Flush() {
     if (allRefused()) break;
     const Status marked = inUse.journal.ForEachWaiting([&](const KeptWrite& kept) {
       if (allRefused()) return KeptJournal::Visit::Stop;
-      if (!TryWrite(kept, result)) return KeptJournal::Visit::Waits;
+      if (!TryWrite(kept, result, &inUse.journal)) return KeptJournal::Visit::Waits;
       --inUse.waiting;
       return KeptJournal::Visit::Done;
     });

@@ -45,10 +45,14 @@ class KeptWrites {
   struct FlushResult {
     std::vector<std::string> writtenFiles;    // names, in the order written
     std::map<std::string, Failure> failures;  // by path: the write that failed
+    std::vector<Failure> unflushed;           // made, but not flushed to the device
   };
   // Makes the kept writes in the order they were kept: journals first, then
   // memory. A write waits while an earlier write of the same file failed in
-  // this pass. A journal whose writes are all made is removed.
+  // this pass. A journal whose writes are all made is removed. A write from
+  // a journal is made once, whatever crash came between it and its done
+  // mark: an append is not made again where it already stands whole, a
+  // replacement not where the file already holds its content.
   FlushResult Flush();
 
   // Takes every write kept in memory out, in order.
@@ -59,7 +63,7 @@ class KeptWrites {
     KeptJournal journal;
     std::size_t waiting = 0;
   };
-  bool TryWrite(const KeptWrite& kept, FlushResult& result);
+  bool TryWrite(const KeptWrite& kept, FlushResult& result, KeptJournal* journal = nullptr);
   void Waits(const std::string& path) { ++waiting_[path]; }
   void Written(const std::string& path);
 

@@ -116,6 +116,22 @@ bool CutTo(int handle, std::size_t oldSize, std::size_t newSize) {
   return oldSize <= newSize || TALLY_TRUNCATE(handle, static_cast<FileSize>(newSize)) == 0;
 }
 
+// Bytes that are in the file although its flush failed: they count as
+// written, so that they are never written a second time.
+Failure NotFlushed(const std::string& path, int error) {
+  return Failure{FailureCode::FileUnflushed, path + " written, but not flushed to the device (" +
+                                                 std::strerror(error) + "); not written again"};
+}
+
+// An append whose flush failed taken back: the file cut to its size before
+// it, and that flushed. Gives 0, or the error.
+int TakeBack(const std::string& path, FileSize before) {
+  const FileHandle handle(TALLY_OPEN(path.c_str(), O_WRONLY | TALLY_BINARY));
+  if (!handle.open()) return errno;
+  if (TALLY_TRUNCATE(handle.get(), before) != 0 || TALLY_FSYNC(handle.get()) != 0) return errno;
+  return 0;
+}
+
 // A scratch file's new content written into its companion, which then
 // swaps names with it. Gives the handle the content was written with, now
 // the file's own, or none when the companion cannot be used.
@@ -186,7 +202,7 @@ Outcome<FileHandle> WriteAndRename(const std::string& path, const std::string& b
   // The new name must reach the device too, or a power cut brings the old
   // file back.
   if (durability == Durability::Flushed) error = FlushDirectoryOf(target.path);
-  if (error != 0) return FileFailure(FailureCode::FileWrite, "flush", path, error);
+  if (error != 0) return NotFlushed(path, error);
   return std::move(handle);
 }
 
@@ -198,14 +214,58 @@ Status AppendToFile(const std::string& path, const std::string& bytes, Durabilit
   // Remember the size so that a write that stops part way (disk full, file
   // size limit) can be taken back: the file keeps whole lines only.
   const FileSize before = SizeOf(handle.get());
-  const bool complete = WriteAll(handle.get(), bytes);
-  int error = complete ? 0 : errno;
-  if (!complete && before >= 0) {
-    [[maybe_unused]] const int ignored = TALLY_TRUNCATE(handle.get(), before);
+  if (!WriteAll(handle.get(), bytes)) {
+    const int error = errno;
+    if (before >= 0) {
+      [[maybe_unused]] const int ignored = TALLY_TRUNCATE(handle.get(), before);
+    }
+    return FileFailure(FailureCode::FileWrite, "write", path, error);
   }
-  if (error == 0 && durability == Durability::Flushed && TALLY_FSYNC(handle.get()) != 0) error = errno;
+  int error = durability == Durability::Flushed && TALLY_FSYNC(handle.get()) != 0 ? errno : 0;
   if (const int closed = handle.Close(); closed != 0 && error == 0) error = closed;
-  if (error != 0) return FileFailure(FailureCode::FileWrite, "write", path, error);
+  if (error == 0) return Ok();
+  // The bytes are in the file but may never reach the device: taken back,
+  // they are written again later; where they cannot be, they stand.
+  if (before >= 0 && TakeBack(path, before) == 0) {
+    return Failure{FailureCode::FileWrite, "cannot flush " + path + ": " + std::strerror(error) +
+                                               "; its new bytes were taken back"};
+  }
+  return NotFlushed(path, error);
+}
+
+Outcome<std::uint64_t> FileSizeOf(const std::string& path) {
+  struct stat status {};
+  if (::stat(path.c_str(), &status) == 0) return static_cast<std::uint64_t>(status.st_size);
+  int error = errno;
+  if (error == ENOENT) {
+    const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+    if (::stat(parent.empty() ? "." : parent.c_str(), &status) == 0) return std::uint64_t{0};
+    error = errno;
+  }
+  return FileFailure(FailureCode::FileOpen, "open", path, error);
+}
+
+AppendFound FindAppend(const std::string& path, std::uint64_t at, const std::string& bytes) {
+  const FileHandle handle(TALLY_OPEN(path.c_str(), O_RDONLY | TALLY_BINARY));
+  const FileSize size = handle.open() ? SizeOf(handle.get()) : FileSize{-1};
+  if (size < 0 || static_cast<std::uint64_t>(size) <= at) return AppendFound::NotThere;
+  std::string found(std::min<std::uint64_t>(bytes.size(), static_cast<std::uint64_t>(size) - at), '\0');
+#ifdef _WIN32
+  const bool read = _lseeki64(handle.get(), static_cast<long long>(at), SEEK_SET) >= 0 &&
+                    TALLY_READ(handle.get(), found.data(), static_cast<unsigned>(found.size())) ==
+                        static_cast<int>(found.size());
+#else
+  const bool read = ::pread(handle.get(), found.data(), found.size(), static_cast<off_t>(at)) ==
+                    static_cast<ssize_t>(found.size());
+#endif
+  if (!read || bytes.compare(0, found.size(), found) != 0) return AppendFound::NotThere;
+  return found.size() == bytes.size() ? AppendFound::Whole : AppendFound::CutShort;
+}
+
+Status CutFileTo(const std::string& path, std::uint64_t size) {
+  if (const int error = TakeBack(path, static_cast<FileSize>(size)); error != 0) {
+    return FileFailure(FailureCode::FileWrite, "cut", path, error);
+  }
   return Ok();
 }
 

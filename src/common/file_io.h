@@ -3,6 +3,7 @@
 // nothing stays open between calls, except a scratch file's pair. Messages name the file and the reason.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "common/outcome.h"
@@ -22,9 +23,25 @@ enum class Durability {
   Scratch,
 };
 
-// Appends bytes with one write (the file is created when missing).
+// Appends bytes with one write (the file is created when missing). A write
+// cut short leaves the file as it was. When the bytes are in the file but
+// its flush (or close) fails, the file is cut back to its size before them
+// and the failure says so; where even that fails the bytes stand and the
+// failure is FileUnflushed: the write counts as made and must not be made
+// again.
 Status AppendToFile(const std::string& path, const std::string& bytes,
                     Durability durability = Durability::Flushed);
+
+// The size of a file, 0 when it does not exist yet in an existing directory.
+Outcome<std::uint64_t> FileSizeOf(const std::string& path);
+
+// Whether bytes appended at offset at stand in the file: whole, cut short
+// by a crash (the file ends inside them), or not there.
+enum class AppendFound { Whole, CutShort, NotThere };
+AppendFound FindAppend(const std::string& path, std::uint64_t at, const std::string& bytes);
+
+// Cuts the file to size and flushes it.
+Status CutFileTo(const std::string& path, std::uint64_t size);
 
 // Replaces the file's content with bytes. The new content is written to a
 // temporary file of an unforeseeable name in the same directory and renamed
@@ -33,7 +50,8 @@ Status AppendToFile(const std::string& path, const std::string& bytes,
 // file it names is replaced; the new file keeps the old one's permission
 // bits (and owner and group where allowed). A file the program may not
 // write is refused and left as it is. Flushed also flushes the directory
-// after the rename.
+// after the rename; when only that flush fails the new content stands and
+// the failure is FileUnflushed.
 Status ReplaceFile(const std::string& path, const std::string& bytes,
                    Durability durability = Durability::Plain);
 

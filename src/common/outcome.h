@@ -14,6 +14,7 @@ namespace tally {
 enum class FailureCode {
   FileOpen,      // a file or its directory could not be opened or created
   FileWrite,     // writing, flushing or renaming a file failed
+  FileUnflushed, // the bytes stand in the file, but flushing them to the device failed
   FileRead,      // reading a file failed
   EndOfFile,     // a read went past the end of a file
   EmptyItem,     // an item with nothing in it (two commas, an empty line)

@@ -202,5 +202,39 @@ TEST(KeptWrites, JournalsFinishInAnyOrder) {
   } while (std::next_permutation(order.begin(), order.end()));
 }
 
+// A replay killed between its append and the done mark: the next start
+// finds the append where it began, whole, cut short or not there, and
+// leaves the line in the file once.
+TEST(KeptWrites, AReplayCutOffBeforeItsDoneMarkLeavesTheLineOnce) {
+  const std::string before = "set 1\r\n";
+  const std::string line = "set 2, kept\r\n";
+  const struct {
+    const char* crash;
+    std::size_t reached;  // bytes of the line in the file at the crash
+  } cases[] = {{"after the append", line.size()}, {"inside the append", 5}, {"before the append", 0}};
+  for (const auto& c : cases) {
+    TempDir folder;
+    TempDir data;
+    data.Write("fl.db1", before);
+    {
+      Outcome<KeptJournal> journal = KeptJournal::Create(folder.path());
+      ASSERT_TRUE(journal.ok());
+      const KeptWrite kept{data.dataPath(), {"fl.db1", line, SetFileWrite::Mode::Append, Durability::Flushed}};
+      ASSERT_TRUE(journal.value().Append(kept).ok());
+      // The replay that was cut off: its place noted, then the crash.
+      ASSERT_TRUE(journal.value().ForEachWaiting([&](const KeptWrite&) {
+        EXPECT_TRUE(journal.value().NoteAppendAt(before.size()).ok());
+        return KeptJournal::Visit::Waits;
+      }).ok());
+      data.Write("fl.db1", before + line.substr(0, c.reached));
+    }
+    KeptWrites kept;
+    kept.UseJournalFolder(folder.path());
+    kept.Flush();
+    EXPECT_EQ(data.Read("fl.db1"), before + line) << c.crash;
+    EXPECT_TRUE(kept.empty()) << c.crash;
+  }
+}
+
 }  // namespace
 }  // namespace tally

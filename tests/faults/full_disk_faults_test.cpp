@@ -120,5 +120,24 @@ INSTANTIATE_TEST_SUITE_P(
       return name;
     });
 
+// A file that takes the bytes but cannot flush them (a device without a
+// flush, as a network file system that fails only there): the bytes stand
+// and cannot be taken back, so the set counts as written, is not kept for
+// a second write, and List2 says so.
+TEST(FullDiskFaults, BytesThatStandUnflushedAreNotWrittenAgain) {
+  TempDir dir;
+  const std::string directory = DataDirectoryIn(dir);
+  fs::create_symlink("/dev/null", directory + "/usage.cap");
+  FaultRun run(directory);
+  run.Start();
+  run.Set(1);
+  run.Set(2);
+  EXPECT_TRUE(run.context.keptWrites.empty());
+  EXPECT_EQ(run.surface.CaptionOf(Caption::Label1), "We have a good reading ");
+  EXPECT_EQ(run.CountListed("usage.cap written, but not flushed to the device (Invalid argument); not written again"), 2)
+      << ::testing::PrintToString(run.surface.list2);
+  EXPECT_EQ(run.Read("fl.db1"), ControlFile(2, "fl.db1"));
+}
+
 }  // namespace
 }  // namespace tally::testing
