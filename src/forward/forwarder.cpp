@@ -107,7 +107,8 @@ bool Forwarder::Reach() {
       pauseMs = std::min(pauseMs, static_cast<long long>(std::chrono::duration_cast<milliseconds>(
                                       *giveUpAt - std::chrono::steady_clock::now()).count()));
       if (pauseMs < 0) {
-        log_.Error("no database within " + std::to_string(options_.waitSeconds) + " s (--wait): nothing shipped");
+        log_.Error("no database within " + std::to_string(options_.waitSeconds) +
+                   " s (--wait); what is not shipped waits in the files");
         unreached_ = true;
         return false;
       }
