@@ -87,9 +87,10 @@ if ((!auto)); then
   exit 0
 fi
 
-# A virtual X server on a free display.
+# A virtual X server on a free display, large enough for the window at 192
+# dots per inch (QT_FONT_DPI, passed on to the window, sets them).
 display_file=$(mktemp)
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$display_file" 2>/dev/null &
+Xvfb -displayfd 3 -screen 0 1600x1200x24 -nolisten tcp 3>"$display_file" 2>/dev/null &
 pids+=($!)
 wait_for 10 test -s "$display_file" || fail "Xvfb did not start within 10 s"
 export DISPLAY=":$(head -n 1 "$display_file")"

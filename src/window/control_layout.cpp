@@ -1,5 +1,6 @@
 #include "window/control_layout.h"
 
+#include <QGuiApplication>
 #include <array>
 #include <cmath>
 
@@ -48,6 +49,10 @@ QRect TwipsScale::ToPixels(const TwipsRect& rect) const {
   const int right = ToPixels(rect.left + rect.width);
   const int bottom = ToPixels(rect.top + rect.height);
   return QRect(left, top, right - left, bottom - top);
+}
+
+void KeepWholeDevicePixels() {
+  QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::RoundPreferFloor);
 }
 
 QSize TwipsScale::ClientSize() const {

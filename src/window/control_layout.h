@@ -41,4 +41,11 @@ class TwipsScale {
   double dotsPerInch_;
 };
 
+// Called before the application object is made: a screen scale that is no
+// whole number (1.5 at 144 dots per inch, 1.25 at 120) goes to the dots
+// per inch, which the layout follows, and the pixel ratio stays whole. At
+// a ratio of 1.5 the edges of controls fall between device pixels, and
+// their borders were lost in part.
+void KeepWholeDevicePixels();
+
 }  // namespace tally

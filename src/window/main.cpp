@@ -12,6 +12,7 @@
 #include "link/qt/qt_burst_timer.h"
 #include "link/qt/qt_serial_port.h"
 #include "window/command_line.h"
+#include "window/control_layout.h"
 #include "window/form1.h"
 #include "window/remembered_choices.h"
 #include "window/start_choices.h"
@@ -24,6 +25,7 @@ int main(int argc, char* argv[]) {
     tally::ListPorts(std::cout);
     return 0;
   }
+  tally::KeepWholeDevicePixels();
   QApplication application(argc, argv);
 
   tally::QtSerialPort port;
