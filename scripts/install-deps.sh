@@ -19,7 +19,7 @@ packages=(
   dbus-x11 at-spi2-core python3-pyatspi
   clang libclang-rt-14-dev
   scdoc librsvg2-bin file dpkg-dev lintian desktop-file-utils appstream man-db
-  systemd bubblewrap
+  systemd bubblewrap python3-seccomp
   libpq-dev postgresql
 )
 

@@ -3,15 +3,18 @@
 # imposed with bubblewrap where systemd cannot impose them (not PID 1): the
 # system read-only, a minimal /dev with only the serial line (the
 # simulator's pseudo-terminal, bound in as /dev/ttyUSB0), no network, no
-# homes, a private /tmp, no capability, the unit's umask; only the data
-# directory and the state folder writable. Exit 77 (skipped), with the
-# reason, where the sandbox cannot start.
-#   hardened-capture.sh TALLY77_CAPTURE TALLY77_SIM
+# homes, a private /tmp, no capability, the unit's umask and the unit's own
+# system-call filter; only the data directory and the state folder writable.
+# Exit 77 (skipped), with the reason, where the sandbox cannot start.
+#   hardened-capture.sh TALLY77_CAPTURE TALLY77_SIM UNIT
 set -euo pipefail
 capture=$1
 sim=$2
+unit=$3
 skip() { echo "skipped: $*"; exit 77; }
 command -v bwrap >/dev/null || skip "bwrap is not installed (Debian package bubblewrap)"
+command -v systemd-analyze >/dev/null || skip "systemd-analyze is not installed"
+/usr/bin/python3 -c 'import seccomp' 2>/dev/null || skip "no libseccomp for Python (Debian package python3-seccomp)"
 
 work=$(mktemp -d)
 sim_pid=
@@ -31,9 +34,12 @@ sandbox=(bwrap --ro-bind / / --dev /dev --proc /proc --tmpfs /tmp --tmpfs /home 
 # Capabilities can only be dropped where bwrap has them.
 if [ "$(id -u)" -eq 0 ]; then sandbox+=(--cap-drop ALL); fi
 "${sandbox[@]}" true 2>"$work/bwrap.log" || skip "the sandbox cannot start: $(head -n 1 "$work/bwrap.log")"
+/usr/bin/python3 "$(dirname "$0")/unit_seccomp.py" "$unit" "$work/filter.bpf"
+# bwrap reads the filter from a descriptor, once per sandbox.
+filtered() { "${sandbox[@]}" --seccomp 9 "$@" 9<"$work/filter.bpf"; }
 
 umask 0027
-"${sandbox[@]}" "$capture" --data-dir "$data" --init > "$work/init.log"
+filtered "$capture" --data-dir "$data" --init > "$work/init.log"
 
 coproc SIM { exec "$sim" --fast --gap 300 --wait-end 30000 --bursts 16 2>&1; }
 sim_pid=$SIM_PID
@@ -42,8 +48,10 @@ read -r -t 30 pty <&"$sim_out" || { echo "FAILED: tally77-sim printed no pseudo-
 cat <&"$sim_out" > "$work/sim.log" &
 
 status=0
-timeout 120 "${sandbox[@]}" --dev-bind "$pty" /dev/ttyUSB0 \
-  "$capture" --port /dev/ttyUSB0 --data-dir "$data" --sets 1 --interval 150 > "$work/capture.log" 2>&1 || status=$?
+timeout 120 "${sandbox[@]}" --dev-bind "$pty" /dev/ttyUSB0 --seccomp 9 \
+  "$capture" --port /dev/ttyUSB0 --data-dir "$data" --sets 1 --interval 150 9<"$work/filter.bpf" > "$work/capture.log" 2>&1 || status=$?
+# A capture that failed leaves the simulator waiting for its peer.
+if ((status != 0)); then kill "$sim_pid" 2>/dev/null || true; fi
 wait "$sim_pid" || true
 sim_pid=
 wait
