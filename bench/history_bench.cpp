@@ -145,7 +145,7 @@ int main(int argc, char* argv[]) {
               static_cast<double>(anonymousAfter - anonymousBefore) / static_cast<double>(sets));
 
   // The window: first rows shown after opening, then indexing to the end.
-  tally::history::HistoryWindow window(tally::history::ZoneRules(3600));
+  tally::history::HistoryWindow window(tally::ZoneRules(3600));
   window.show();
   QCoreApplication::processEvents();
   const std::int64_t opened = MonotonicMicroseconds();

@@ -5,34 +5,31 @@
 #include "capture/data_file_writes.h"
 #include "common/file_io.h"
 #include "common/number_text.h"
+#include "records/alarm_line.h"
+#include "records/data_files.h"
 
 namespace tally {
 
 namespace {
 
-constexpr const char* kAlarmLogName = "alarmlog.txt";
-// A low limit at or above this switches the low test off.
-constexpr double kLowTestOff = 254;
-
-struct AlarmKind {
+struct Alarm {
   const char* message;  // sent to the processor, followed by the channel
-  const char* keyword;  // between the channel and the stamps
+  AlarmKind kind;
 };
 
-constexpr AlarmKind kHighAlarm{"AT TALLY77 Channel High:", " high "};
-constexpr AlarmKind kLowAlarm{"AT TALLY77 Channel Low :", " low  "};
+constexpr Alarm kHighAlarm{"AT TALLY77 Channel High:", AlarmKind::High};
+constexpr Alarm kLowAlarm{"AT TALLY77 Channel Low :", AlarmKind::Low};
 
 bool HasChannelRow(std::int64_t channel) { return channel >= 0 && channel < kChannelRows; }
 
 bool IsTooHigh(const ChannelEntry& entry, double value) {
-  return entry.highLimit > 0 && value > entry.highLimit;
+  const std::optional<double> limit = entry.HighLimit();
+  return limit && value > *limit;
 }
 
-// The single-precision low limit takes part in both comparisons as it is
-// stored, widened exactly to double.
 bool IsTooLow(const ChannelEntry& entry, double value) {
-  const double lowLimit = entry.lowLimit;
-  return lowLimit < kLowTestOff && value < lowLimit;
+  const std::optional<double> limit = entry.LowLimit();
+  return limit && value < *limit;
 }
 
 // The log line is appended on its own; a line the directory does not take
@@ -48,12 +45,12 @@ void LogAlarm(CaptureContext& context, const std::string& alarmText) {
 }
 
 // The three reports of one alarm, in order: processor, List2, alarm log.
-void RaiseAlarm(CaptureContext& context, const AlarmKind& kind, const std::string& channelText,
+void RaiseAlarm(CaptureContext& context, const Alarm& alarm, const std::string& channelText,
                 const Stamps& stamps) {
   // A port that cannot take the message (closed, lost) must not stop the
   // alarm from being listed and logged.
-  IgnoreFailure(context.port.Output(kind.message + channelText + "\r\n"));
-  const std::string alarmText = channelText + kind.keyword + stamps.dateStamp + stamps.timeStamp;
+  IgnoreFailure(context.port.Output(alarm.message + channelText + "\r\n"));
+  const std::string alarmText = AlarmText(channelText, alarm.kind, stamps.dateStamp + stamps.timeStamp);
   context.surface.AppendList2(alarmText);
   LogAlarm(context, alarmText);
 }

@@ -7,20 +7,13 @@
 #include <cstdint>
 #include <string>
 
+#include "records/channel_row.h"
+
 namespace tally {
 
 enum class ProcessorType : std::int16_t {
   fLI = 0,   // lines of four fields
   fLII = 1,  // lines of eight fields
-};
-
-struct ChannelEntry {
-  std::string label;        // characters 1-25 of the channel table line
-  double ctRating = 0;      // characters 27-30
-  double multiplier = 0;    // characters 32-35
-  float voltage = 0;        // characters 37-39; 0 is stored as 120
-  double highLimit = 0;     // characters 41-44; 0 or less: no high test
-  float lowLimit = 0;       // characters 45-47; 254 or more: no low test
 };
 
 // Rows 0 to 17; rows 1 to 16 come from the 16 lines of the channel table

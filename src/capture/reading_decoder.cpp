@@ -12,12 +12,12 @@
 #include "common/control_roles.h"
 #include "common/file_io.h"
 #include "common/item_reader.h"
+#include "records/data_files.h"
 
 namespace tally {
 
 namespace {
 
-constexpr const char* kScratchName = "cp.txt";
 constexpr const char* kLineEnd = "\r\n";
 // A burst longer than this (line-end characters included) marks an fLII
 // processor.

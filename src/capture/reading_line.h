@@ -4,11 +4,12 @@
 #include <array>
 #include <string>
 
+#include "records/set_layout.h"
+
 namespace tally {
 
-inline constexpr int kMaxFields = 8;
-// Widths to which fields 1..8 are padded with leading zeros.
-inline constexpr std::array<int, kMaxFields> kFieldWidth = {2, 3, 5, 5, 3, 5, 5, 5};
+// Fields 1..8 are padded with leading zeros to kFieldWidth.
+inline constexpr int kMaxFields = kMostFields;
 
 struct ReadingLine {
   int fieldCount = 4;                       // 4 (fLI) or 8 (fLII)

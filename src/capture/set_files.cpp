@@ -2,6 +2,7 @@
 
 #include "capture/data_file_writes.h"
 #include "common/positional_text.h"
+#include "records/data_files.h"
 
 namespace tally {
 
@@ -17,12 +18,12 @@ constexpr std::size_t kFerro2CapCount = 336;
 std::vector<SetFileWrite> SetFileWrites(const CaptureState& state) {
   using Mode = SetFileWrite::Mode;
   std::vector<SetFileWrite> writes;
-  writes.push_back({"fl.db1", state.sortedRecord + kLineEnd, Mode::Append, Durability::Flushed});
-  writes.push_back({"ct.cap", Left(state.shortLines, kCtCapCount) + kLineEnd, Mode::Replace,
+  writes.push_back({kSetFileName, state.sortedRecord + kLineEnd, Mode::Append, Durability::Flushed});
+  writes.push_back({kCtCaptureName, Left(state.shortLines, kCtCapCount) + kLineEnd, Mode::Replace,
                     Durability::Flushed});
-  writes.push_back({"usage.cap", Left(state.shortLines, kUsageCapCount) + kLineEnd, Mode::Append,
+  writes.push_back({kUsageCaptureName, Left(state.shortLines, kUsageCapCount) + kLineEnd, Mode::Append,
                     Durability::Flushed});
-  writes.push_back({"ferro2.cap", Left(state.lineStamps, kFerro2CapCount) + kLineEnd, Mode::Replace,
+  writes.push_back({kFerro2CaptureName, Left(state.lineStamps, kFerro2CapCount) + kLineEnd, Mode::Replace,
                     Durability::Flushed});
   return writes;
 }

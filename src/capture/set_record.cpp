@@ -4,14 +4,15 @@
 #include <string>
 
 #include "common/positional_text.h"
+#include "records/set_layout.h"
 
 namespace tally {
 
 namespace {
 
-constexpr int kChannels = 16;
-constexpr std::size_t kFirstLinePosition = 20;  // slot 1's line, after the header and the comma
-constexpr std::size_t kMarkerLength = 4;
+// Where slot's line begins, counted from 1 as the text helpers do: right
+// after the slot's comma.
+std::size_t LinePosition(SetType type, int slot) { return SlotStart(type, slot) + 2; }
 
 // The channel key of i: two digits with a leading zero (01 to 16).
 std::string ChannelKey(int channel) {
@@ -23,19 +24,20 @@ std::string ChannelKey(int channel) {
 }  // namespace
 
 std::string SortedRecord(const std::string& record, ProcessorType type, const std::string& marker) {
-  // The slot width; any processor type other than fLII counts as fLI.
-  const std::size_t width = type == ProcessorType::fLII ? 41 : 19;
+  // Any processor type other than fLII counts as fLI.
+  const SetType layout = type == ProcessorType::fLII ? SetType::fLII : SetType::fLI;
+  const std::size_t width = SlotWidth(layout);
 
   // The sorted record starts as a copy of the record with two blanks after it.
   std::string sorted = record + "  ";
 
   // For every target channel, every source slot in ascending order,
   // so the last match wins. Reads come from the record only.
-  for (int channel = 1; channel <= kChannels; ++channel) {
+  for (int channel = 1; channel <= kChannelSlots; ++channel) {
     const std::string key = ChannelKey(channel);
-    const std::size_t target = kFirstLinePosition + static_cast<std::size_t>(channel - 1) * width;
-    for (int slot = 1; slot <= kChannels; ++slot) {
-      const std::size_t from = kFirstLinePosition + static_cast<std::size_t>(slot - 1) * width;
+    const std::size_t target = LinePosition(layout, channel);
+    for (int slot = 1; slot <= kChannelSlots; ++slot) {
+      const std::size_t from = LinePosition(layout, slot);
       if (Mid(record, from, 2) != key) continue;
       // Only possible with slots narrower than W: nothing to overwrite there.
       if (target > sorted.size()) continue;

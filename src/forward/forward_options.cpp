@@ -4,7 +4,7 @@
 
 #include <charconv>
 
-#include "support/data_directory.h"
+#include "records/data_files.h"
 
 #ifndef TALLY77_VERSION
 #define TALLY77_VERSION "unknown"

@@ -9,6 +9,7 @@
 #include <ctime>
 
 #include "forward/schema.h"
+#include "records/data_files.h"
 
 namespace tally::forward {
 namespace {
@@ -37,7 +38,7 @@ Forwarder::Forwarder(ForwardOptions options, StopSignals& stops, const LogWriter
     : options_(std::move(options)),
       stops_(stops),
       log_(log),
-      files_{{kSetFile, FollowedKind::Sets, {}, {}}, {kAlarmFile, FollowedKind::Alarms, {}, {}}} {
+      files_{{kSetFileName, FollowedKind::Sets, {}, {}}, {kAlarmLogName, FollowedKind::Alarms, {}, {}}} {
   const char* armed = std::getenv("TALLY77_FORWARD_FAILPOINT");
   const std::string failpoint = armed ? armed : "";
   if (failpoint == "kill-before-commit") beforeCommit_ = [] { std::raise(SIGKILL); };

@@ -9,13 +9,12 @@
 
 #include "forward/array_parameter.h"
 #include "forward/station_time.h"
-#include "history/set_line.h"
+#include "records/alarm_line.h"
+#include "records/data_files.h"
+#include "records/set_line.h"
 
 namespace tally::forward {
 namespace {
-
-using history::LocalStamp;
-using history::SetLine;
 
 const char* const kSetSql = R"sql(
 WITH stored AS (
@@ -137,23 +136,23 @@ struct SetColumns {
   OtherColumns others;
 
   void AddReadings(const SetLine& set, std::uint64_t setOffset) {
-    for (int slot = 1; slot <= history::kChannelSlots; ++slot) {
-      const history::ChannelSlot& fields = set.slots[slot - 1];
-      const history::Field& first = fields.fields[0];
-      const history::Field& last = fields.fields[fields.fieldCount - 1];
+    for (int slot = 1; slot <= kChannelSlots; ++slot) {
+      const ChannelSlot& fields = set.slots[slot - 1];
+      const Field& first = fields.fields[0];
+      const Field& last = fields.fields[fields.fieldCount - 1];
       readings[0].Add(static_cast<long long>(setOffset));
       readings[1].Add(slot);
       readings[2].AddMaybe(ChannelOf(set.Value(slot, 1)));
       readings[3].Add(std::string_view(set.text).substr(first.position, last.position + last.length - first.position));
-      for (int field = 1; field <= history::kMostFields; ++field) {
+      for (int field = 1; field <= kMostFields; ++field) {
         readings[3 + field].AddMaybe(field <= fields.fieldCount ? NumberText(set.FieldText(slot, field)) : std::nullopt);
       }
     }
   }
 
   void AddSet(const WholeLine& line) {
-    if (others.KeptAsBytes(line, kSetFile)) return;
-    const SetLine set = history::ParseSetLine(line.text);
+    if (others.KeptAsBytes(line, kSetFileName)) return;
+    const SetLine set = ParseSetLine(line.text);
     const std::optional<StationTime> placed = set.damaged() ? std::nullopt : Placed(set.stamp);
     if (!placed) {
       others.Add(line, set.damaged() ? set.reason : "the stamp is no time of the station's zone");
@@ -161,10 +160,10 @@ struct SetColumns {
     }
     sets[0].Add(static_cast<long long>(line.offset));
     sets[1].Add(set.marker);
-    sets[2].Add(std::string_view(line.text).substr(history::kMarkerLength, 14));
+    sets[2].Add(std::string_view(line.text).substr(kStampStart, kStampDigits));
     sets[3].Add(placed->utcOffset);
     sets[4].Add(placed->epochSeconds);
-    sets[5].Add(std::string_view(history::TypeName(set.type)));
+    sets[5].Add(std::string_view(TypeName(set.type)));
     sets[6].Add(line.text);
     AddReadings(set, line.offset);
   }
@@ -202,22 +201,6 @@ std::vector<std::string> NotesOfStored(const std::vector<BytesNote>& notes, std:
   return said;
 }
 
-std::optional<AlarmLine> ReadAlarmLine(std::string_view line) {
-  for (const std::string_view kind : {std::string_view(" high "), std::string_view(" low  ")}) {
-    const std::size_t at = line.find(kind);
-    if (at == std::string_view::npos || at == 0) continue;
-    AlarmLine alarm{std::string(line.substr(0, at)), kind[1] == 'h' ? "high" : "low", "", std::nullopt};
-    LocalStamp stamp;
-    const std::string_view header = line.substr(at + kind.size());
-    if (header.size() == 18 && history::ReadStamp(header, stamp)) {
-      alarm.stampText = std::string(header.substr(history::kMarkerLength));
-      alarm.stamp = stamp;
-    }
-    return alarm;
-  }
-  return std::nullopt;
-}
-
 Shipment SetShipment(const std::vector<WholeLine>& lines, int stationId) {
   static const std::string sql = kSetSql + OthersAndCount(21);
   SetColumns columns;
@@ -225,7 +208,7 @@ Shipment SetShipment(const std::vector<WholeLine>& lines, int stationId) {
   std::vector<const ArrayParameter*> all;
   for (const ArrayParameter& column : columns.sets) all.push_back(&column);
   for (const ArrayParameter& column : columns.readings) all.push_back(&column);
-  return Made(sql, stationId, all, columns.others, kSetFile, lines.size());
+  return Made(sql, stationId, all, columns.others, kSetFileName, lines.size());
 }
 
 Shipment AlarmShipment(const std::vector<WholeLine>& lines, int stationId) {
@@ -233,20 +216,20 @@ Shipment AlarmShipment(const std::vector<WholeLine>& lines, int stationId) {
   std::array<ArrayParameter, 7> columns;  // offset, line, channel, kind, stamp, utc offset, epoch
   OtherColumns others;
   for (const WholeLine& line : lines) {
-    if (others.KeptAsBytes(line, kAlarmFile)) continue;
+    if (others.KeptAsBytes(line, kAlarmLogName)) continue;
     const std::optional<AlarmLine> alarm = ReadAlarmLine(line.text);
     const std::optional<StationTime> placed = alarm && alarm->stamp ? Placed(*alarm->stamp) : std::nullopt;
     columns[0].Add(static_cast<long long>(line.offset));
     columns[1].Add(line.text);
-    columns[2].AddMaybe(alarm ? std::optional(alarm->channel) : std::nullopt);
-    columns[3].AddMaybe(alarm ? std::optional(alarm->kind) : std::nullopt);
+    columns[2].AddMaybe(alarm ? std::optional(alarm->channelText) : std::nullopt);
+    columns[3].AddMaybe(alarm ? std::optional(std::string(AlarmKindName(alarm->kind))) : std::nullopt);
     columns[4].AddMaybe(alarm && placed ? std::optional(alarm->stampText) : std::nullopt);
     placed ? columns[5].Add(placed->utcOffset) : columns[5].AddNull();
     placed ? columns[6].Add(placed->epochSeconds) : columns[6].AddNull();
   }
   std::vector<const ArrayParameter*> all;
   for (const ArrayParameter& column : columns) all.push_back(&column);
-  return Made(sql, stationId, all, others, kAlarmFile, lines.size());
+  return Made(sql, stationId, all, others, kAlarmLogName, lines.size());
 }
 
 Shipment ShipmentOf(FollowedKind kind, const std::vector<WholeLine>& lines, int stationId) {

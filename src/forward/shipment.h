@@ -16,13 +16,10 @@
 
 #include "forward/database.h"
 #include "forward/line_batch.h"
-#include "history/set_line.h"
 
 namespace tally::forward {
 
 enum class FollowedKind { Sets, Alarms };
-inline constexpr const char* kSetFile = "fl.db1";
-inline constexpr const char* kAlarmFile = "alarmlog.txt";
 
 // What the log says of a line kept as bytes: only once the database stored
 // it, never of a line it already held (read again from a replaced file).
@@ -48,15 +45,5 @@ std::optional<std::string> WhyTextCannotHold(std::string_view line);
 
 // The notes of the lines the statement answered it stored as bytes.
 std::vector<std::string> NotesOfStored(const std::vector<BytesNote>& notes, std::string_view storedOffsets);
-
-// The parts of an alarm log line "03 high fL0120261206143015".
-struct AlarmLine {
-  std::string channel;
-  std::string kind;   // "high" or "low"
-  std::string stampText;                       // YYYYMMDDhhmmss as written
-  std::optional<history::LocalStamp> stamp;    // nullopt when that is no date
-};
-// nullopt when the line does not have that form.
-std::optional<AlarmLine> ReadAlarmLine(std::string_view line);
 
 }  // namespace tally::forward

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "history/set_line.h"
+#include "records/set_line.h"
 
 namespace tally::history {
 

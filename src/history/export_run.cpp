@@ -5,13 +5,11 @@
 
 #include "history/set_export.h"
 #include "history/set_index.h"
+#include "records/data_files.h"
 
 namespace tally::history {
 
-std::string SetFilePath(const std::string& dataDirectory) {
-  if (!dataDirectory.empty() && dataDirectory.back() == '/') return dataDirectory + "fl.db1";
-  return dataDirectory + "/fl.db1";
-}
+std::string SetFilePath(const std::string& dataDirectory) { return InFolder(dataDirectory, kSetFileName); }
 
 int RunExport(const HistoryOptions& options, const ZoneRules& zone, std::ostream& out, std::ostream& errors) {
   SetIndex index(SetFilePath(options.dataDirectory));

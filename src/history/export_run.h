@@ -4,7 +4,7 @@
 #include <ostream>
 
 #include "history/history_options.h"
-#include "history/zone_rules.h"
+#include "records/zone_rules.h"
 
 namespace tally::history {
 

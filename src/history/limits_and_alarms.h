@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "history/set_line.h"
+#include "records/set_line.h"
 
 namespace tally::history {
 
@@ -26,10 +26,7 @@ struct AlarmEntry {
 };
 
 // The alarms of the log in file order; lines that do not read as an alarm
-// are passed over.
+// of a numbered channel at a date are passed over.
 std::vector<AlarmEntry> ReadAlarmLog(const std::string& dataDirectory);
-
-// One alarm line ("03 high fL0120261206143015", "03 low  fL01...").
-std::optional<AlarmEntry> AlarmFromLine(const std::string& line);
 
 }  // namespace tally::history

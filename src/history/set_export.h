@@ -12,7 +12,7 @@
 
 #include "history/export_choice.h"
 #include "history/set_index.h"
-#include "history/zone_rules.h"
+#include "records/zone_rules.h"
 
 namespace tally::history {
 

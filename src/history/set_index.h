@@ -13,7 +13,7 @@
 
 #include "history/offset_blocks.h"
 #include "history/set_file_bytes.h"
-#include "history/set_line.h"
+#include "records/set_line.h"
 
 namespace tally::history {
 

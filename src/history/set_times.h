@@ -10,7 +10,7 @@
 #include <string>
 
 #include "history/set_index.h"
-#include "history/zone_rules.h"
+#include "records/zone_rules.h"
 
 namespace tally::history {
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "history/set_line.h"
+#include "records/set_line.h"
 
 namespace tally::history {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "history/zone_rules.h"
+#include "records/zone_rules.h"
 
 namespace tally::history {
 

@@ -1,6 +1,7 @@
 #include "support/bill_template.h"
 
 #include "common/line_reader.h"
+#include "records/data_files.h"
 #include "support/fixed_line.h"
 #include "support/support_file.h"
 
@@ -8,7 +9,6 @@ namespace tally {
 
 namespace {
 
-constexpr const char* kBillTemplateName = "ferro.txt";
 constexpr int kBillLineWidth = 77;
 
 }  // namespace

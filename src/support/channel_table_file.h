@@ -4,11 +4,9 @@
 #include <string>
 
 #include "capture/capture_context.h"
+#include "records/channel_row.h"
 
 namespace tally {
-
-// One row from one line of the file, by fixed columns.
-ChannelEntry EntryFromLine(const std::string& line);
 
 void LoadChannelTable(CaptureContext& context);
 void WriteDefaultChannelTable(CaptureContext& context);

@@ -1,8 +1,7 @@
 #include "support/data_directory.h"
 
 #include "common/control_roles.h"
-#include "common/path_text.h"
-#include "common/positional_text.h"
+#include "records/data_files.h"
 
 namespace tally {
 
@@ -11,19 +10,6 @@ namespace {
 constexpr int kPortButtons = 4;
 
 }  // namespace
-
-// The directory list's path with the separator at its end; a root already
-// has it.
-std::string DirectoryWithSeparator(const std::string& path) {
-  if (!path.empty() && path.back() == kPathSeparator) return path;
-  return path + kPathSeparator;
-}
-
-// The first four of the last five characters: for a directory name of four
-// or more characters, its last four.
-std::string MarkerOf(const std::string& dataPath) {
-  return Left(Right(dataPath, 5), 4);
-}
 
 void SelectDataDirectory(CaptureContext& context) {
   CaptureState& state = context.state;

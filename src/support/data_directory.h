@@ -3,18 +3,11 @@
 // lists of the window.
 
 #include "capture/capture_context.h"
+#include "records/data_files.h"
 
 #include <string>
 
 namespace tally {
-
-// The directory's path with the separator at its end; a root already has it.
-std::string DirectoryWithSeparator(const std::string& path);
-
-// The processor marker of a data directory: the first four of the last five
-// characters of dataPath, so for a directory name of four or more
-// characters, its last four.
-std::string MarkerOf(const std::string& dataPath);
 
 // dataPath from the directory list (ending in the path separator), the
 // marker into the marker box, processorType back to fLI.

@@ -1,6 +1,7 @@
 #include "support/rate_file.h"
 
 #include "common/item_reader.h"
+#include "records/data_files.h"
 #include "support/fixed_line.h"
 #include "support/support_file.h"
 
@@ -8,7 +9,6 @@ namespace tally {
 
 namespace {
 
-constexpr const char* kRateFileName = "ferro.dat";
 // The file holds 12 numbers: four rates, then four numbers of which the
 // first is the fifth rate, then four more; only the five rates are kept.
 constexpr int kRateNumbers = 12;

@@ -2,11 +2,12 @@
 
 #include "common/control_roles.h"
 #include "common/file_io.h"
+#include "records/data_files.h"
 
 namespace tally {
 
 std::string SupportFilePath(const CaptureState& state, const std::string& name) {
-  return state.dataPath + name;
+  return InFolder(state.dataPath, name);
 }
 
 void ShowReadProblem(CaptureContext& context, const std::string& name) {

@@ -11,7 +11,7 @@
 
 #include "faults/fault_run.h"
 #include "forward/forward_rig.h"
-#include "history/set_line.h"
+#include "records/set_line.h"
 
 namespace tally::testing {
 namespace {
@@ -21,11 +21,11 @@ constexpr int kSetsEach = 2000;
 
 // count sets with the body of a captured one and a minute between stamps.
 std::string SetsWithBody(const std::string& record, int count) {
-  const std::int64_t start = history::LocalStamp{2026, 1, 1, 0, 0, 0}.Seconds();
+  const std::int64_t start = LocalStamp{2026, 1, 1, 0, 0, 0}.Seconds();
   std::string file;
   file.reserve(static_cast<std::size_t>(count) * (record.size() + 2));
   for (int i = 0; i < count; ++i) {
-    const history::LocalStamp s = history::LocalStamp::FromSeconds(start + 60 * i);
+    const LocalStamp s = LocalStamp::FromSeconds(start + 60 * i);
     char stamp[32];
     std::snprintf(stamp, sizeof stamp, "%04d%02d%02d%02d%02d%02d", s.year, s.month, s.day, s.hour, s.minute,
                   s.second);

@@ -1,5 +1,5 @@
 // The forwarder's parts that need no server: the command line, batches of
-// whole lines, the check of a stored position, alarm lines, array
+// whole lines, the check of a stored position, array
 // parameters, the pauses while the database is away, which failures end
 // the run.
 
@@ -82,24 +82,6 @@ TEST(FilePosition, HoldsShrankOrDiffers) {
   EXPECT_EQ(PositionTrouble(PositionCheck::Shrank, "fl.db1", 10),
             "fl.db1 is shorter than the 10 bytes already shipped: reading it again from the start; sets already "
             "stored are skipped");
-}
-
-TEST(AlarmLine, PartsOfTheLogLine) {
-  struct Case {
-    std::string line;
-    std::string parts;  // channel|kind|stamp, "-" for no alarm form
-  } cases[] = {
-      {"03 high fL0120261206143015", "03|high|20261206143015"},
-      {"12 low  fL0120261206143015", "12|low|20261206143015"},
-      {"123 high fL0120261206143015", "123|high|20261206143015"},
-      {"03 high fL0120261306143015", "03|high|"},
-      {"not an alarm", "-"},
-  };
-  for (const Case& c : cases) {
-    const std::optional<AlarmLine> alarm = ReadAlarmLine(c.line);
-    EXPECT_EQ(alarm ? alarm->channel + "|" + alarm->kind + "|" + (alarm->stamp ? alarm->stampText : "") : "-",
-              c.parts);
-  }
 }
 
 TEST(ArrayParameter, QuotesEveryElementAndWritesNull) {

@@ -9,7 +9,7 @@
 
 #include "faults/fault_run.h"
 #include "forward/forward_rig.h"
-#include "history/set_line.h"
+#include "records/set_line.h"
 
 #ifdef TALLY77_SIM_PATH
 #include <signal.h>
@@ -37,9 +37,9 @@ std::vector<std::string> FieldsOf(const std::string& line) {
 // The local stamp of a header (marker and stamp) as UTC in a zone two hours
 // east of it, as YYYYMMDDhhmmss.
 std::string UtcOfStationStamp(const std::string& header) {
-  history::LocalStamp local;
-  EXPECT_TRUE(history::ReadStamp(header, local)) << header;
-  const history::LocalStamp utc = history::LocalStamp::FromSeconds(local.Seconds() - 7200);
+  LocalStamp local;
+  EXPECT_TRUE(ReadStamp(header, local)) << header;
+  const LocalStamp utc = LocalStamp::FromSeconds(local.Seconds() - 7200);
   char text[32];
   std::snprintf(text, sizeof text, "%04d%02d%02d%02d%02d%02d", utc.year, utc.month, utc.day, utc.hour, utc.minute,
                 utc.second);

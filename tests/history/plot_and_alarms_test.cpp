@@ -115,29 +115,6 @@ TEST(TimeTicksTest, RoundTimesOfTheZonesClock) {
   }
 }
 
-TEST(AlarmLogTest, AlarmLines) {
-  struct Case {
-    std::string line;
-    bool read;
-    int channel;
-    bool high;
-  };
-  for (const Case& c :
-       {Case{"03 high fL0120261206143015", true, 3, true},
-        Case{"16 low  fL0120261206143015", true, 16, false},
-        Case{"123 high fL0120261206143015", true, 123, true},
-        Case{"03 high fL012026120614301", false, 0, false}, Case{"03 hi fL0120261206143015", false, 0, false},
-        Case{"x3 high fL0120261206143015", false, 0, false},
-        Case{"03 high fL0120261306143015", false, 0, false}}) {
-    const std::optional<AlarmEntry> alarm = AlarmFromLine(c.line);
-    ASSERT_EQ(alarm.has_value(), c.read) << c.line;
-    if (!alarm) continue;
-    EXPECT_EQ(alarm->channel, c.channel);
-    EXPECT_EQ(alarm->high, c.high);
-    EXPECT_EQ(alarm->stamp, (LocalStamp{2026, 12, 6, 14, 30, 15}));
-  }
-}
-
 TEST(AlarmLogTest, LimitsFromTheChannelTable) {
   testing::TempDir dir;
   dir.Write("ct.dat", testing::TableWithChannel3Limits("0020100"));

@@ -1,7 +1,7 @@
 // Lines of "fl.db1": whole sets as the capture writes them, and every kind of
 // damaged line kept with its reason.
 
-#include "history/set_line.h"
+#include "records/set_line.h"
 
 #include <gtest/gtest.h>
 

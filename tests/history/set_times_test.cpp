@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "history/zone_rules.h"
+#include "records/zone_rules.h"
 #include "history_sets.h"
 
 namespace tally::history {

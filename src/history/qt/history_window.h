@@ -13,7 +13,7 @@
 #include "history/qt/set_plot.h"
 #include "history/set_export.h"
 #include "history/set_index.h"
-#include "history/zone_rules.h"
+#include "records/zone_rules.h"
 
 class QCheckBox;
 class QComboBox;

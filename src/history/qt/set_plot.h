@@ -11,7 +11,7 @@
 
 #include "history/limits_and_alarms.h"
 #include "history/plot_points.h"
-#include "history/zone_rules.h"
+#include "records/zone_rules.h"
 
 class QCategoryAxis;
 class QValueAxis;

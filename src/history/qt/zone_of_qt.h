@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "history/zone_rules.h"
+#include "records/zone_rules.h"
 
 namespace tally::history {
 

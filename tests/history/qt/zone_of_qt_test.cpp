@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "history/set_line.h"
+#include "records/set_line.h"
 
 namespace tally::history {
 namespace {

@@ -1,10 +1,10 @@
-#include "history/zone_rules.h"
+#include "records/zone_rules.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
-namespace tally::history {
+namespace tally {
 
 namespace {
 
@@ -73,4 +73,4 @@ std::string OffsetText(int offset) {
   return buffer;
 }
 
-}  // namespace tally::history
+}  // namespace tally

@@ -1,14 +1,14 @@
 #pragma once
 // The offsets from UTC a time zone had, as a list of its changes, so that a
 // local stamp without a zone can be given the offset it was written under.
-// Filled from the system's zone database by the program (QTimeZone); plain
-// arithmetic here.
+// Filled from the system's zone database by the program; plain arithmetic
+// here.
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-namespace tally::history {
+namespace tally {
 
 struct ZoneChange {
   std::int64_t utc = 0;  // seconds since 1970 UTC at which the change takes effect
@@ -50,4 +50,4 @@ class ZoneRules {
 // "+01:00", "-03:30", "+00:00"; with seconds where the offset has them.
 std::string OffsetText(int offset);
 
-}  // namespace tally::history
+}  // namespace tally

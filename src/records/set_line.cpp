@@ -1,22 +1,16 @@
-#include "history/set_line.h"
+#include "records/set_line.h"
 
 #include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
-namespace tally::history {
+namespace tally {
 
 namespace {
 
-constexpr std::size_t kStampStart = 4;
-constexpr std::size_t kEndLength = 2;
-constexpr std::array<int, kMostFields> kFieldWidth = {2, 3, 5, 5, 3, 5, 5, 5};
-constexpr std::size_t kFliSlot = 19;
-constexpr std::size_t kFliiSlot = 41;
-
-std::size_t SlotWidth(SetType type) { return type == SetType::fLII ? kFliiSlot : kFliSlot; }
-int FieldCount(SetType type) { return type == SetType::fLII ? kMostFields : 4; }
+constexpr std::size_t kFliSlot = SlotWidth(SetType::fLI);
+constexpr std::size_t kFliiSlot = SlotWidth(SetType::fLII);
 
 // What each position of a whole record may hold, from the stamp to the last
 // slot: a digit only (stamp), a digit or a decimal point (fields), or a comma.
@@ -328,4 +322,4 @@ std::string_view WithoutPadding(std::string_view number) {
   return number.substr(zeros);
 }
 
-}  // namespace tally::history
+}  // namespace tally

@@ -9,18 +9,9 @@
 #include <string>
 #include <string_view>
 
-namespace tally::history {
+#include "records/set_layout.h"
 
-inline constexpr int kChannelSlots = 16;
-inline constexpr int kMostFields = 8;
-inline constexpr std::size_t kMarkerLength = 4;
-inline constexpr std::size_t kHeaderLength = 18;  // marker, yyyymmdd, hhmmss
-// A record (without its CR LF) and its slot width, per processor type.
-inline constexpr std::size_t kFliRecordLength = 324;
-inline constexpr std::size_t kFliiRecordLength = 676;
-
-enum class SetType { fLI, fLII };
-const char* TypeName(SetType type);
+namespace tally {
 
 // A local date and time as the capture wrote it, without a zone.
 struct LocalStamp {
@@ -93,4 +84,4 @@ SetLine ParseSetLine(std::string_view line, bool crEnded = true);
 // The number without its leading zeros ("007" -> "7", "000" -> "0", "00.5" -> "0.5").
 std::string_view WithoutPadding(std::string_view number);
 
-}  // namespace tally::history
+}  // namespace tally
