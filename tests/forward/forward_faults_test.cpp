@@ -1,6 +1,7 @@
 // Faults on the way into the database, each ending with every set of
 // "fl.db1" stored exactly once.
 
+#include <netinet/in.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -11,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <sstream>
 
 #include "faults/fault_run.h"
 #include "forward/forward_rig.h"
@@ -166,6 +168,43 @@ TEST_F(ForwardFaults, OnceEndsWithAStatusSayingWhetherItShipped) {
     EXPECT_EQ(Count("SELECT count(*) FROM tally77.stations"), c.stations) << c.what;
     EXPECT_EQ(Count("SELECT count(*) FROM tally77.alarms"), c.alarms) << c.what;
   }
+  close(listener);
+}
+
+// A peer that goes silent over TCP is probed within minutes, not after the
+// system's two hours: the connection's keep-alive timer, as the kernel shows
+// it for a server that took the connection and never answers.
+TEST_F(ForwardFaults, ASilentPeerIsProbedByKeepAlivesWithinMinutes) {
+  const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(listen(listener, 4), 0);
+  ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+  char port[8];
+  std::snprintf(port, sizeof port, "%04X", ntohs(address.sin_port));
+  ChildProcess forwarder({TALLY77_FORWARD_PATH, "--data-dir", Data(), "--once", "--db",
+                          "host=127.0.0.1 port=" + std::to_string(ntohs(address.sin_port)) + " dbname=x user=y"},
+                         dir.dataPath() + "silent-peer.log");
+  // The client's end: remote port ours, established, its keep-alive timer
+  // (02) due in under 100 s (the kernel counts in hundredths).
+  const auto probedSoon = [&] {
+    std::ifstream table("/proc/net/tcp");
+    std::string line;
+    while (std::getline(table, line)) {
+      std::istringstream fields(line);
+      std::string slot, local, remote, state, queues, timer;
+      fields >> slot >> local >> remote >> state >> queues >> timer;
+      if (remote.substr(remote.size() - 4) == port && state == "01" && timer.rfind("02:", 0) == 0 &&
+          std::stoul(timer.substr(3), nullptr, 16) < 10'000) {
+        return true;
+      }
+    }
+    return false;
+  };
+  EXPECT_TRUE(Eventually(probedSoon, 15'000)) << forwarder.Output();
   close(listener);
 }
 
