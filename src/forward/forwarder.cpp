@@ -10,6 +10,7 @@
 
 #include "forward/schema.h"
 #include "records/data_files.h"
+#include "records/system_zone.h"
 
 namespace tally::forward {
 namespace {
@@ -38,7 +39,9 @@ Forwarder::Forwarder(ForwardOptions options, StopSignals& stops, const LogWriter
     : options_(std::move(options)),
       stops_(stops),
       log_(log),
-      files_{{kSetFileName, FollowedKind::Sets, {}, {}}, {kAlarmLogName, FollowedKind::Alarms, {}, {}}} {
+      zone_(*ZoneRulesNamed("")),
+      files_{{kSetFileName, FollowedKind::Sets, {}, {}, StampOrder(zone_)},
+             {kAlarmLogName, FollowedKind::Alarms, {}, {}, StampOrder(zone_)}} {
   const char* armed = std::getenv("TALLY77_FORWARD_FAILPOINT");
   const std::string failpoint = armed ? armed : "";
   if (failpoint == "kill-before-commit") beforeCommit_ = [] { std::raise(SIGKILL); };
@@ -141,12 +144,16 @@ Status Forwarder::Prepare(Database& database) {
         "ORDER BY id DESC LIMIT 1",
         {std::to_string(stationId_), file.name});
     if (!last.ok()) return last.failure();
+    const FilePosition had = file.position;
     file.position = {};
     if (last.value().count() == 1) {
       const Rows& row = last.value();
       file.position = {static_cast<std::uint64_t>(row.Number(0, 0)), static_cast<std::uint32_t>(row.Number(0, 1)),
                        static_cast<std::uint64_t>(row.Number(0, 2))};
     }
+    // The order of stamps read so far holds only for the lines up to the
+    // position it was read with.
+    if (file.position.offset != had.offset || file.position.lineHash != had.lineHash) file.order = StampOrder(zone_);
   }
   return Ok();
 }
@@ -166,6 +173,7 @@ Forwarder::Step Forwarder::Ship(FollowedFile& file) {
   if (const PositionCheck check = CheckPosition(path, file.position); check != PositionCheck::Holds) {
     log_.Warning(PositionTrouble(check, file.name, file.position.offset));
     file.position = {};
+    file.order = StampOrder(zone_);
   }
   Outcome<LineBatch> batch = ReadLineBatch(path, file.position, options_.limits);
   if (!batch.ok()) {
@@ -177,7 +185,9 @@ Forwarder::Step Forwarder::Ship(FollowedFile& file) {
   file.trouble.clear();
   if (batch.value().lines.empty()) return Step::Idle;
   const FilePosition end = batch.value().end;
-  const Shipment shipment = ShipmentOf(file.kind, batch.value().lines, stationId_);
+  // The stamps' order moves on only with a batch the database took.
+  StampOrder order = file.order;
+  const Shipment shipment = ShipmentOf(file.kind, batch.value().lines, stationId_, order);
   batch.value().lines.clear();
 
   Outcome<std::vector<Rows>> stored = database_->RunTogether(
@@ -188,6 +198,7 @@ Forwarder::Step Forwarder::Ship(FollowedFile& file) {
       beforeCommit_);
   if (!stored.ok()) return Trouble(stored.failure());
   file.position = end;
+  file.order = order;
   const long long added = stored.value().front().Number(0, 0);
   log_.Info(file.name + ": " + std::to_string(added) + " of " + std::to_string(shipment.lines) +
                              " lines stored" +

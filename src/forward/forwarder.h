@@ -17,6 +17,7 @@
 #include "forward/forward_options.h"
 #include "forward/outage.h"
 #include "forward/shipment.h"
+#include "records/zone_rules.h"
 
 namespace tally::forward {
 
@@ -37,6 +38,7 @@ class Forwarder {
     FollowedKind kind;
     FilePosition position;
     std::string trouble;  // why it could not be read last time, said once
+    StampOrder order;     // the stamps of the lines shipped up to position
   };
   enum class Step { Shipped, Idle, Lost, Refused };
 
@@ -53,6 +55,7 @@ class Forwarder {
   const LogWriter& log_;
   std::optional<Database> database_;
   int stationId_ = 0;
+  ZoneRules zone_;  // the station's own zone (TZ)
   FollowedFile files_[2];
   std::optional<Failure> refusal_;
   bool unreached_ = false;  // --once: no database within --wait

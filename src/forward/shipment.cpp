@@ -8,7 +8,6 @@
 #include <set>
 
 #include "forward/array_parameter.h"
-#include "forward/station_time.h"
 #include "records/alarm_line.h"
 #include "records/data_files.h"
 #include "records/set_line.h"
@@ -74,9 +73,6 @@ std::string OthersAndCount(int first) {
          "       (SELECT coalesce(string_agg(file_offset::text, ' '), '') FROM others WHERE as_bytes)\n";
 }
 
-std::optional<StationTime> Placed(const LocalStamp& s) {
-  return PlaceLocalTime(s.year, s.month, s.day, s.hour, s.minute, s.second);
-}
 
 // A field's text as a number the server reads, NULL when it has no digit.
 std::optional<std::string> NumberText(std::string_view field) {
@@ -150,19 +146,21 @@ struct SetColumns {
     }
   }
 
-  void AddSet(const WholeLine& line) {
+  void AddSet(const WholeLine& line, StampOrder& order) {
     if (others.KeptAsBytes(line, kSetFileName)) return;
     const SetLine set = ParseSetLine(line.text);
-    const std::optional<StationTime> placed = set.damaged() ? std::nullopt : Placed(set.stamp);
-    if (!placed) {
-      others.Add(line, set.damaged() ? set.reason : "the stamp is no time of the station's zone");
+    // A damaged line whose header holds a date still takes its place in
+    // the file's order of stamps.
+    const std::optional<PlacedStamp> placed = set.hasStamp ? std::optional(order.Place(set.stamp)) : std::nullopt;
+    if (set.damaged() || !placed) {
+      others.Add(line, set.reason);
       return;
     }
     sets[0].Add(static_cast<long long>(line.offset));
     sets[1].Add(set.marker);
     sets[2].Add(std::string_view(line.text).substr(kStampStart, kStampDigits));
-    sets[3].Add(placed->utcOffset);
-    sets[4].Add(placed->epochSeconds);
+    sets[3].Add(placed->offset);
+    sets[4].Add(static_cast<long long>(placed->Instant()));
     sets[5].Add(std::string_view(TypeName(set.type)));
     sets[6].Add(line.text);
     AddReadings(set, line.offset);
@@ -201,39 +199,40 @@ std::vector<std::string> NotesOfStored(const std::vector<BytesNote>& notes, std:
   return said;
 }
 
-Shipment SetShipment(const std::vector<WholeLine>& lines, int stationId) {
+Shipment SetShipment(const std::vector<WholeLine>& lines, int stationId, StampOrder& order) {
   static const std::string sql = kSetSql + OthersAndCount(21);
   SetColumns columns;
-  for (const WholeLine& line : lines) columns.AddSet(line);
+  for (const WholeLine& line : lines) columns.AddSet(line, order);
   std::vector<const ArrayParameter*> all;
   for (const ArrayParameter& column : columns.sets) all.push_back(&column);
   for (const ArrayParameter& column : columns.readings) all.push_back(&column);
   return Made(sql, stationId, all, columns.others, kSetFileName, lines.size());
 }
 
-Shipment AlarmShipment(const std::vector<WholeLine>& lines, int stationId) {
+Shipment AlarmShipment(const std::vector<WholeLine>& lines, int stationId, StampOrder& order) {
   static const std::string sql = kAlarmSql + OthersAndCount(9);
   std::array<ArrayParameter, 7> columns;  // offset, line, channel, kind, stamp, utc offset, epoch
   OtherColumns others;
   for (const WholeLine& line : lines) {
     if (others.KeptAsBytes(line, kAlarmLogName)) continue;
     const std::optional<AlarmLine> alarm = ReadAlarmLine(line.text);
-    const std::optional<StationTime> placed = alarm && alarm->stamp ? Placed(*alarm->stamp) : std::nullopt;
+    const std::optional<PlacedStamp> placed =
+        alarm && alarm->stamp ? std::optional(order.Place(*alarm->stamp)) : std::nullopt;
     columns[0].Add(static_cast<long long>(line.offset));
     columns[1].Add(line.text);
     columns[2].AddMaybe(alarm ? std::optional(alarm->channelText) : std::nullopt);
     columns[3].AddMaybe(alarm ? std::optional(std::string(AlarmKindName(alarm->kind))) : std::nullopt);
     columns[4].AddMaybe(alarm && placed ? std::optional(alarm->stampText) : std::nullopt);
-    placed ? columns[5].Add(placed->utcOffset) : columns[5].AddNull();
-    placed ? columns[6].Add(placed->epochSeconds) : columns[6].AddNull();
+    placed ? columns[5].Add(placed->offset) : columns[5].AddNull();
+    placed ? columns[6].Add(static_cast<long long>(placed->Instant())) : columns[6].AddNull();
   }
   std::vector<const ArrayParameter*> all;
   for (const ArrayParameter& column : columns) all.push_back(&column);
   return Made(sql, stationId, all, others, kAlarmLogName, lines.size());
 }
 
-Shipment ShipmentOf(FollowedKind kind, const std::vector<WholeLine>& lines, int stationId) {
-  return kind == FollowedKind::Sets ? SetShipment(lines, stationId) : AlarmShipment(lines, stationId);
+Shipment ShipmentOf(FollowedKind kind, const std::vector<WholeLine>& lines, int stationId, StampOrder& order) {
+  return kind == FollowedKind::Sets ? SetShipment(lines, stationId, order) : AlarmShipment(lines, stationId, order);
 }
 
 }  // namespace tally::forward

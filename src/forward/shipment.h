@@ -16,6 +16,7 @@
 
 #include "forward/database.h"
 #include "forward/line_batch.h"
+#include "records/stamp_order.h"
 
 namespace tally::forward {
 
@@ -35,9 +36,11 @@ struct Shipment {
   std::vector<BytesNote> notes;
 };
 
-Shipment SetShipment(const std::vector<WholeLine>& lines, int stationId);
-Shipment AlarmShipment(const std::vector<WholeLine>& lines, int stationId);
-Shipment ShipmentOf(FollowedKind kind, const std::vector<WholeLine>& lines, int stationId);
+// Each stamp is placed in time by order, which the lines before these have
+// brought to where the file stands.
+Shipment SetShipment(const std::vector<WholeLine>& lines, int stationId, StampOrder& order);
+Shipment AlarmShipment(const std::vector<WholeLine>& lines, int stationId, StampOrder& order);
+Shipment ShipmentOf(FollowedKind kind, const std::vector<WholeLine>& lines, int stationId, StampOrder& order);
 
 // Why text cannot hold a line (it has a NUL byte); nullopt when it can.
 // Such a line is stored in other_lines as its bytes, whichever file it is in.
