@@ -60,6 +60,7 @@ struct ReadRecord {
   bool done = false;
   std::size_t length = 0;
   off_t placeOffset = -1;  // where the place of an append's replay is written (none in older journals)
+  std::optional<std::uint64_t> appendAt;  // the place, once noted
 };
 
 // The place " @" and its digits at the end of a header line, when there.
@@ -70,7 +71,7 @@ void ReadPlace(const std::string& line, off_t lineOffset, ReadRecord& record) {
   const std::string digits = line.substr(fieldStart);
   // Anything but digits: no replay began, or its place was never flushed.
   if (digits.find_first_not_of("0123456789") != std::string::npos) return;
-  record.kept.appendAt = std::stoull(digits);
+  record.appendAt = std::stoull(digits);
 }
 
 ReadRecord ReadRecordAt(int handle, off_t offset) {
@@ -179,8 +180,10 @@ Status KeptJournal::ForEachWaiting(const std::function<Visit(const KeptWrite&)>&
        offset += static_cast<off_t>(record.length), record = ReadRecordAt(handle_.get(), offset)) {
     if (record.done) continue;
     visitingPlace_ = record.placeOffset;
+    visitingAt_ = record.appendAt;
     const Visit outcome = visit(record.kept);
     visitingPlace_ = -1;
+    visitingAt_.reset();
     if (outcome == Visit::Stop) break;
     if (outcome == Visit::Waits) continue;
     if (::pwrite(handle_.get(), &kDone, 1, offset + 1) != 1 || ::fdatasync(handle_.get()) != 0) {

@@ -27,8 +27,6 @@ namespace tally {
 struct KeptWrite {
   std::string dataPath;  // the data directory the write was due in
   SetFileWrite write;
-  // Read from a journal: where the file ended when making this append began.
-  std::optional<std::uint64_t> appendAt;
   std::string path() const { return dataPath + write.name; }
 };
 
@@ -53,8 +51,10 @@ class KeptJournal {
   Status ForEachWaiting(const std::function<Visit(const KeptWrite&)>& visit);
 
   // During visit: notes (flushed) where the visited append's file ends
-  // before it is made, so that after a crash it can be found made.
+  // before it is made, so that after a crash it can be found made; and the
+  // place noted before, if any.
   Status NoteAppendAt(std::uint64_t at);
+  [[nodiscard]] std::optional<std::uint64_t> NotedAppendAt() const { return visitingAt_; }
 
   // Closes the journal and removes its file.
   void Remove();
@@ -65,6 +65,7 @@ class KeptJournal {
   std::string path_;
   FileHandle handle_;  // locked while held
   long long visitingPlace_ = -1;  // the place field of the record being visited
+  std::optional<std::uint64_t> visitingAt_;  // and what it holds
 };
 
 }  // namespace tally

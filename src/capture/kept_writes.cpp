@@ -34,16 +34,17 @@ Status Replay(const KeptWrite& kept, KeptJournal& journal) {
     if (content.ok() && content.value() == kept.write.bytes) return Ok();
     return PerformSetFileWrite(kept.dataPath, kept.write);
   }
-  if (kept.appendAt) {
-    const AppendFound found = FindAppend(path, *kept.appendAt, kept.write.bytes);
+  const std::optional<std::uint64_t> noted = journal.NotedAppendAt();
+  if (noted) {
+    const AppendFound found = FindAppend(path, *noted, kept.write.bytes);
     if (found == AppendFound::Whole) return Ok();
     if (found == AppendFound::CutShort) {
-      if (Status cut = CutFileTo(path, *kept.appendAt); !cut.ok()) return cut;
+      if (Status cut = CutFileTo(path, *noted); !cut.ok()) return cut;
     }
   }
   const Outcome<std::uint64_t> size = FileSizeOf(path);
   if (!size.ok()) return size.failure();
-  if (kept.appendAt != size.value()) {
+  if (noted != size.value()) {
     if (Status noted = journal.NoteAppendAt(size.value()); !noted.ok()) return noted;
   }
   return PerformSetFileWrite(kept.dataPath, kept.write);

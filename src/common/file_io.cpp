@@ -116,6 +116,27 @@ bool CutTo(int handle, std::size_t oldSize, std::size_t newSize) {
   return oldSize <= newSize || TALLY_TRUNCATE(handle, static_cast<FileSize>(newSize)) == 0;
 }
 
+// A power cut can leave an append cut short at the end of a file: a part
+// of a line, shorter than the line now appended, after the last line end.
+// It was never reported written and is taken away, so that the next line
+// starts on a line of its own. Gives the size then.
+FileSize WithoutTornTail(int handle, FileSize size, std::size_t lineLength) {
+  if (size <= 0 || lineLength == 0) return size;
+  const FileSize reach = std::min<FileSize>(size, static_cast<FileSize>(lineLength));
+  std::string tail(static_cast<std::size_t>(reach), '\0');
+#ifdef _WIN32
+  const bool read = _lseeki64(handle, size - reach, SEEK_SET) >= 0 &&
+                    TALLY_READ(handle, tail.data(), static_cast<unsigned>(reach)) == static_cast<int>(reach);
+#else
+  const bool read = ::pread(handle, tail.data(), tail.size(), size - reach) == static_cast<ssize_t>(reach);
+#endif
+  if (!read || tail.back() == '\n') return size;
+  const std::size_t lineEnd = tail.rfind('\n');
+  if (lineEnd == std::string::npos && reach < size) return size;  // a long line of someone else's
+  const FileSize whole = size - reach + (lineEnd == std::string::npos ? 0 : static_cast<FileSize>(lineEnd) + 1);
+  return TALLY_TRUNCATE(handle, whole) == 0 ? whole : size;
+}
+
 // Bytes that are in the file although its flush failed: they count as
 // written, so that they are never written a second time.
 Failure NotFlushed(const std::string& path, int error) {
@@ -209,11 +230,18 @@ Outcome<FileHandle> WriteAndRename(const std::string& path, const std::string& b
 }  // namespace
 
 Status AppendToFile(const std::string& path, const std::string& bytes, Durability durability) {
-  FileHandle handle(TALLY_OPEN(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | TALLY_BINARY, kCreateMode));
+  constexpr int kAppend = O_CREAT | O_APPEND | TALLY_BINARY;
+  bool readable = true;
+  FileHandle handle(TALLY_OPEN(path.c_str(), O_RDWR | kAppend, kCreateMode));
+  if (!handle.open() && errno == EACCES) {
+    readable = false;
+    handle.Reset(TALLY_OPEN(path.c_str(), O_WRONLY | kAppend, kCreateMode));
+  }
   if (!handle.open()) return FileFailure(FailureCode::FileOpen, "open", path, errno);
   // Remember the size so that a write that stops part way (disk full, file
   // size limit) can be taken back: the file keeps whole lines only.
-  const FileSize before = SizeOf(handle.get());
+  FileSize before = SizeOf(handle.get());
+  if (readable) before = WithoutTornTail(handle.get(), before, bytes.size());
   if (!WriteAll(handle.get(), bytes)) {
     const int error = errno;
     if (before >= 0) {

@@ -1,0 +1,224 @@
+// A power cut at every point of a capture: the file-system operations of a
+// few sets are taken down, and for every prefix of them each state the
+// device could be left in (only what was flushed; all as written; unflushed
+// tails cut; names the folder did not flush undone) is laid out again and a
+// new capture recovers from it. Every set reported before the cut must be
+// in "fl.db1" and "usage.cap" once and whole, "ct.cap" and "ferro2.cap"
+// must be the set's content or the next one's, and no journal may be left.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "capture/data_file_writes.h"
+#include "faults/crash_points/file_system_log.h"
+#include "faults/fault_run.h"
+
+namespace tally::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kSets = 3;
+constexpr const char* kSetMark = "set ";
+
+struct Places {
+  std::string folder;     // everything the capture writes is under it
+  std::string directory;  // the data directory
+  std::string journals;   // the journal folder
+};
+
+struct Scenario {
+  const char* name;
+  std::function<void(FaultRun&, const Places&)> capture;  // sets 1 to kSets, each marked when reported
+};
+
+void PrintTo(const Scenario& scenario, std::ostream* out) { *out << scenario.name; }
+
+void MarkedSet(FaultRun& run, int set) {
+  run.Set(set);
+  TheFileSystemLog().Mark(kSetMark + std::to_string(set));
+}
+
+const Scenario kScenarios[] = {
+    {"PlainSets",
+     [](FaultRun& run, const Places&) {
+       for (int set = 1; set <= kSets; ++set) MarkedSet(run, set);
+     }},
+    {"ASetKeptWhileTheDirectoryIsAwayThenReplayed",
+     [](FaultRun& run, const Places& places) {
+       MarkedSet(run, 1);
+       fs::rename(places.directory, places.directory + ".away");
+       MarkedSet(run, 2);
+       fs::rename(places.directory + ".away", places.directory);
+       MarkedSet(run, 3);
+     }},
+};
+
+// What a fault-free run writes, set by set: each set's append to "fl.db1"
+// and "usage.cap", and "ct.cap" and "ferro2.cap" after it ("" before the
+// first).
+struct Control {
+  std::vector<std::string> records;
+  std::vector<std::string> usage;
+  std::vector<std::string> ctCap{""};
+  std::vector<std::string> ferro2Cap{""};
+  Control() {
+    std::string recordsBefore;
+    std::string usageBefore;
+    for (int set = 1; set <= kSets + 1; ++set) {
+      const std::string allRecords = ControlFile(set, "fl.db1");
+      const std::string allUsage = ControlFile(set, "usage.cap");
+      records.push_back(allRecords.substr(recordsBefore.size()));
+      usage.push_back(allUsage.substr(usageBefore.size()));
+      recordsBefore = allRecords;
+      usageBefore = allUsage;
+      ctCap.push_back(ControlFile(set, "ct.cap"));
+      ferro2Cap.push_back(ControlFile(set, "ferro2.cap"));
+    }
+    // The recovering run's own set comes first in its run, at its time.
+    FreshFaultRun recovering;
+    recovering.Start();
+    recovering.Set(kSets + 1);
+    records.back() = recovering.Read("fl.db1");
+    usage.back() = recovering.Read("usage.cap");
+  }
+};
+
+// The length of the whole lines at start that begin an append of a set
+// not reported (a set of several lines cut short by the power cut), or 0.
+std::size_t LinesOfASetCutShort(const std::string& content, std::size_t start,
+                                const std::vector<std::string>& appends, int reported) {
+  std::size_t longest = 0;
+  for (std::size_t set = static_cast<std::size_t>(reported); set < appends.size(); ++set) {
+    std::size_t common = 0;
+    const std::string& append = appends[set];
+    while (common < append.size() && start + common < content.size() && append[common] == content[start + common]) {
+      ++common;
+    }
+    const std::size_t lineEnd = append.rfind('\n', common == 0 ? 0 : common - 1);
+    if (common < append.size() && lineEnd != std::string::npos && lineEnd < common) {
+      longest = std::max(longest, lineEnd + 1);
+    }
+  }
+  return longest;
+}
+
+// What is wrong with an appended file made of the given appends: bytes of
+// no set (a line cut short), a set twice, a reported set or the recovering
+// run's own (the last append) missing. With severalLines, the whole lines
+// of a set not reported may stand cut short: nothing shows where such a
+// set would have ended.
+std::string AppendedTrouble(const std::string& name, const std::string& content,
+                            const std::vector<std::string>& appends, int reported, bool severalLines = false) {
+  std::vector<int> seen(appends.size(), 0);
+  for (std::size_t start = 0; start < content.size();) {
+    const auto found = std::find_if(appends.begin(), appends.end(), [&](const std::string& append) {
+      return content.compare(start, append.size(), append) == 0;
+    });
+    const std::size_t cutShort = severalLines ? LinesOfASetCutShort(content, start, appends, reported) : 0;
+    if (found == appends.end() && cutShort > 0) {
+      start += cutShort;
+      continue;
+    }
+    if (found == appends.end()) return name + " holds bytes of no set at " + std::to_string(start) + "; ";
+    ++seen[static_cast<std::size_t>(found - appends.begin())];
+    start += found->size();
+  }
+  std::string trouble;
+  for (std::size_t set = 0; set < appends.size(); ++set) {
+    const bool due = static_cast<int>(set) < reported || set + 1 == appends.size();
+    if (seen[set] > 1) trouble += name + " holds set " + std::to_string(set + 1) + " twice; ";
+    if (seen[set] == 0 && due) trouble += name + " lacks set " + std::to_string(set + 1) + "; ";
+  }
+  return trouble;
+}
+
+std::string ReplacedTrouble(const std::string& name, const std::string& content,
+                            const std::vector<std::string>& versions, int reported) {
+  const auto reportedSet = static_cast<std::size_t>(reported);
+  if (content == versions[reportedSet] || content == versions[reportedSet + 1]) return "";
+  return name + " is neither set " + std::to_string(reported) + "'s nor the next one's; ";
+}
+
+int ReportedBefore(const std::vector<FileOperation>& operations, std::size_t count) {
+  int reported = 0;
+  for (std::size_t index = 0; index < count; ++index) {
+    if (operations[index].kind == FileOperation::Kind::Mark) ++reported;
+  }
+  return reported;
+}
+
+// Memory-backed where there is such a folder: a flush costs nothing there,
+// and the thousand recoveries flush thousands of times.
+std::string FastFolder() { return fs::is_directory("/dev/shm") ? "/dev/shm" : fs::temp_directory_path().string(); }
+
+// Lays the state out in place of what the folder holds, lets a new capture
+// take on its journals and capture one set more, and says what is wrong
+// then.
+std::string Recover(const FolderState& state, const Places& places, const Control& control, int reported) {
+  for (const auto& entry : fs::directory_iterator(places.folder)) fs::remove_all(entry.path());
+  fs::create_directories(places.directory);
+  fs::create_directories(places.journals);
+  Materialise(state, places.folder, places.folder);
+  if (fs::exists(places.directory + ".away")) {  // the operator brings the directory back
+    fs::remove_all(places.directory);
+    fs::rename(places.directory + ".away", places.directory);
+  }
+  FaultRun run(places.directory);
+  StartKeptWritesJournal(run.context, places.journals);
+  std::string trouble = ReplacedTrouble("ct.cap", run.Read("ct.cap"), control.ctCap, reported) +
+                        ReplacedTrouble("ferro2.cap", run.Read("ferro2.cap"), control.ferro2Cap, reported);
+  if (!fs::is_empty(places.journals)) trouble += "a journal is left; ";
+  run.Start("100", false);
+  run.Set(kSets + 1);
+  return trouble + AppendedTrouble("fl.db1", run.Read("fl.db1"), control.records, reported) +
+         AppendedTrouble("usage.cap", run.Read("usage.cap"), control.usage, reported, true);
+}
+
+class CrashPointTest : public ::testing::TestWithParam<Scenario> {};
+
+TEST_P(CrashPointTest, EveryReportedSetSurvivesAPowerCutAnywhere) {
+  static const Control control;
+  TempDir dir(FastFolder());
+  const Places places{dir.path(), DataDirectoryIn(dir), dir.path() + "/journal"};
+  fs::create_directories(places.journals);
+  {
+    FaultRun run(places.directory);
+    StartKeptWritesJournal(run.context, places.journals);
+    run.Start();
+    TheFileSystemLog().Start(places.folder);
+    GetParam().capture(run, places);
+    TheFileSystemLog().Stop();
+  }
+  const std::vector<FileOperation> operations = TheFileSystemLog().operations();
+  ASSERT_EQ(ReportedBefore(operations, operations.size()), kSets);
+
+  int tried = 0;
+  int failed = 0;
+  for (std::size_t count = 0; count <= operations.size(); ++count) {
+    if (count > 0 && operations[count - 1].kind == FileOperation::Kind::Mark) continue;
+    const int reported = ReportedBefore(operations, count);
+    for (const FolderState& state : TheFileSystemLog().CrashStates(count)) {
+      ++tried;
+      const std::string trouble = Recover(state, places, control, reported);
+      if (!trouble.empty() && ++failed <= 5) {
+        ADD_FAILURE() << "power cut after operation " << count << " of " << operations.size() << " ("
+                      << reported << " sets reported): " << trouble;
+      }
+    }
+  }
+  std::printf("%s: %zu operations, %d crash states tried, %d wrong\n", GetParam().name, operations.size(), tried,
+              failed);
+  EXPECT_EQ(failed, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(CrashPoints, CrashPointTest, ::testing::ValuesIn(kScenarios),
+                         [](const ::testing::TestParamInfo<Scenario>& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace tally::testing
