@@ -138,7 +138,7 @@ void StopCapture(CaptureContext& context) {
   context.ended = true;
   context.timer.Disarm();
   if (context.port.IsOpen()) context.port.Close();
-  context.scratch.Release();
+  LetGoOfScratchFile(context);
   SaveKeptWritesBeforeEnd(context);
 }
 

@@ -12,6 +12,7 @@
 #include "common/control_roles.h"
 #include "common/file_io.h"
 #include "common/item_reader.h"
+#include "common/scratch_companion.h"
 #include "records/data_files.h"
 
 namespace tally {
@@ -145,6 +146,11 @@ std::string FieldText(double value, int width) {
     if (static_cast<int>(text.size()) < width) text.insert(text.begin(), '0');
   }
   return text;
+}
+
+void LetGoOfScratchFile(CaptureContext& context) {
+  context.scratch.Release();
+  if (!context.state.dataPath.empty()) RemoveCompanionOf(context.state.dataPath + kScratchName);
 }
 
 Outcome<ReadingLine> DecodeBurstText(CaptureContext& context, const std::string& burst) {

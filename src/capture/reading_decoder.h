@@ -21,6 +21,11 @@ Stamps MakeStamps(const LocalDateTime& now);
 // the raw burst stays in "cp.txt" whenever it could be written.
 Outcome<ReadingLine> DecodeBurstText(CaptureContext& context, const std::string& burst);
 
+// At a clean end of the capture: lets the scratch file and its companion go
+// and removes the companion, so that the data directory keeps "cp.txt" and
+// the operator's files only.
+void LetGoOfScratchFile(CaptureContext& context);
+
 // The text form of a field value: decimal text without the sign, plain
 // digits for integers, a plain decimal form that reads back to the same
 // value otherwise; then padded with zeros to width.

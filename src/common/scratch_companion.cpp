@@ -73,6 +73,19 @@ std::optional<Companion> OpenCompanion(const std::string& path) {
   return OpenCompanionOf(path, file, status);
 }
 
+void RemoveCompanionOf(const std::string& path) {
+  const std::string companion = CompanionPath(path);
+  const FileHandle handle(::open(companion.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC));
+  struct stat held {};
+  struct stat named {};
+  if (!handle.open() || ::flock(handle.get(), LOCK_EX | LOCK_NB) != 0 || ::fstat(handle.get(), &held) != 0 ||
+      !OursToWrite(held) || ::lstat(companion.c_str(), &named) != 0 || named.st_dev != held.st_dev ||
+      named.st_ino != held.st_ino) {
+    return;
+  }
+  ::unlink(companion.c_str());
+}
+
 int ExchangeWithCompanion(const std::string& path, const Companion& companion) {
   return ::renameat2(AT_FDCWD, companion.path.c_str(), AT_FDCWD, path.c_str(), RENAME_EXCHANGE) == 0 ? 0 : errno;
 }
@@ -142,6 +155,8 @@ void ScratchPair::Release() {
 std::optional<Companion> OpenCompanion(const std::string&) { return std::nullopt; }
 
 int ExchangeWithCompanion(const std::string&, const Companion&) { return ENOSYS; }
+
+void RemoveCompanionOf(const std::string&) {}
 
 std::optional<std::size_t> ScratchPair::CompanionOf(const std::string&) { return std::nullopt; }
 

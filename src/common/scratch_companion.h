@@ -33,6 +33,11 @@ std::optional<Companion> OpenCompanion(const std::string& path);
 // Swaps the names of the file and its companion. Gives 0, or the error.
 int ExchangeWithCompanion(const std::string& path, const Companion& companion);
 
+// Removes the companion of the file path names, which holds only an old
+// content, when it is plainly the program's own and no other program
+// holds it: at a clean end the folder keeps the operator's files only.
+void RemoveCompanionOf(const std::string& path);
+
 // A scratch file and its companion kept open between replacements, both
 // locked against a second program (which then goes the ordinary way), so
 // that a replacement is a write, the swap and the read back. Before each

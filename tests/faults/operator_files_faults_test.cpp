@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "capture/process_reading.h"
 #include "faults/fault_run.h"
 #include "support/init_command.h"
 
@@ -100,6 +101,31 @@ TEST(OperatorFilesFaults, ReplacedFilesKeepWhatTheOperatorArranged) {
     if (fs::is_symlink(directory + "/ct.cap.new")) {
       EXPECT_EQ(fs::read_symlink(directory + "/ct.cap.new"), "../victim");
     }
+  }
+}
+
+// Every clean end (the sets asked for reached; the window closed or the
+// service stopped, which stop the capture alike) leaves the scratch file
+// but not its hidden companion.
+TEST(OperatorFilesFaults, ACleanEndLeavesNoCompanionOfTheScratchFile) {
+  const struct {
+    const char* end;
+    const char* obs;
+    bool stop;
+  } ends[] = {{"the sets reached", "2", false}, {"the capture stopped", "100", true}};
+  for (const auto& end : ends) {
+    FreshFaultRun run;
+    run.Start(end.obs);
+    run.Set(1);
+    ASSERT_TRUE(fs::exists(run.context.state.dataPath + ".cp.txt.next")) << end.end;  // there while capturing
+    if (end.stop) {
+      StopCapture(run.context);
+    } else {
+      run.Set(2);
+    }
+    EXPECT_TRUE(run.context.ended) << end.end;
+    EXPECT_FALSE(fs::exists(run.context.state.dataPath + ".cp.txt.next")) << end.end;
+    EXPECT_TRUE(fs::exists(run.context.state.dataPath + "cp.txt")) << end.end;
   }
 }
 
