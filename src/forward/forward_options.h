@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "common/outcome.h"
-#include "forward/line_batch.h"
+#include "records/file_follower.h"
 
 namespace tally::forward {
 

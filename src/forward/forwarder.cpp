@@ -40,8 +40,10 @@ Forwarder::Forwarder(ForwardOptions options, StopSignals& stops, const LogWriter
       stops_(stops),
       log_(log),
       zone_(*ZoneRulesNamed("")),
-      files_{{kSetFileName, FollowedKind::Sets, {}, {}, StampOrder(zone_)},
-             {kAlarmLogName, FollowedKind::Alarms, {}, {}, StampOrder(zone_)}} {
+      files_{{kSetFileName, FollowedKind::Sets, {}, {}, StampOrder(zone_),
+              FileFollower(InFolder(options_.dataDirectory, kSetFileName))},
+             {kAlarmLogName, FollowedKind::Alarms, {}, {}, StampOrder(zone_),
+              FileFollower(InFolder(options_.dataDirectory, kAlarmLogName))}} {
   const char* armed = std::getenv("TALLY77_FORWARD_FAILPOINT");
   const std::string failpoint = armed ? armed : "";
   if (failpoint == "kill-before-commit") beforeCommit_ = [] { std::raise(SIGKILL); };
@@ -169,13 +171,12 @@ Forwarder::Step Forwarder::Trouble(const Failure& failure) {
 }
 
 Forwarder::Step Forwarder::Ship(FollowedFile& file) {
-  const std::string path = options_.dataDirectory + file.name;
-  if (const PositionCheck check = CheckPosition(path, file.position); check != PositionCheck::Holds) {
-    log_.Warning(PositionTrouble(check, file.name, file.position.offset));
+  Outcome<LineBatch> batch = file.follower.Next(file.position, options_.limits);
+  if (batch.ok() && batch.value().check != PositionCheck::Holds) {
+    log_.Warning(PositionTrouble(batch.value().check, file.name, file.position.offset));
     file.position = {};
     file.order = StampOrder(zone_);
   }
-  Outcome<LineBatch> batch = ReadLineBatch(path, file.position, options_.limits);
   if (!batch.ok()) {
     unreadable_ = true;
     if (file.trouble != batch.failure().message) log_.Warning(batch.failure().message);

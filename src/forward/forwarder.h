@@ -39,6 +39,7 @@ class Forwarder {
     FilePosition position;
     std::string trouble;  // why it could not be read last time, said once
     StampOrder order;     // the stamps of the lines shipped up to position
+    FileFollower follower;  // the file, held open from batch to batch
   };
   enum class Step { Shipped, Idle, Lost, Refused };
 

@@ -99,6 +99,15 @@ struct OtherColumns {
     columns[3].AddNull();
   }
 
+  // Keeps the start of a line longer than a batch takes, with its length;
+  // false for a line read whole.
+  bool KeptCut(const WholeLine& line) {
+    if (!line.cut()) return false;
+    Add(line, "a line of " + std::to_string(line.length - 2) + " bytes, longer than a batch takes: only its first " +
+                  std::to_string(line.text.size()) + " are kept");
+    return true;
+  }
+
   // Keeps the line as bytes when text cannot hold it; false when it can.
   bool KeptAsBytes(const WholeLine& line, const std::string& fileName) {
     const std::optional<std::string> reason = WhyTextCannotHold(line.text);
@@ -147,7 +156,7 @@ struct SetColumns {
   }
 
   void AddSet(const WholeLine& line, StampOrder& order) {
-    if (others.KeptAsBytes(line, kSetFileName)) return;
+    if (others.KeptAsBytes(line, kSetFileName) || others.KeptCut(line)) return;
     const SetLine set = ParseSetLine(line.text);
     // A damaged line whose header holds a date still takes its place in
     // the file's order of stamps.
@@ -214,7 +223,7 @@ Shipment AlarmShipment(const std::vector<WholeLine>& lines, int stationId, Stamp
   std::array<ArrayParameter, 7> columns;  // offset, line, channel, kind, stamp, utc offset, epoch
   OtherColumns others;
   for (const WholeLine& line : lines) {
-    if (others.KeptAsBytes(line, kAlarmLogName)) continue;
+    if (others.KeptAsBytes(line, kAlarmLogName) || others.KeptCut(line)) continue;
     const std::optional<AlarmLine> alarm = ReadAlarmLine(line.text);
     const std::optional<PlacedStamp> placed =
         alarm && alarm->stamp ? std::optional(order.Place(*alarm->stamp)) : std::nullopt;

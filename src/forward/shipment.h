@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "forward/database.h"
-#include "forward/line_batch.h"
+#include "records/file_follower.h"
 #include "records/stamp_order.h"
 
 namespace tally::forward {

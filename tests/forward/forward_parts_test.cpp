@@ -8,10 +8,11 @@
 #include "doubles/temp_dir.h"
 #include "forward/array_parameter.h"
 #include "forward/database.h"
+#include "forward/file_position.h"
 #include "forward/forward_options.h"
-#include "forward/line_batch.h"
 #include "forward/outage.h"
 #include "forward/shipment.h"
+#include "records/file_follower.h"
 
 namespace tally::forward {
 namespace {
