@@ -1,5 +1,6 @@
-// The set record in channel order, purely by position: each row a set
-// record, the processor type and the marker, and the sorted record.
+// The set record in channel order, by position while every line has the
+// type's width and by each line's key when not: each row a set record, the
+// processor type and the marker, and the sorted record.
 
 #include <gtest/gtest.h>
 
@@ -97,6 +98,22 @@ std::vector<SortCase> SortCases() {
   for (int slot = 1; slot <= 16; ++slot) fliiReverse.push_back(FliiLine(17 - slot, slot));
   const auto same = [](int channel) { return channel; };
   const std::string fliiInOrder = InChannelOrder(FliiLine, same);
+  std::vector<std::string> wide, fliiWide, wideKey, mixed, mixedSorted;
+  for (int slot = 1; slot <= 16; ++slot) {
+    const int channel = 17 - slot;
+    wide.push_back(FliLine(channel, channel == 8 ? 9999 : slot));
+    fliiWide.push_back(FliiLine(channel, channel == 3 ? 12345 : slot));
+    wideKey.push_back(slot == 1 ? "123,001,00020,00300" : FliLine(channel, slot));
+    mixed.push_back(slot % 2 ? FliLine(channel, slot) : FliiLine(channel, slot));
+    mixedSorted.push_back(slot % 2 ? FliiLine(slot, channel) : FliLine(slot, channel));
+  }
+  const std::string wideReverse = Record(wide);
+  const std::vector<std::string> wideKeySorted(wideKey.rbegin(), wideKey.rend());
+  std::vector<std::string> twice = wide;
+  twice[11] = FliLine(6, 12);  // in place of channel 5's line
+  std::vector<std::string> twiceSorted(wide.rbegin(), wide.rend());
+  twiceSorted[4] = FliLine(6, 11);
+  twiceSorted[5] = FliLine(6, 12);
   return {
       {"in order: the record and two blanks", kFliInOrder, kFli, "fL01", kFliInOrder + "  "},
       {"reverse order: sorted, comma blank at the end", kFliReverse, kFli, "fL01", kFliSorted + ", "},
@@ -128,6 +145,18 @@ std::vector<SortCase> SortCases() {
        InChannelOrder(FliiLine, [](int channel) { return 17 - channel; }) + ", "},
       {"fLII in order is unchanged", fliiInOrder, kFlii, "fL01", fliiInOrder + "  "},
       {"an empty record", "", kFli, "fL01", "fL"},
+      // A line wider or narrower than the type's: each line by its own key.
+      {"a wide value in a reverse set: every channel once", wideReverse, kFli, "fL01",
+       InChannelOrder(FliLine, [](int channel) { return channel == 8 ? 9999 : 17 - channel; }) + "  "},
+      {"a wide fLII value: every channel once", Record(fliiWide), kFlii, "AB",
+       "AB" + InChannelOrder(FliiLine, [](int channel) { return channel == 3 ? 12345 : 17 - channel; })
+                  .substr(2) + "  "},
+      {"06 twice and 05 missing beside a wide line: both 06 in the order they came", Record(twice), kFli,
+       "fL01", Record(twiceSorted) + "  "},
+      {"a wide channel number follows the channels", Record(wideKey), kFli, "fL01",
+       Record(wideKeySorted) + "  "},
+      {"the type changed within the set: every line once", Record(mixed), kFlii, "fL01",
+       Record(mixedSorted) + "  "},
       {"a header alone", "fL01", kFli, "fL01", "fL01  "},
   };
 }
