@@ -207,6 +207,7 @@ Forwarder::Step Forwarder::Ship(FollowedFile& file) {
                                                      : "") +
                              ", shipped up to byte " + Number(end.offset));
   for (const std::string& note : NotesOfStored(shipment.notes, stored.value().front().Text(0, 1))) log_.Warning(note);
+  for (const std::string& warning : shipment.warnings) log_.Warning(warning);
   return Step::Shipped;
 }
 

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 #include <set>
+#include <utility>
 
 #include "forward/array_parameter.h"
 #include "records/alarm_line.h"
@@ -139,6 +140,7 @@ struct SetColumns {
   // also what tells the stored sets apart: no count to keep in step.
   std::array<ArrayParameter, 12> readings;  // set's offset, slot, channel, line, fields 1-8
   OtherColumns others;
+  std::vector<std::string> overWide;
 
   void AddReadings(const SetLine& set, std::uint64_t setOffset) {
     for (int slot = 1; slot <= kChannelSlots; ++slot) {
@@ -173,6 +175,9 @@ struct SetColumns {
     sets[5].Add(std::string_view(TypeName(set.type)));
     sets[6].Add(line.text);
     AddReadings(set, line.offset);
+    if (set.overWide) {
+      overWide.push_back(std::string(kSetFileName) + ": set at byte " + std::to_string(line.offset) + " " + set.reason);
+    }
   }
 };
 
@@ -215,7 +220,9 @@ Shipment SetShipment(const std::vector<WholeLine>& lines, int stationId, StampOr
   std::vector<const ArrayParameter*> all;
   for (const ArrayParameter& column : columns.sets) all.push_back(&column);
   for (const ArrayParameter& column : columns.readings) all.push_back(&column);
-  return Made(sql, stationId, all, columns.others, kSetFileName, lines.size());
+  Shipment shipment = Made(sql, stationId, all, columns.others, kSetFileName, lines.size());
+  shipment.warnings = std::move(columns.overWide);
+  return shipment;
 }
 
 Shipment AlarmShipment(const std::vector<WholeLine>& lines, int stationId, StampOrder& order) {

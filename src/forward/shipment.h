@@ -34,6 +34,9 @@ struct Shipment {
   std::vector<Parameter> parameters;  // $1 is the station
   int lines = 0;
   std::vector<BytesNote> notes;
+  // Said in the log once the shipment is stored: sets stored whole although
+  // a value is wider than its field.
+  std::vector<std::string> warnings;
 };
 
 // Each stamp is placed in time by order, which the lines before these have

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include "records/slot_lines.h"
+
 namespace tally {
 
 namespace {
@@ -163,6 +165,14 @@ bool IsMixedLength(std::size_t length) {
 // temporary string (-Wrestrict, its bug 105329).
 std::string Quoted(std::string_view text) { return '"' + std::string(text) + '"'; }
 
+void CheckEnd(SetLine& set) {
+  const std::string_view end = std::string_view(set.text).substr(set.text.size() - kEndLength);
+  if (end != "  " && end != ", ") {
+    set.damage = Damage::BadEnd;
+    set.reason = "ends in " + Quoted(end) + ", not two blanks or a comma and a blank";
+  }
+}
+
 // The header, type and slots of a line of the right length; damage and
 // reason on the first fault met.
 void ReadSlots(SetLine& set) {
@@ -193,11 +203,57 @@ void ReadSlots(SetLine& set) {
       position += text.size();
     }
   }
-  const std::string_view end = line.substr(line.size() - kEndLength);
-  if (end != "  " && end != ", ") {
-    set.damage = Damage::BadEnd;
-    set.reason = "ends in " + Quoted(end) + ", not two blanks or a comma and a blank";
+  CheckEnd(set);
+}
+
+// What a line of another length holds: 16 slots of one type whose fields
+// are at least as wide as their widths (Whole), slots of both types
+// (Mixed), or no slots (None).
+enum class SlotShape { None, Mixed, Whole };
+
+bool ReadField(std::string_view line, std::string_view text, int field, Field& out) {
+  const auto position = static_cast<std::size_t>(text.data() - line.data());
+  if (text.size() < static_cast<std::size_t>(kFieldWidth[field])) return false;
+  if (text.size() > UINT8_MAX || position + text.size() > UINT16_MAX || !IsNumber(text)) return false;
+  out.position = static_cast<std::uint16_t>(position);
+  out.length = static_cast<std::uint8_t>(text.size());
+  std::from_chars(text.data(), text.data() + text.size(), out.value);
+  return true;
+}
+
+bool ReadWideSlot(std::string_view line, std::string_view slot, ChannelSlot& channel) {
+  channel.fieldCount = 0;
+  for (std::size_t start = 0;;) {
+    const std::size_t comma = slot.find(',', start);
+    const std::string_view text = slot.substr(start, comma == std::string_view::npos ? comma : comma - start);
+    if (channel.fieldCount == kMostFields) return false;
+    if (!ReadField(line, text, channel.fieldCount, channel.fields[channel.fieldCount])) return false;
+    ++channel.fieldCount;
+    if (comma == std::string_view::npos) return true;
+    start = comma + 1;
   }
+}
+
+SlotShape ReadWideSlots(SetLine& set) {
+  const std::string_view line = set.text;
+  if (line.size() <= kHeaderLength + kEndLength) return SlotShape::None;
+  const auto slots = SlotLines(line.substr(kHeaderLength, line.size() - kHeaderLength - kEndLength));
+  if (!slots) return SlotShape::None;
+  for (int slot = 0; slot < kChannelSlots; ++slot) {
+    if (!ReadWideSlot(line, (*slots)[slot], set.slots[slot])) {
+      set.slots = {};
+      return SlotShape::None;
+    }
+  }
+  const int fieldCount = set.slots[0].fieldCount;
+  for (const ChannelSlot& slot : set.slots) {
+    if (slot.fieldCount != fieldCount) {
+      set.slots = {};
+      return SlotShape::Mixed;
+    }
+  }
+  set.type = fieldCount == kMostFields ? SetType::fLII : SetType::fLI;
+  return SlotShape::Whole;
 }
 
 }  // namespace
@@ -261,7 +317,7 @@ Damage CheckSetLine(std::string_view line, bool crEnded) {
   } else if (line.size() == kFliiRecordLength) {
     type = SetType::fLII;
   } else {
-    return IsMixedLength(line.size()) ? Damage::MixedTypes : Damage::WrongLength;
+    return ParseSetLine(line, crEnded).damage;  // over-wide, mixed or damaged: the full parse tells
   }
   const Layout& layout = LayoutOf(type);
   const std::string_view end = line.substr(line.size() - kEndLength);
@@ -282,7 +338,11 @@ SetLine ParseSetLine(std::string_view line, bool crEnded) {
   }
   if (line.size() == kFliRecordLength || line.size() == kFliiRecordLength) {
     set.type = line.size() == kFliiRecordLength ? SetType::fLII : SetType::fLI;
-  } else if (IsMixedLength(line.size())) {
+  } else if (const SlotShape shape = ReadWideSlots(set); shape == SlotShape::Whole) {
+    set.overWide = true;
+    set.reason = "over-wide: " + std::to_string(line.size()) + " characters, a value wider than its field; " +
+                 "every reading kept";
+  } else if (shape == SlotShape::Mixed || IsMixedLength(line.size())) {
     set.damage = Damage::MixedTypes;
     set.reason = "a set of fLI and fLII lines mixed: " + std::to_string(line.size()) + " characters";
     return set;
@@ -301,7 +361,11 @@ SetLine ParseSetLine(std::string_view line, bool crEnded) {
     set.reason = (digits ? "stamp is no date: " : "stamp is not digits: ") + Quoted(stamp);
     return set;
   }
-  ReadSlots(set);
+  if (set.overWide) {
+    CheckEnd(set);
+  } else {
+    ReadSlots(set);
+  }
   return set;
 }
 

@@ -58,7 +58,10 @@ struct ChannelSlot {
 struct SetLine {
   std::string text;  // the line without its line end
   Damage damage = Damage::None;
-  std::string reason;  // the operator's words for damage, "" for a whole set
+  // The operator's words for damage; for a whole set "" or, when a value
+  // is wider than its field (the line is then longer), what says so.
+  std::string reason;
+  bool overWide = false;  // a whole set with a field wider than its width
   // The first four characters; shown for damaged lines too.
   std::string marker;
   // Read whenever the header holds a date, even on a line damaged further on.

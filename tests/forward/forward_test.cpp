@@ -123,6 +123,29 @@ TEST_F(CapturedSets, OfLongLinesKeepAllEightFieldsAndALatin1Marker) {
   ExpectAlarmsAsWritten(run.Read("alarmlog.txt"));
 }
 
+// Channel 8 reads 9999, a digit wider than its field: the set is stored
+// with its sixteen readings, and the log says it is over-wide.
+TEST_F(CapturedSets, OverWideKeepsEveryReadingAndIsSaid) {
+  const std::string data = DataDirectory("Wide");
+  FaultRun run(data);
+  run.Start();
+  for (int channel = 16; channel >= 1; --channel) {
+    if (channel == 8) {
+      run.Burst("8,9999,20,300");
+    } else {
+      run.Line(channel, 1);
+    }
+  }
+  std::string output;
+  ASSERT_EQ(ForwardOnce(data, output, eastOfUtc), 0) << output;
+  EXPECT_NE(output.find("fl.db1: set at byte 0 over-wide: 325 characters"), std::string::npos) << output;
+  std::vector<std::vector<std::string>> expected;
+  for (int channel = 1; channel <= 16; ++channel) {
+    expected.push_back({std::to_string(channel), channel == 8 ? "9999" : FieldsOf(FaultRun::BurstFor(channel, 1))[1]});
+  }
+  EXPECT_EQ(Query("SELECT channel, field2::int FROM tally77.readings ORDER BY slot"), expected);
+}
+
 #ifdef TALLY77_SIM_PATH
 constexpr int kCapturePatience = 60'000;
 

@@ -22,30 +22,36 @@ TEST(SetLineTest, ReadsTheSetsTheCaptureWrote) {
   CaptureRun rig;
   WriteSet(rig, 1, "20261206143015", false, "AB12");
   WriteSet(rig, 2, "20261206143120", true, "\xE9t\xE9 ");
+  // Field 3 of every line six digits wide: an over-wide set, every reading kept.
+  constexpr int kWideSet = 100000;
+  WriteSet(rig, kWideSet, "20261206143225", false, "AB12");
   SetIndex index(rig.dir.dataPath() + "fl.db1");
   EXPECT_EQ(index.IndexAll(), FileChange::Opened);
-  ASSERT_EQ(index.size(), 2u);
+  ASSERT_EQ(index.size(), 3u);
   EXPECT_EQ(index.damagedCount(), 0u);
   EXPECT_EQ(index.Offset(1), 326u);
   EXPECT_EQ(index.Length(0), 326u);
   EXPECT_EQ(index.Length(1), 678u);
 
   struct Expected {
+    int set;
     std::string marker;
     LocalStamp stamp;
     SetType type;
   };
-  const std::vector<Expected> rows = {{"AB12", {2026, 12, 6, 14, 30, 15}, SetType::fLI},
-                                      {"\xE9t\xE9 ", {2026, 12, 6, 14, 31, 20}, SetType::fLII}};
+  const std::vector<Expected> rows = {{1, "AB12", {2026, 12, 6, 14, 30, 15}, SetType::fLI},
+                                      {2, "\xE9t\xE9 ", {2026, 12, 6, 14, 31, 20}, SetType::fLII},
+                                      {kWideSet, "AB12", {2026, 12, 6, 14, 32, 25}, SetType::fLI}};
   for (std::size_t row = 0; row < rows.size(); ++row) {
     SCOPED_TRACE(row);
     const SetLine set = index.Parse(row);
-    EXPECT_EQ(set.reason, "");
+    EXPECT_FALSE(set.damaged());
+    EXPECT_EQ(set.overWide, rows[row].set == kWideSet);
     EXPECT_EQ(set.marker, rows[row].marker);
     EXPECT_EQ(set.stamp, rows[row].stamp);
     EXPECT_EQ(set.type, rows[row].type);
     for (int slot = 1; slot <= kChannelSlots; ++slot) {
-      const std::vector<int> fields = SetFields(static_cast<int>(row) + 1, slot, set.type == SetType::fLII);
+      const std::vector<int> fields = SetFields(rows[row].set, slot, set.type == SetType::fLII);
       ASSERT_EQ(set.slots[slot - 1].fieldCount, static_cast<int>(fields.size()));
       for (std::size_t field = 1; field <= fields.size(); ++field) {
         EXPECT_EQ(set.Value(slot, static_cast<int>(field)), fields[field - 1]);
@@ -75,12 +81,21 @@ std::string MixedLine() {
   return line + "  ";
 }
 
+// A line with digits put in front of slot's field (both 1-based).
+std::string Widened(std::string line, int slot, int field, std::size_t digits = 1) {
+  std::size_t at = 18;
+  for (int seen = 0; seen < (slot - 1) * 4 + field; ++seen) at = line.find(',', at) + 1;
+  return line.insert(at, digits, '1');
+}
+
 struct LineCase {
   const char* what;
   std::string line;
   bool crEnded;
-  std::string reason;  // "" for a whole set
+  std::string reason;  // "" for a whole set, or what says it is over-wide
 };
+
+bool SaysDamaged(const std::string& reason) { return !reason.empty() && reason.rfind("over-wide", 0) != 0; }
 
 const std::vector<LineCase> kLineCases = {
     {"whole", WholeLine(), true, ""},
@@ -99,6 +114,15 @@ const std::vector<LineCase> kLineCases = {
     {"no comma", With(18 + 19, ";"), true, "no comma at character 38"},
     {"bad end", With(322, "xx"), true, "ends in \"xx\", not two blanks or a comma and a blank"},
     {"LF alone", WholeLine(), false, "line ends in LF without CR"},
+    {"a value wider than its field", Widened(WholeLine(), 5, 2), true,
+     "over-wide: 325 characters, a value wider than its field; every reading kept"},
+    {"22 characters wider, as long as a mixed set", Widened(WholeLine(), 16, 3, 22), true,
+     "over-wide: 346 characters, a value wider than its field; every reading kept"},
+    {"over-wide and mixed", Widened(MixedLine(), 3, 1), true, "a set of fLI and fLII lines mixed: 655 characters"},
+    {"over-wide with a bad end", Widened(With(322, "xx"), 2, 4), true,
+     "ends in \"xx\", not two blanks or a comma and a blank"},
+    {"a field narrower than its width", WholeLine().erase(18 + 4 * 19 + 8, 1), true,
+     "wrong length: 323 characters, not 324 (fLI) or 676 (fLII)"},
 };
 
 TEST(SetLineTest, DamagedLinesCarryTheirReason) {
@@ -106,7 +130,7 @@ TEST(SetLineTest, DamagedLinesCarryTheirReason) {
     SCOPED_TRACE(c.what);
     const SetLine set = ParseSetLine(c.line, c.crEnded);
     EXPECT_EQ(set.reason, c.reason);
-    EXPECT_EQ(set.damaged(), !c.reason.empty());
+    EXPECT_EQ(set.damaged(), SaysDamaged(c.reason));
     // The quick check while indexing gives the same verdict.
     EXPECT_EQ(CheckSetLine(c.line, c.crEnded), set.damage);
   }
@@ -135,7 +159,7 @@ TEST(SetLineTest, TheIndexKeepsDamagedLinesAsRowsInFileOrder) {
   std::size_t damaged = 0;
   for (const LineCase& c : kLineCases) {
     file += c.line + (c.crEnded ? "\r\n" : "\n");
-    damaged += !c.reason.empty();
+    damaged += SaysDamaged(c.reason);
   }
   rig.dir.Write("fl.db1", file);
   SetIndex index(rig.dir.dataPath() + "fl.db1");

@@ -46,7 +46,11 @@ QVariant SetTableModel::data(const QModelIndex& cell, int role) const {
   const int column = cell.column();
   if (column == kTimeColumn) return StampText(set);
   if (column == kTypeColumn) return set.damaged() ? QStringLiteral("damaged") : QString(TypeName(set.type));
-  if (column == kRecordColumn) return Latin1(set.damaged() ? set.reason : set.text);
+  if (column == kRecordColumn) {
+    // An over-wide set says so in front of its record.
+    if (set.overWide) return Latin1(set.reason + ": " + set.text);
+    return Latin1(set.damaged() ? set.reason : set.text);
+  }
   if (set.damaged()) return {};
   const int slot = column - kFirstChannelColumn + 1;
   if (field_ > set.slots[slot - 1].fieldCount) return {};
