@@ -4,18 +4,13 @@
 
 #include <charconv>
 
+#include "common/command_line.h"
 #include "records/data_files.h"
-
-#ifndef TALLY77_VERSION
-#define TALLY77_VERSION "unknown"
-#endif
 
 namespace tally::forward {
 namespace {
 
-Failure Usage(const std::string& message) {
-  return Failure{FailureCode::CommandLine, message + "\nTry 'tally77-forward --help'."};
-}
+Failure Usage(const std::string& message) { return Failure{FailureCode::CommandLine, message}; }
 
 }  // namespace
 
@@ -30,9 +25,9 @@ Outcome<ForwardOptions> ParseForwardOptions(const std::vector<std::string>& argu
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
     const bool hasValue = i + 1 < arguments.size();
-    if (argument == "--help" || argument == "-h") {
+    if (IsHelpWord(argument)) {
       options.action = ForwardOptions::Action::Help;
-    } else if (argument == "--version") {
+    } else if (IsVersionWord(argument)) {
       options.action = ForwardOptions::Action::Version;
     } else if (argument == "--migrate") {
       options.action = ForwardOptions::Action::Migrate;
@@ -47,6 +42,9 @@ Outcome<ForwardOptions> ParseForwardOptions(const std::vector<std::string>& argu
       }
     } else if (argument == "--data-dir" || argument == "--db" || argument == "--station") {
       if (!hasValue) return Usage(argument + " needs a value");
+      if (argument == "--data-dir" && IsOptionWord(arguments[i + 1])) {
+        return Usage("\"" + arguments[i + 1] + "\" is an option, not a path");
+      }
       std::string& target = argument == "--data-dir" ? options.dataDirectory
                             : argument == "--db"     ? options.conninfo
                                                      : options.station;
@@ -89,6 +87,6 @@ std::string ForwardHelp() {
          "78 the database refused (log-in, schema, privileges, encoding).\n";
 }
 
-std::string ForwardVersion() { return std::string("tally77-forward ") + TALLY77_VERSION + "\n"; }
+std::string ForwardVersion() { return VersionAnswer("tally77-forward").text; }
 
 }  // namespace tally::forward

@@ -5,17 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "common/exit_status.h"
 #include "common/outcome.h"
 #include "records/file_follower.h"
 
 namespace tally::forward {
-
-// Exit statuses besides 0, as sysexits.h names them.
-inline constexpr int kExitUsage = 64;        // a wrong command line
-inline constexpr int kExitNoInput = 66;      // --once: no such data directory
-inline constexpr int kExitUnavailable = 69;  // no database within --wait (--once), or for --migrate
-inline constexpr int kExitIoError = 74;      // --once: a followed file could not be read
-inline constexpr int kExitConfig = 78;       // the database refused: log-in, schema, privileges
 
 struct ForwardOptions {
   enum class Action { Follow, Migrate, Help, Version } action = Action::Follow;
@@ -27,7 +21,8 @@ struct ForwardOptions {
   BatchLimits limits;
 };
 
-// Failure carries the message for standard error (never the --db value).
+// Failure carries the message for standard error (never the --db value):
+// the command line's fault, without the program's name.
 Outcome<ForwardOptions> ParseForwardOptions(const std::vector<std::string>& arguments);
 
 std::string ForwardHelp();

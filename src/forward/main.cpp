@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "common/command_line.h"
 #include "common/log_line.h"
 #include "common/stop_signals.h"
 #include "forward/database.h"
@@ -36,18 +37,13 @@ int MigrateDatabase(const std::string& conninfo, const LogWriter& log) {
 
 int main(int argc, char** argv) {
   const Outcome<ForwardOptions> options = ParseForwardOptions(std::vector<std::string>(argv + 1, argv + argc));
-  if (!options.ok()) {
-    std::fprintf(stderr, "tally77-forward: %s\n", options.failure().message.c_str());
-    return kExitUsage;
-  }
+  if (!options.ok()) return Finish(UsageFault("tally77-forward", options.failure().message));
   const LogWriter log(stdout);
   switch (options.value().action) {
     case ForwardOptions::Action::Help:
-      std::fputs(ForwardHelp().c_str(), stdout);
-      return 0;
+      return Finish(HelpAnswer(ForwardHelp()));
     case ForwardOptions::Action::Version:
-      std::fputs(ForwardVersion().c_str(), stdout);
-      return 0;
+      return Finish(VersionAnswer("tally77-forward"));
     case ForwardOptions::Action::Migrate:
       return MigrateDatabase(options.value().conninfo, log);
     case ForwardOptions::Action::Follow:

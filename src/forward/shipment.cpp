@@ -188,7 +188,7 @@ Shipment Made(const std::string& sql, int stationId, const std::vector<const Arr
   for (const ArrayParameter* column : columns) parameters.emplace_back(column->Text());
   for (const ArrayParameter& column : others.columns) parameters.emplace_back(column.Text());
   parameters.emplace_back(fileName);
-  return Shipment{sql, std::move(parameters), static_cast<int>(lines), std::move(others.notes)};
+  return Shipment{sql, std::move(parameters), static_cast<int>(lines), std::move(others.notes), {}};
 }
 
 }  // namespace

@@ -15,12 +15,12 @@ int RunExport(const HistoryOptions& options, const ZoneRules& zone, std::ostream
   SetIndex index(SetFilePath(options.dataDirectory));
   if (index.IndexAll() == FileChange::Missing) {
     errors << "tally77-history: " << index.error() << "\n";
-    return 1;
+    return kExitNoInput;
   }
   // No export of the sets before a read error that looks like all of them.
   if (!index.readError().empty()) {
     errors << "tally77-history: " << index.readError() << "\n";
-    return 1;
+    return kExitIoError;
   }
   const ExportCounts counts = WriteExport(index, zone, options.choice, options.format, out, errors);
   const std::string summary = DamagedSummary(counts);

@@ -3,6 +3,7 @@
 
 #include <ostream>
 
+#include "common/exit_status.h"
 #include "history/history_options.h"
 #include "records/zone_rules.h"
 
@@ -12,11 +13,12 @@ namespace tally::history {
 std::string SetFilePath(const std::string& dataDirectory);
 
 // The exit status of an export its output could not take (a full disk).
-inline constexpr int kExportNotWritten = 74;
+inline constexpr int kExportNotWritten = kExitIoError;
 
 // Writes the export; damaged lines and the file's faults go to errors.
-// Returns 0 when the file was read and the export written whole, 1 when
-// the file could not be read, kExportNotWritten when out failed.
+// Returns 0 when the file was read and the export written whole,
+// kExitNoInput when it is missing, kExitIoError when it could not be read
+// or out failed.
 int RunExport(const HistoryOptions& options, const ZoneRules& zone, std::ostream& out, std::ostream& errors);
 
 }  // namespace tally::history

@@ -1,5 +1,7 @@
 #include "history/history_options.h"
 
+#include "common/command_line.h"
+
 namespace tally::history {
 
 namespace {
@@ -32,19 +34,22 @@ ParsedHistoryOptions ParseHistoryOptions(const std::vector<std::string>& argumen
   std::string toText;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
-    if (argument == "--help" || argument == "-h") {
+    if (IsHelpWord(argument)) {
       options.action = HistoryOptions::Action::Help;
       return {options, ""};
     }
-    if (argument == "--version") {
+    if (IsVersionWord(argument)) {
       options.action = HistoryOptions::Action::Version;
       return {options, ""};
     }
-    if (argument.rfind("--", 0) != 0) {
+    if (!IsOptionWord(argument)) {
       if (!options.dataDirectory.empty()) return Fault("more than one data directory: " + argument);
       options.dataDirectory = argument;
       continue;
     }
+    const bool known = argument == "--export" || argument == "--from" || argument == "--to" ||
+                       argument == "--channels" || argument == "--tz";
+    if (!known) return Fault("unknown option " + argument);
     if (i + 1 >= arguments.size()) return Fault(argument + " needs a value");
     const std::string& value = arguments[++i];
     std::string error;
@@ -64,10 +69,8 @@ ParsedHistoryOptions ParseHistoryOptions(const std::vector<std::string>& argumen
       options.choice.channels = *channels;
       options.choice.allChannels = false;
       exportOnly = true;
-    } else if (argument == "--tz") {
+    } else {  // --tz
       options.zone = value;
-    } else {
-      return Fault("unknown option " + argument);
     }
   }
   if (exportOnly && !exporting) return Fault("--from, --to and --channels go with --export");

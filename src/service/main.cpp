@@ -7,19 +7,16 @@
 #include <cstdlib>
 #include <cstdio>
 
+#include "common/command_line.h"
+#include "common/exit_status.h"
 #include "common/log_line.h"
 #include "link/qt/signal_notifier.h"
+#include "records/data_directory_check.h"
 #include "service/capture_service.h"
-#include "service/data_directory_check.h"
-#include "service/exit_codes.h"
 #include "service/service_options.h"
 
 namespace {
 
-int Finish(const tally::CommandLine& command) {
-  std::fputs(command.text.c_str(), command.exitCode == tally::kExitDone ? stdout : stderr);
-  return command.exitCode;
-}
 
 void ConnectSignals(tally::SignalNotifier& processSignals, tally::CaptureService& service) {
   QObject::connect(&processSignals, &tally::SignalNotifier::received, &service, [&service](int number) {
@@ -44,17 +41,16 @@ int main(int argc, char* argv[]) {
   QCoreApplication::setApplicationVersion(TALLY77_VERSION);
 
   const tally::CommandLine command = tally::ReadCommandLine(QCoreApplication::arguments());
-  if (!command.settings) return Finish(command);
+  if (!command.settings) return tally::Finish({command.exitCode, command.text});
   const tally::ServiceSettings& settings = *command.settings;
-  const tally::LogWriter log(stdout);
   if (const auto fault = tally::CheckDataDirectory(settings.dataDirectory)) {
-    log.Error(fault->message);
-    return fault->exitCode;
+    return tally::Finish(tally::Fault("tally77-capture", fault->exitCode, fault->message));
   }
+  const tally::LogWriter log(stdout);
 
   tally::ServiceNotifier notifier;
   tally::CaptureService service(settings, log, notifier);
-  if (settings.init) return service.WriteDefaultSupportFiles() ? tally::kExitDone : tally::kExitIoError;
+  if (settings.init) return service.WriteDefaultSupportFiles() ? tally::kExitOk : tally::kExitIoError;
   ConnectSignals(processSignals, service);
   service.Start();
   return QCoreApplication::exec();

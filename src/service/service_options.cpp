@@ -8,18 +8,21 @@
 #include <QCoreApplication>
 #include <memory>
 
-#include "service/exit_codes.h"
+#include "common/command_line.h"
+#include "common/exit_status.h"
 
 namespace tally {
 
 namespace {
 
+constexpr const char* kProgram = "tally77-capture";
 constexpr const char* kExitCodes =
     "\nExit codes:\n"
     "  0   done (--sets reached, --init written) or stopped by SIGTERM or SIGINT\n"
-    "  64  bad command line or configuration file\n"
+    "  64  a wrong command line\n"
     "  66  data directory or configuration file missing\n"
-    "  74  data directory cannot be read, or --init could not write its files\n";
+    "  74  data directory cannot be read, or --init could not write its files\n"
+    "  78  configuration file not key = value lines, or with an unknown key\n";
 
 const QStringList kSettingNames = {"port", "com", "data-dir", "sets", "interval"};
 
@@ -41,7 +44,11 @@ void AddOptions(QCommandLineParser& parser) {
   });
 }
 
-CommandLine Stop(int exitCode, const QString& text) { return {std::nullopt, text.toStdString(), exitCode}; }
+CommandLine Stop(const CommandLineEnd& end) { return {std::nullopt, end.text, end.status}; }
+
+CommandLine Wrong(const QString& message) { return Stop(UsageFault(kProgram, message.toStdString())); }
+
+CommandLine Failed(int status, const QString& message) { return Stop(Fault(kProgram, status, message.toStdString())); }
 
 std::string Local(const QString& text) { return QFile::encodeName(text).toStdString(); }
 
@@ -54,11 +61,11 @@ bool IsReadableFile(const QString& path) {
 // misspelt key would otherwise be ignored without a word.
 std::optional<CommandLine> CheckConfig(const QString& path, const QSettings& config) {
   if (config.status() != QSettings::NoError) {
-    return Stop(kExitUsage, "tally77-capture: configuration file " + path + " is not key = value lines\n");
+    return Failed(kExitConfig, "configuration file " + path + " is not key = value lines");
   }
   for (const QString& key : config.allKeys()) {
     if (!kSettingNames.contains(key)) {
-      return Stop(kExitUsage, "tally77-capture: unknown setting \"" + key + "\" in " + path + "\n");
+      return Failed(kExitConfig, "unknown setting \"" + key + "\" in " + path);
     }
   }
   return std::nullopt;
@@ -75,24 +82,18 @@ std::optional<int> WholeNumber(const QString& text) {
 CommandLine ReadCommandLine(const QStringList& arguments) {
   QCommandLineParser parser;
   AddOptions(parser);
-  if (!parser.parse(arguments)) {
-    return Stop(kExitUsage, "tally77-capture: " + parser.errorText() + "\n");
-  }
-  if (parser.isSet("help")) return Stop(kExitDone, parser.helpText() + kExitCodes);
-  if (parser.isSet("version")) {
-    return Stop(kExitDone, QCoreApplication::applicationName() + " " +
-                               QCoreApplication::applicationVersion() + "\n");
-  }
+  if (!parser.parse(arguments)) return Wrong(parser.errorText());
+  if (parser.isSet("help")) return Stop(HelpAnswer((parser.helpText() + kExitCodes).toStdString()));
+  if (parser.isSet("version")) return Stop(VersionAnswer(kProgram));
   if (!parser.positionalArguments().isEmpty()) {
-    return Stop(kExitUsage, "tally77-capture: unexpected argument " +
-                                parser.positionalArguments().first() + "\n");
+    return Wrong("unexpected argument " + parser.positionalArguments().first());
   }
 
   std::unique_ptr<QSettings> config;
   if (parser.isSet("config")) {
     const QString path = parser.value("config");
     if (!IsReadableFile(path)) {
-      return Stop(kExitNoInput, "tally77-capture: configuration file " + path + " cannot be read\n");
+      return Failed(kExitNoInput, "configuration file " + path + " cannot be read");
     }
     config = std::make_unique<QSettings>(path, QSettings::IniFormat);
     if (const std::optional<CommandLine> fault = CheckConfig(path, *config)) return *fault;
@@ -109,7 +110,7 @@ CommandLine ReadCommandLine(const QStringList& arguments) {
   if (const auto com = setting("com")) {
     const std::optional<int> number = WholeNumber(*com);
     if (!number || *number < 1 || *number > 4) {
-      return Stop(kExitUsage, "tally77-capture: --com takes 1 to 4, not \"" + *com + "\"\n");
+      return Wrong("--com takes 1 to 4, not \"" + *com + "\"");
     }
     settings.portNumber = *number;
   }
@@ -117,18 +118,20 @@ CommandLine ReadCommandLine(const QStringList& arguments) {
   if (const auto sets = setting("sets")) {
     const std::optional<int> number = WholeNumber(*sets);
     if (!number || *number < 1) {
-      return Stop(kExitUsage, "tally77-capture: --sets takes a whole number of at least 1, not \"" +
-                                  *sets + "\"\n");
+      return Wrong("--sets takes a whole number of at least 1, not \"" + *sets + "\"");
     }
     settings.sets = std::to_string(*number);
   }
   if (const auto interval = setting("interval")) settings.interval = interval->toStdString();
   const auto directory = setting("data-dir");
+  for (const auto& path : {setting("port"), directory}) {
+    if (path && IsOptionWord(path->toStdString())) return Wrong("\"" + *path + "\" is an option, not a path");
+  }
   if (!directory || directory->isEmpty()) {
-    return Stop(kExitUsage, "tally77-capture: no data directory given (--data-dir DIR)\n");
+    return Wrong("no data directory given (--data-dir DIR)");
   }
   settings.dataDirectory = Local(QDir::cleanPath(QDir(*directory).absolutePath()));
-  return {settings, "", kExitDone};
+  return {settings, "", kExitOk};
 }
 
 }  // namespace tally

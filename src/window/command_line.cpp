@@ -49,14 +49,24 @@ StartOptions OptionsOf(const QCommandLineParser& parser) {
   return options;
 }
 
-StartOptions ReadCommandLine(int& argc, char* argv[]) {
+std::optional<CommandLineEnd> ReadCommandLine(int& argc, char* argv[], StartOptions& options) {
+  constexpr const char* kProgram = "tally77";
   // A core application is enough to read the command line: --help,
   // --version and --list-ports work without a display.
   const QCoreApplication reader(argc, argv);
   QCommandLineParser parser;
   DescribeOptions(parser);
-  parser.process(reader);
-  return OptionsOf(parser);
+  if (!parser.parse(QCoreApplication::arguments())) return UsageFault(kProgram, parser.errorText().toStdString());
+  if (parser.isSet(QStringLiteral("help"))) return HelpAnswer(parser.helpText().toStdString());
+  if (parser.isSet(QStringLiteral("version"))) return VersionAnswer(kProgram);
+  if (!parser.positionalArguments().isEmpty()) {
+    return UsageFault(kProgram, "unexpected argument " + parser.positionalArguments().first().toStdString());
+  }
+  options = OptionsOf(parser);
+  if (IsOptionWord(options.dataDirectory.toStdString())) {
+    return UsageFault(kProgram, "\"" + options.dataDirectory.toStdString() + "\" is an option, not a path");
+  }
+  return std::nullopt;
 }
 
 void ListPorts(std::ostream& out) {

@@ -5,7 +5,10 @@
 
 #include <QString>
 #include <array>
+#include <optional>
 #include <ostream>
+
+#include "common/command_line.h"
 
 class QCommandLineParser;
 
@@ -20,9 +23,9 @@ struct StartOptions {
 // The program's name and version, for --version and the settings file.
 void NameProgram();
 
-// Reads the command line. --help, --version and a faulty command line are
-// answered here and end the program. Needs no display.
-StartOptions ReadCommandLine(int& argc, char* argv[]);
+// Reads the command line into options. For --help, --version and a wrong
+// command line, what ends the program instead. Needs no display.
+std::optional<CommandLineEnd> ReadCommandLine(int& argc, char* argv[], StartOptions& options);
 
 // The options tally77 takes, and what a parsed command line gives.
 void DescribeOptions(QCommandLineParser& parser);

@@ -2,15 +2,19 @@
 // computer's serial ports, burst timer and clock.
 
 #include <QApplication>
+#include <QFile>
 #include <iostream>
 
 #include "capture/capture_context.h"
 #include "capture/data_file_writes.h"
 #include "capture/journal_folder.h"
 #include "common/clock.h"
+#include "common/command_line.h"
+#include "common/exit_status.h"
 #include "link/event_wiring.h"
 #include "link/qt/qt_burst_timer.h"
 #include "link/qt/qt_serial_port.h"
+#include "records/data_directory_check.h"
 #include "window/command_line.h"
 #include "window/control_layout.h"
 #include "window/form1.h"
@@ -20,11 +24,18 @@
 
 int main(int argc, char* argv[]) {
   tally::NameProgram();
-  const tally::StartOptions options = tally::ReadCommandLine(argc, argv);
+  tally::StartOptions options;
+  if (const auto end = tally::ReadCommandLine(argc, argv, options)) return tally::Finish(*end);
   if (options.listPorts) {
     tally::ListPorts(std::cout);
-    return 0;
+    return tally::kExitOk;
   }
+  if (!options.dataDirectory.isEmpty()) {
+    if (const auto fault = tally::CheckDataDirectory(QFile::encodeName(options.dataDirectory).toStdString())) {
+      return tally::Finish(tally::Fault("tally77", fault->exitCode, fault->message));
+    }
+  }
+  if (const auto end = tally::NoDisplayEnd("tally77")) return tally::Finish(*end);
   tally::KeepWholeDevicePixels();
   QApplication application(argc, argv);
 
@@ -37,7 +48,7 @@ int main(int argc, char* argv[]) {
 
   tally::ConnectWindowEvents(window, context);
   tally::ConnectCaptureEvents(context);
-  if (!tally::ApplyStartChoices(window, port, remembered, options, std::cerr)) return 2;
+  if (!tally::ApplyStartChoices(window, port, remembered, options, std::cerr)) return tally::kExitNoInput;
   window.show();
   // Sets an earlier run kept but could not write are written first.
   tally::StartKeptWritesJournal(context, tally::JournalFolder());

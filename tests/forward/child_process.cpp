@@ -15,19 +15,26 @@
 namespace tally::testing {
 
 ChildProcess::ChildProcess(const std::vector<std::string>& arguments, const std::string& outputPath,
-                           const std::vector<std::string>& environment, std::optional<RunAs> runAs)
+                           const std::vector<std::string>& environment, std::optional<RunAs> runAs,
+                           const std::string& errorPath)
     : outputPath_(outputPath) {
   pid_ = fork();
   if (pid_ != 0) return;
   const int output = ::open(outputPath.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
   dup2(output, STDOUT_FILENO);
-  dup2(output, STDERR_FILENO);
+  dup2(errorPath.empty() ? output : ::open(errorPath.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644), STDERR_FILENO);
   const int nothing = ::open("/dev/null", O_RDONLY);
   dup2(nothing, STDIN_FILENO);
   sigset_t none;
   sigemptyset(&none);
   sigprocmask(SIG_SETMASK, &none, nullptr);
-  for (const std::string& entry : environment) putenv(const_cast<char*>(entry.c_str()));
+  for (const std::string& entry : environment) {
+    if (entry.find('=') == std::string::npos) {
+      unsetenv(entry.c_str());
+    } else {
+      putenv(const_cast<char*>(entry.c_str()));
+    }
+  }
   if (runAs && (setgroups(0, nullptr) != 0 || setgid(runAs->gid) != 0 || setuid(runAs->uid) != 0)) _exit(126);
   std::vector<char*> argv;
   for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));

@@ -1,6 +1,6 @@
 #pragma once
 // A program started by a test, its standard output and error going to a
-// file, waited for with a deadline.
+// file (or each to its own), waited for with a deadline.
 
 #include <sys/types.h>
 
@@ -18,9 +18,12 @@ struct RunAs {
 
 class ChildProcess {
  public:
-  // environment: "NAME=value" entries added to the test's own.
+  // environment: "NAME=value" entries added to the test's own; a NAME
+  // alone takes the variable away. errorPath: where standard error goes
+  // when not with the output.
   ChildProcess(const std::vector<std::string>& arguments, const std::string& outputPath,
-               const std::vector<std::string>& environment = {}, std::optional<RunAs> runAs = std::nullopt);
+               const std::vector<std::string>& environment = {}, std::optional<RunAs> runAs = std::nullopt,
+               const std::string& errorPath = "");
   ~ChildProcess();  // kills it when still running
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;

@@ -104,15 +104,16 @@ TEST_F(SetExportTest, AMissingOrUnreadableFileIsAFault) {
   const struct {
     std::string directory;
     std::string error;
+    int status;
   } cases[] = {
-      {rig.dir.dataPath() + "nowhere", "cannot open " + rig.dir.dataPath() + "nowhere/fl.db1: no such file"},
-      {unreadable, "cannot read " + unreadable + "/fl.db1 at byte 0: Is a directory"},
+      {rig.dir.dataPath() + "nowhere", "cannot open " + rig.dir.dataPath() + "nowhere/fl.db1: no such file", 66},
+      {unreadable, "cannot read " + unreadable + "/fl.db1 at byte 0: Is a directory", 74},
   };
   for (const auto& c : cases) {
     options.dataDirectory = c.directory;
     std::ostringstream out;
     std::ostringstream errors;
-    EXPECT_EQ(RunExport(options, kCet, out, errors), 1);
+    EXPECT_EQ(RunExport(options, kCet, out, errors), c.status);
     EXPECT_EQ(errors.str(), "tally77-history: " + c.error + "\n");
     EXPECT_EQ(out.str(), "");
   }
@@ -157,6 +158,7 @@ TEST(HistoryOptionsTest, CommandLines) {
       {{"--tz"}, "--tz needs a value"},
       {{"--colour", "red"}, "unknown option --colour"},
       {{"/a", "/b"}, "more than one data directory: /b"},
+      {{"-x"}, "unknown option -x"},
   };
   for (const Case& c : cases) {
     const ParsedHistoryOptions parsed = ParseHistoryOptions(c.arguments);

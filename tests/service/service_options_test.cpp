@@ -7,9 +7,9 @@
 
 #include "doubles/temp_dir.h"
 #include "link/qt/event_loop.h"
-#include "service/data_directory_check.h"
-#include "service/exit_codes.h"
+#include "common/exit_status.h"
 #include "service/service_options.h"
+#include "records/data_directory_check.h"
 
 namespace tally {
 namespace {
@@ -28,14 +28,16 @@ TEST(ServiceOptions, MistakesEndWithUsageOrMissingInputAndSayWhat) {
     int exitCode;
     std::string text;
   };
+  const std::string kTry = "Try 'tally77-capture --help'.\n";
   const Case cases[] = {
-      {{"--sets", "2"}, kExitUsage, "tally77-capture: no data directory given (--data-dir DIR)\n"},
-      {{"--data-dir", "/srv", "--com", "5"}, kExitUsage, "tally77-capture: --com takes 1 to 4, not \"5\"\n"},
+      {{"--sets", "2"}, kExitUsage, "tally77-capture: no data directory given (--data-dir DIR)\n" + kTry},
+      {{"--data-dir", "/srv", "--com", "5"}, kExitUsage, "tally77-capture: --com takes 1 to 4, not \"5\"\n" + kTry},
       {{"--data-dir", "/srv", "--sets", "0"}, kExitUsage,
-       "tally77-capture: --sets takes a whole number of at least 1, not \"0\"\n"},
-      {{"--data-dir", "/srv", "--bauds", "300"}, kExitUsage, "tally77-capture: Unknown option 'bauds'.\n"},
-      {{"--data-dir", "/srv", "extra"}, kExitUsage, "tally77-capture: unexpected argument extra\n"},
-      {{"--config", typo}, kExitUsage, "tally77-capture: unknown setting \"intervall\" in " + typo.toStdString() + "\n"},
+       "tally77-capture: --sets takes a whole number of at least 1, not \"0\"\n" + kTry},
+      {{"--data-dir", "/srv", "--bauds", "300"}, kExitUsage, "tally77-capture: Unknown option 'bauds'.\n" + kTry},
+      {{"--data-dir", "/srv", "extra"}, kExitUsage, "tally77-capture: unexpected argument extra\n" + kTry},
+      {{"--data-dir", "-x"}, kExitUsage, "tally77-capture: \"-x\" is an option, not a path\n" + kTry},
+      {{"--config", typo}, kExitConfig, "tally77-capture: unknown setting \"intervall\" in " + typo.toStdString() + "\n"},
       {{"--config", "/nonexistent/site.conf"}, kExitNoInput,
        "tally77-capture: configuration file /nonexistent/site.conf cannot be read\n"},
   };
@@ -71,8 +73,8 @@ TEST(ServiceOptions, TheCommandLineWinsOverTheConfigurationFile) {
 
 TEST(ServiceOptions, HelpListsTheExitCodes) {
   const CommandLine help = Read({"--help"});
-  EXPECT_EQ(help.exitCode, kExitDone);
-  for (const char* line : {"--port <DEVICE>", "--config <FILE>", "  64  bad command line", "  66  data directory",
+  EXPECT_EQ(help.exitCode, kExitOk);
+  for (const char* line : {"--port <DEVICE>", "--config <FILE>", "  64  a wrong command line", "  66  data directory",
                            "  74  data directory cannot be read"}) {
     EXPECT_NE(help.text.find(line), std::string::npos) << line;
   }

@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -31,7 +30,20 @@ void Pause(int milliseconds) { poll(nullptr, 0, milliseconds); }
 
 }  // namespace
 
-SimLine::~SimLine() { HangUp(); }
+SimLine::~SimLine() {
+  HangUp();
+  RemoveLink();
+}
+
+// The link goes only while it still leads to this line's pseudo-terminal: a
+// link another run has taken over since stays.
+void SimLine::RemoveLink() {
+  if (link_.empty()) return;
+  char target[4096];
+  const ssize_t length = readlink(link_.c_str(), target, sizeof target);
+  if (length > 0 && std::string(target, static_cast<std::size_t>(length)) == peerPath_) unlink(link_.c_str());
+  link_.clear();
+}
 
 std::string SimLine::OpenPseudoTerminal(const std::string& link) {
   HangUp();
@@ -55,6 +67,7 @@ std::string SimLine::OpenPseudoTerminal(const std::string& link) {
     unlink(fresh.c_str());
     if (symlink(name, fresh.c_str()) != 0) return Fault("symlink " + fresh);
     if (rename(fresh.c_str(), link.c_str()) != 0) return Fault("rename to " + link);
+    link_ = link;
   }
   return "";
 }
@@ -73,15 +86,6 @@ bool SimLine::PeerAway() const {
   if (!pseudoTerminal_ || handle_ < 0) return false;
   pollfd watch{handle_, 0, 0};
   return poll(&watch, 1, 0) == 1 && (watch.revents & POLLHUP) != 0;
-}
-
-bool SimLine::WaitForPeer(int milliseconds) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-  while (PeerAway()) {
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    Pause(20);
-  }
-  return true;
 }
 
 bool SimLine::Write(const std::string& bytes) {

@@ -14,7 +14,8 @@ class SimLine {
   SimLine& operator=(const SimLine&) = delete;
 
   // A new pseudo-terminal in raw mode; link, when not empty, is made a
-  // symbolic link to its other end. Gives "" on success or the fault.
+  // symbolic link to its other end, removed with the line (a reopened
+  // line moves it). Gives "" on success or the fault.
   std::string OpenPseudoTerminal(const std::string& link);
   // An existing device at 300 baud, 8 data bits, no parity, raw.
   std::string OpenDevice(const std::string& device);
@@ -25,9 +26,6 @@ class SimLine {
   // capture program set.
   int Handle() const { return handle_; }
 
-  // Waits until the capture program has the other end open (a device is
-  // taken as always open). False when the wait timed out.
-  bool WaitForPeer(int milliseconds);
   // True when the other end of the pseudo-terminal is not open.
   bool PeerAway() const;
 
@@ -44,6 +42,9 @@ class SimLine {
   int handle_ = -1;
   bool pseudoTerminal_ = false;
   std::string peerPath_;
+  std::string link_;  // the symbolic link made to peerPath_, "" when none
+
+  void RemoveLink();
 };
 
 }  // namespace tally::sim

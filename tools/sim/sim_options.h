@@ -20,6 +20,7 @@ struct SimOptions {
   std::optional<int> value;  // field 2 of every reading; 100 + channel when not given
   int highChannel = 0;       // this channel reads highValue instead
   int highValue = 0;
+  bool wideValues = false;   // --value and --high-value may be wider than field 2's three digits
   int gapMs = 3000;          // quiet time between bursts
   bool fast = false;         // a whole burst at once instead of 30 characters a second
   int dropAfter = 0;         // hang up the pseudo-terminal after this many readings
@@ -28,8 +29,10 @@ struct SimOptions {
 };
 
 struct ParsedOptions {
-  std::optional<SimOptions> options;  // none when the command line is wrong or help was asked
-  std::string message;                // the fault, or the usage text
+  std::optional<SimOptions> options;  // none when the command line is wrong or help or the version was asked
+  std::string message;                // the fault
+  bool help = false;
+  bool version = false;
 };
 
 ParsedOptions ParseSimOptions(const std::vector<std::string>& arguments);

@@ -6,6 +6,8 @@
 
 #include "burst_plan.h"
 #include "command_decoder.h"
+#include "common/exit_status.h"
+#include "common/stop_signals.h"
 #include "sim_line.h"
 
 namespace tally::sim {
@@ -18,7 +20,7 @@ using Clock = std::chrono::steady_clock;
 constexpr int kCharacterMs = 33;
 // How long a part of a command may wait for its rest before it is shown.
 constexpr int kCommandPatienceMs = 500;
-constexpr int kPeerWaitMs = 24 * 3600 * 1000;
+constexpr int kPeerPollMs = 20;
 
 class Processor {
  public:
@@ -29,7 +31,7 @@ class Processor {
                                                       : line_.OpenDevice(options_.device);
     if (!fault.empty()) return Failed(fault);
     Say(line_.PeerPath());
-    line_.WaitForPeer(kPeerWaitMs);
+    if (!AwaitPeer()) return Outcome();
     if (options_.sync && !SendBurst("sent sync ", SyncBurst())) return Outcome();
     for (int reading = 1; reading <= options_.bursts; ++reading) {
       const int setIndex = (reading - 1) / 16;
@@ -39,15 +41,15 @@ class Processor {
     }
     Listen(options_.gapMs);
     const auto lastBurst = Clock::now();
-    while (!decoder_.EndSeen() && !failed_ &&
+    while (!decoder_.EndSeen() && !failed_ && !Stopped() &&
            (options_.waitEndMs == 0 ||
             Clock::now() - lastBurst < std::chrono::milliseconds(options_.waitEndMs))) {
       Listen(100);
     }
-    if (decoder_.EndSeen() || failed_) return Outcome();
+    if (decoder_.EndSeen() || failed_ || Stopped()) return Outcome();
     Show(decoder_.Flush());
     Say("no end command");
-    return 2;
+    return kExitUnavailable;
   }
 
  private:
@@ -57,7 +59,7 @@ class Processor {
     // Also before the first burst: the capture program clears its input
     // right after it opens the port.
     Listen(options_.gapMs);
-    if (decoder_.EndSeen()) return false;
+    if (decoder_.EndSeen() || Stopped()) return false;
     if (options_.fast) {
       failed_ = !line_.Write(burst);
     } else {
@@ -71,14 +73,14 @@ class Processor {
       return false;
     }
     Say(label + burst);
-    return !decoder_.EndSeen();
+    return !decoder_.EndSeen() && !Stopped();
   }
 
   // Hangs up after the quiet gap, waits, and comes back on a new
   // pseudo-terminal (the same --link path).
   bool DropLine() {
     Listen(options_.gapMs);
-    if (decoder_.EndSeen()) return false;
+    if (decoder_.EndSeen() || Stopped()) return false;
     line_.HangUp();
     Say("hung up");
     Listen(options_.dropMs);
@@ -88,15 +90,33 @@ class Processor {
       return false;
     }
     Say("reopened " + line_.PeerPath());
-    line_.WaitForPeer(kPeerWaitMs);
+    if (!AwaitPeer()) return false;
     Say("peer back");
+    return true;
+  }
+
+  // Until the capture program has the other end open; false when a stop
+  // signal came first.
+  bool AwaitPeer() {
+    while (line_.PeerAway()) {
+      if (stops_.WaitFor(kPeerPollMs) != 0) return false;
+    }
+    return true;
+  }
+
+  // SIGTERM, SIGINT or SIGHUP came: the run ends as after the end command,
+  // and the line's link goes with it.
+  bool Stopped() {
+    if (stops_.Pending() == 0) return false;
+    if (!stopSaid_) Say("stopped by a signal");
+    stopSaid_ = true;
     return true;
   }
 
   // Reads and reports commands for this long, or until the end command.
   void Listen(int milliseconds) {
     const auto until = Clock::now() + std::chrono::milliseconds(milliseconds);
-    while (!decoder_.EndSeen()) {
+    while (!decoder_.EndSeen() && !Stopped()) {
       const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now());
       if (left.count() <= 0) break;
       const std::string bytes = line_.Read(static_cast<int>(left.count() < 50 ? left.count() : 50));
@@ -122,13 +142,18 @@ class Processor {
   int Failed(const std::string& fault) {
     std::fprintf(stderr, "tally77-sim: %s\n", fault.c_str());
     failed_ = true;
-    return 1;
+    return kExitIoError;
   }
 
-  int Outcome() const { return failed_ ? 1 : (decoder_.EndSeen() ? 0 : 2); }
+  int Outcome() {
+    if (failed_) return kExitIoError;
+    return decoder_.EndSeen() || Stopped() ? kExitOk : kExitUnavailable;
+  }
 
   const SimOptions& options_;
   std::FILE* report_;
+  StopSignals stops_;  // before the line, so that its link is gone before the signals are let through
+  bool stopSaid_ = false;
   SimLine line_;
   CommandDecoder decoder_;
   bool failed_ = false;

@@ -8,8 +8,8 @@
 
 namespace tally::sim {
 
-// Exit code: 0 after an end command, 1 when the line fails, 2 when no end
-// command came in time.
+// Exit status: 0 after an end command or a stop signal, 74 when the line
+// fails, 69 when no end command came in time.
 int RunProcessor(const SimOptions& options, std::FILE* report);
 
 }  // namespace tally::sim

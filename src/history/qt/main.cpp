@@ -7,12 +7,18 @@
 #include <string>
 #include <vector>
 
+#include "common/command_line.h"
+#include "common/exit_status.h"
+
 #include "history/export_run.h"
 #include "history/history_options.h"
 #include "history/qt/history_window.h"
 #include "history/qt/zone_of_qt.h"
+#include "records/data_directory_check.h"
 
 namespace {
+
+constexpr const char* kProgram = "tally77-history";
 
 int RunWindow(int argc, char* argv[], const tally::history::HistoryOptions& options, const QTimeZone& zone);
 
@@ -22,30 +28,28 @@ int main(int argc, char* argv[]) {
   using tally::history::HistoryOptions;
   const std::vector<std::string> arguments(argv + 1, argv + argc);
   const tally::history::ParsedHistoryOptions parsed = tally::history::ParseHistoryOptions(arguments);
-  if (!parsed.options) {
-    std::cerr << "tally77-history: " << parsed.message << "\n" << tally::history::HistoryUsage();
-    return 2;
-  }
+  if (!parsed.options) return tally::Finish(tally::UsageFault(kProgram, parsed.message));
   const HistoryOptions& options = *parsed.options;
   switch (options.action) {
     case HistoryOptions::Action::Help:
-      std::cout << tally::history::HistoryUsage();
-      return 0;
+      return tally::Finish(tally::HelpAnswer(tally::history::HistoryUsage()));
     case HistoryOptions::Action::Version:
-      std::cout << "tally77-history " << TALLY77_VERSION << "\n";
-      return 0;
+      return tally::Finish(tally::VersionAnswer(kProgram));
     default:
       break;
   }
   const std::optional<QTimeZone> zone = tally::history::ZoneNamed(options.zone);
-  if (!zone) {
-    std::cerr << "tally77-history: unknown time zone " << options.zone << "\n";
-    return 2;
+  if (!zone) return tally::Finish(tally::UsageFault(kProgram, "unknown time zone " + options.zone));
+  if (!options.dataDirectory.empty()) {
+    if (const auto fault = tally::CheckDataDirectory(options.dataDirectory)) {
+      return tally::Finish(tally::Fault(kProgram, fault->exitCode, fault->message));
+    }
   }
   if (options.action == HistoryOptions::Action::Export) {
     std::ios::sync_with_stdio(false);
     return tally::history::RunExport(options, tally::history::RulesOf(*zone), std::cout, std::cerr);
   }
+  if (const auto end = tally::NoDisplayEnd(kProgram)) return tally::Finish(*end);
   return RunWindow(argc, argv, options, *zone);
 }
 

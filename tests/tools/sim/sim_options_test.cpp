@@ -19,8 +19,8 @@ TEST(SimOptions, DefaultsActLikeAProcessorOnANewPseudoTerminal) {
 TEST(SimOptions, ReadsEveryOption) {
   const ParsedOptions parsed = ParseSimOptions(
       {"--device", "/dev/ttyUSB1", "--type", "fLII", "--bursts", "32", "--sync", "off", "--order",
-       "shuffle", "--seed", "9", "--value", "250", "--high-channel", "3", "--high-value", "900",
-       "--gap", "400", "--fast", "--wait-end", "5000"});
+       "shuffle", "--seed", "9", "--value", "250", "--high-channel", "3", "--high-value", "9999",
+       "--wide-values", "--gap", "400", "--fast", "--wait-end", "5000"});
   ASSERT_TRUE(parsed.options) << parsed.message;
   const SimOptions& o = *parsed.options;
   EXPECT_EQ(o.device, "/dev/ttyUSB1");
@@ -31,7 +31,8 @@ TEST(SimOptions, ReadsEveryOption) {
   EXPECT_EQ(o.seed, 9u);
   EXPECT_EQ(o.value, 250);
   EXPECT_EQ(o.highChannel, 3);
-  EXPECT_EQ(o.highValue, 900);
+  EXPECT_EQ(o.highValue, 9999);
+  EXPECT_TRUE(o.wideValues);
   EXPECT_EQ(o.gapMs, 400);
   EXPECT_TRUE(o.fast);
   EXPECT_EQ(o.waitEndMs, 5000);
@@ -52,6 +53,12 @@ TEST(SimOptions, RefusesAWrongCommandLineAndSaysWhy) {
       {{"--high-channel", "0"}, "bad value \"0\" for --high-channel"},
       {{"--sync", "yes"}, "bad value \"yes\" for --sync"},
       {{"--colour", "red"}, "unknown option --colour"},
+      {{"--high-channel", "8", "--high-value", "9999"},
+       "--high-value 9999 is wider than field 2's three digits and makes the set's record over-wide; "
+       "give --wide-values to send it anyway"},
+      {{"--value", "-1000"},
+       "--value -1000 is wider than field 2's three digits and makes the set's record over-wide; "
+       "give --wide-values to send it anyway"},
       {{"--device", "/dev/ttyS0", "--drop-after", "3"},
        "--drop-after works on a pseudo-terminal only, not with --device"},
   };

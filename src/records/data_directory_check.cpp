@@ -1,4 +1,4 @@
-#include "service/data_directory_check.h"
+#include "records/data_directory_check.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "service/exit_codes.h"
+#include "common/exit_status.h"
 
 namespace tally {
 

@@ -1,6 +1,7 @@
 #pragma once
-// The data directory must be there and readable when the service starts:
-// unlike a missing adapter, it will not turn up by waiting.
+// The data directory a program is given must be there and readable: unlike
+// a missing adapter, it will not turn up by waiting. Every program says a
+// missing one with status 66 and an unreadable one with 74.
 
 #include <optional>
 #include <string>
