@@ -155,9 +155,27 @@ Status Forwarder::Prepare(Database& database) {
     }
     // The order of stamps read so far holds only for the lines up to the
     // position it was read with.
-    if (file.position.offset != had.offset || file.position.lineHash != had.lineHash) file.order = StampOrder(zone_);
+    if (file.position.offset != had.offset || file.position.lineHash != had.lineHash) RecallOrder(file);
   }
   return Ok();
+}
+
+void Forwarder::RecallOrder(FollowedFile& file) const {
+  file.order = StampOrder(zone_);
+  StampOrder order(zone_);
+  FileFollower follower(InFolder(options_.dataDirectory, file.name));
+  for (FilePosition at; at.offset < file.position.offset;) {
+    Outcome<LineBatch> batch = follower.Next(at, options_.limits);
+    // A file that no longer holds the position is read from its start
+    // anyway, with an order of its own.
+    if (!batch.ok() || batch.value().check != PositionCheck::Holds || batch.value().lines.empty()) return;
+    for (const WholeLine& line : batch.value().lines) {
+      if (line.offset >= file.position.offset) break;
+      if (const std::optional<LocalStamp> stamp = OrderedStamp(file.kind, line)) order.Place(*stamp);
+    }
+    at = batch.value().end;
+  }
+  file.order = order;
 }
 
 Forwarder::Step Forwarder::Trouble(const Failure& failure) {

@@ -47,6 +47,10 @@ class Forwarder {
   // when stopped or refused (refusal_ then says why).
   bool Reach();
   Status Prepare(Database& database);
+  // The order of the stamps before the file's position, read again from
+  // the file: a run that starts inside a repeated hour learns from the
+  // lines before which pass of the hour it is in.
+  void RecallOrder(FollowedFile& file) const;
   Step Ship(FollowedFile& file);
   Step Trouble(const Failure& failure);
   void Lose(const Failure& failure);

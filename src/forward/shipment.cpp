@@ -75,6 +75,11 @@ std::string OthersAndCount(int first) {
 }
 
 
+std::optional<PlacedStamp> Placed(FollowedKind kind, const WholeLine& line, StampOrder& order) {
+  const std::optional<LocalStamp> stamp = OrderedStamp(kind, line);
+  return stamp ? std::optional(order.Place(*stamp)) : std::nullopt;
+}
+
 // A field's text as a number the server reads, NULL when it has no digit.
 std::optional<std::string> NumberText(std::string_view field) {
   if (std::none_of(field.begin(), field.end(), [](char c) { return c >= '0' && c <= '9'; })) return std::nullopt;
@@ -162,7 +167,7 @@ struct SetColumns {
     const SetLine set = ParseSetLine(line.text);
     // A damaged line whose header holds a date still takes its place in
     // the file's order of stamps.
-    const std::optional<PlacedStamp> placed = set.hasStamp ? std::optional(order.Place(set.stamp)) : std::nullopt;
+    const std::optional<PlacedStamp> placed = Placed(FollowedKind::Sets, line, order);
     if (set.damaged() || !placed) {
       others.Add(line, set.reason);
       return;
@@ -199,6 +204,16 @@ std::optional<std::string> WhyTextCannotHold(std::string_view line) {
   return "NUL byte at character " + std::to_string(nul + 1) + ", which text cannot hold; the line's bytes are in bytes";
 }
 
+std::optional<LocalStamp> OrderedStamp(FollowedKind kind, const WholeLine& line) {
+  if (line.cut() || WhyTextCannotHold(line.text)) return std::nullopt;
+  if (kind == FollowedKind::Alarms) {
+    const std::optional<AlarmLine> alarm = ReadAlarmLine(line.text);
+    return alarm ? alarm->stamp : std::nullopt;
+  }
+  LocalStamp stamp;
+  return ReadStamp(line.text, stamp) ? std::optional(stamp) : std::nullopt;
+}
+
 std::vector<std::string> NotesOfStored(const std::vector<BytesNote>& notes, std::string_view storedOffsets) {
   std::set<std::uint64_t> stored;
   for (const char* at = storedOffsets.data(); at < storedOffsets.data() + storedOffsets.size(); ++at) {
@@ -232,8 +247,7 @@ Shipment AlarmShipment(const std::vector<WholeLine>& lines, int stationId, Stamp
   for (const WholeLine& line : lines) {
     if (others.KeptAsBytes(line, kAlarmLogName) || others.KeptCut(line)) continue;
     const std::optional<AlarmLine> alarm = ReadAlarmLine(line.text);
-    const std::optional<PlacedStamp> placed =
-        alarm && alarm->stamp ? std::optional(order.Place(*alarm->stamp)) : std::nullopt;
+    const std::optional<PlacedStamp> placed = Placed(FollowedKind::Alarms, line, order);
     columns[0].Add(static_cast<long long>(line.offset));
     columns[1].Add(line.text);
     columns[2].AddMaybe(alarm ? std::optional(alarm->channelText) : std::nullopt);

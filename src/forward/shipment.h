@@ -39,6 +39,10 @@ struct Shipment {
   std::vector<std::string> warnings;
 };
 
+// The stamp a line takes its place with in its file's order of stamps;
+// none for a line that has no place in it (no stamp, cut, or kept as bytes).
+std::optional<LocalStamp> OrderedStamp(FollowedKind kind, const WholeLine& line);
+
 // Each stamp is placed in time by order, which the lines before these have
 // brought to where the file stands.
 Shipment SetShipment(const std::vector<WholeLine>& lines, int stationId, StampOrder& order);
