@@ -63,7 +63,7 @@ struct FramingRun {
     // readings go there and not to the working directory.
     context.state = rig.context.state;
     ::setenv("TALLY77_COM1", pty.path().c_str(), 1);
-    port.SetPortNumber(1);
+    port.SelectPort(1, "");
     if (!port.SetSettings("300,N,8,1").ok() || !port.Open().ok()) throw std::runtime_error("Com1 did not open");
     ConnectCaptureEvents(context);
   }
@@ -102,7 +102,7 @@ struct FramingRun {
   ReadingRig rig;  // data directory, channel table, window texts
   QtSerialPort port;
   NotedBurstTimer timer;
-  CaptureContext context{rig.surface, port, timer, rig.clock, rig.program};
+  CaptureContext context{rig.events, rig.settings, port, timer, rig.clock, rig.program};
 };
 
 bool Measure(FramingRun& run, int bursts, int interval, bool paced, const char* name) {

@@ -168,7 +168,7 @@ void LongRun(long sets) {
   Capture& capture = started.capture;
   tally::testing::PtyPeer& pty = started.pty;
   pty.Write("sync");
-  capture.WaitFor("sync ");
+  capture.WaitFor("First burst dropped");
   const long early = sets < 1000 ? sets / 10 : 1000;
   double earlyMb = 0;
   const std::int64_t runStart = MonotonicMicroseconds();
@@ -178,7 +178,7 @@ void LongRun(long sets) {
     pty.Drain();
     if (index + 1 == early * 16) earlyMb = static_cast<double>(capture.Status("VmRSS")) / 1024.0;
   }
-  capture.WaitFor("Status: We have a good reading ");
+  capture.WaitFor("Set " + std::to_string(sets) + " written");
   const double lateMb = static_cast<double>(capture.Status("VmRSS")) / 1024.0;
   std::printf("service_sets %ld\n", sets);
   std::printf("service_sets_early %ld\n", early);

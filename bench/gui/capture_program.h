@@ -9,6 +9,8 @@
 #include "link/qt/qt_burst_timer.h"
 #include "link/qt/qt_serial_port.h"
 #include "window/form1.h"
+#include "window/surface/surface_events.h"
+#include "window/surface/surface_settings.h"
 
 namespace tally::bench {
 
@@ -23,7 +25,9 @@ struct CaptureProgram {
   QtBurstTimer timer;
   SystemClock clock;
   Form1 window;
-  CaptureContext context{window, port, timer, clock, window};
+  SurfaceEvents events{window};
+  SurfaceSettings settings{window, [this](int number) { return port.DeviceOf(number); }};
+  CaptureContext context{events, settings, port, timer, clock, window};
 };
 
 // Sets Qt's offscreen platform unless QT_QPA_PLATFORM names one.

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "common/window_surface.h"
+#include "window/surface/window_surface.h"
 
 namespace tally::bench {
 

@@ -11,6 +11,8 @@
 #include "rig/bench_data_dir.h"
 #include "rig/quiet_surface.h"
 #include "rig/still_link.h"
+#include "window/surface/surface_events.h"
+#include "window/surface/surface_settings.h"
 
 namespace tally::bench {
 
@@ -27,7 +29,9 @@ struct ReadingRig {
   StillTimer timer;
   SystemClock clock;
   StillProgram program;
-  CaptureContext context{surface, port, timer, clock, program};
+  SurfaceEvents events{surface};
+  SurfaceSettings settings{surface};
+  CaptureContext context{events, settings, port, timer, clock, program};
 };
 
 // The burst an fLI processor sends for a channel (1..16), as the simulator

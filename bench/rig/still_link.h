@@ -15,7 +15,7 @@ namespace tally::bench {
 
 class StillPort : public SerialPort {
  public:
-  void SetPortNumber(int) override {}
+  void SelectPort(int, const std::string&) override {}
   Status SetSettings(const std::string&) override { return Ok(); }
   bool IsOpen() const override { return open; }
   Status Open() override {

@@ -41,17 +41,19 @@ void LogAlarm(CaptureContext& context, const std::string& alarmText) {
   const Status logged = WriteOrKeep(context, {line});
   if (logged.ok()) return;
   if (!context.notices.SayOnce(Notice::AlarmLogFailing)) return;
-  context.surface.AppendList2("Alarm log not written: " + logged.failure().message);
+  context.events.Tell(event::AlarmLogFailing{logged.failure().message});
 }
 
-// The three reports of one alarm, in order: processor, List2, alarm log.
+// The three reports of one alarm, in order: processor, operator, alarm log.
+// told holds the channel, the value and the limit it went beyond.
 void RaiseAlarm(CaptureContext& context, const Alarm& alarm, const std::string& channelText,
-                const Stamps& stamps) {
+                const Stamps& stamps, event::Alarm told) {
   // A port that cannot take the message (closed, lost) must not stop the
   // alarm from being listed and logged.
   IgnoreFailure(context.port.Output(alarm.message + channelText + "\r\n"));
   const std::string alarmText = AlarmText(channelText, alarm.kind, stamps.dateStamp + stamps.timeStamp);
-  context.surface.AppendList2(alarmText);
+  told.logLine = alarmText;
+  context.events.Tell(told);
   LogAlarm(context, alarmText);
 }
 
@@ -60,15 +62,18 @@ void RaiseAlarm(CaptureContext& context, const Alarm& alarm, const std::string& 
 void CheckAlarms(CaptureContext& context, const ReadingLine& line, const Stamps& stamps) {
   const std::int64_t channel = NearestWhole(line.fieldValue[0]);
   if (!HasChannelRow(channel)) {
-    context.surface.AppendList2("Channel " + std::to_string(channel) +
-                                " has no limits: no alarm check");
+    context.events.Tell(event::ChannelWithoutLimits{channel});
     return;
   }
   const ChannelEntry& entry = context.state.channels[static_cast<std::size_t>(channel)];
   const double value = line.fieldValue[1];
   const std::string& channelText = line.fieldText[0];
-  if (IsTooHigh(entry, value)) RaiseAlarm(context, kHighAlarm, channelText, stamps);
-  if (IsTooLow(entry, value)) RaiseAlarm(context, kLowAlarm, channelText, stamps);
+  if (IsTooHigh(entry, value)) {
+    RaiseAlarm(context, kHighAlarm, channelText, stamps, {channel, true, value, *entry.HighLimit(), ""});
+  }
+  if (IsTooLow(entry, value)) {
+    RaiseAlarm(context, kLowAlarm, channelText, stamps, {channel, false, value, *entry.LowLimit(), ""});
+  }
 }
 
 }  // namespace tally

@@ -1,27 +1,30 @@
 #pragma once
 // The one context every procedure works on: the capture state and the
-// outside world it talks to (window surface, serial port, burst timer,
-// clock, program host).
+// outside world it talks to (the front end's events and run settings, the
+// serial port, burst timer, clock, program host).
 
+#include "capture/capture_events.h"
 #include "capture/capture_state.h"
 #include "capture/kept_writes.h"
 #include "capture/notices.h"
+#include "capture/run_settings.h"
 #include "common/burst_timer.h"
 #include "common/clock.h"
 #include "common/program_host.h"
 #include "common/scratch_companion.h"
 #include "common/serial_port.h"
-#include "common/window_surface.h"
 
 namespace tally {
 
 struct CaptureContext {
-  CaptureContext(WindowSurface& surface_, SerialPort& port_, BurstTimer& timer_,
-                 const Clock& clock_, ProgramHost& program_)
-      : surface(surface_), port(port_), timer(timer_), clock(clock_), program(program_) {}
+  CaptureContext(CaptureEvents& events_, const RunSettings& settings_, SerialPort& port_,
+                 BurstTimer& timer_, const Clock& clock_, ProgramHost& program_)
+      : events(events_), settings(settings_), port(port_), timer(timer_), clock(clock_),
+        program(program_) {}
 
   CaptureState state;
-  WindowSurface& surface;
+  CaptureEvents& events;
+  const RunSettings& settings;
   SerialPort& port;
   BurstTimer& timer;
   const Clock& clock;
@@ -36,10 +39,10 @@ struct CaptureContext {
   // not take, waiting to be made in order (see data_file_writes.h).
   KeptWrites keptWrites;
 
-  // What List2 says once while it lasts (an unusable interval, a failing
-  // scratch file or alarm log), and whether the status indicator says a
-  // completed set is kept: only then does it say "We have a good reading "
-  // again once the kept writes are made.
+  // What the operator is told once while it lasts (an unusable interval, a
+  // failing scratch file or alarm log), and whether the last word on the
+  // sets was that one is kept: only then is the set called good again once
+  // the kept writes are made.
   Notices notices;
 
   // "cp.txt" and its companion, held open from one burst to the next in

@@ -6,29 +6,33 @@
 #include <string>
 
 #include "capture/status_indicator.h"
-#include "common/clock_text.h"
 #include "common/path_text.h"
 
 namespace tally {
 
 namespace {
 
-std::string Joined(const std::vector<std::string>& names) {
+// The names in order, each once. A name that stands inside one already
+// taken counts as taken.
+std::vector<std::string> Distinct(const std::vector<std::string>& names) {
+  std::vector<std::string> distinct;
   std::string joined;
   for (const std::string& name : names) {
     if (joined.find(name) != std::string::npos) continue;
     if (!joined.empty()) joined += ", ";
     joined += name;
+    distinct.push_back(name);
   }
-  return joined;
+  return distinct;
 }
 
-// Once the last kept write is made the operator learns it, and an
-// indicator that said a set was kept says the set is good again.
+// Once the last kept write is made the operator learns it, and a set that
+// was told as kept is good again.
 void AnnounceAllWritten(CaptureContext& context, const std::vector<std::string>& files) {
-  context.surface.AppendList2(ClockTime(context.clock.Now()) + " Kept lines written: " + Joined(files));
+  const bool setGoodAgain = context.notices.Stands(Notice::SetKeptShown);
+  context.events.Tell(event::KeptLinesWritten{context.clock.Now(), Distinct(files), setGoodAgain});
   context.notices.Clear(Notice::AlarmLogFailing);
-  if (context.notices.Stands(Notice::SetKeptShown)) ShowStatus(context, kGreen, "We have a good reading ");
+  NoteSetKeptShown(context, false);
 }
 
 // A write made whose flush to the device failed and that could not be
@@ -100,7 +104,7 @@ Status WriteOrKeep(CaptureContext& context, const std::vector<SetFileWrite>& wri
     }
     const Status journaled = kept.Keep(std::move(due));
     if (!journaled.ok()) {
-      context.surface.AppendList2("Kept lines held in memory only: " + journaled.failure().message);
+      context.events.Tell(event::KeptLinesInMemoryOnly{journaled.failure().message});
     }
     if (first.ok()) first = std::move(status);
   }
@@ -115,17 +119,17 @@ void RetryKeptWrites(CaptureContext& context) {
 
 void StartKeptWritesJournal(CaptureContext& context, const std::string& folder) {
   if (folder.empty()) {
-    context.surface.AppendList2("No folder for a journal of kept lines: they would be held in memory");
+    context.events.Tell(event::NoJournalFolder{});
     return;
   }
   for (const std::string& journal : context.keptWrites.UseJournalFolder(folder)) {
-    context.surface.AppendList2("Kept lines of an earlier run found in " + journal);
+    context.events.Tell(event::EarlierKeptLinesFound{journal});
   }
   if (context.keptWrites.empty()) return;
   const KeptWrites::FlushResult retried = FlushKept(context);
   if (context.keptWrites.empty()) return;
   for (const auto& [path, failure] : retried.failures) {
-    context.surface.AppendList2("Kept lines still wait: " + failure.message);
+    context.events.Tell(event::KeptLinesStillWait{failure.message});
   }
 }
 

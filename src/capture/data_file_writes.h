@@ -17,13 +17,13 @@ namespace tally {
 // kept. Returns the first failure (none when every write was made).
 Status WriteOrKeep(CaptureContext& context, const std::vector<SetFileWrite>& writes);
 
-// Tries the kept writes again. When the last of them has been made, List2
-// says so.
+// Tries the kept writes again. When the last of them has been made, the
+// operator is told.
 void RetryKeptWrites(CaptureContext& context);
 
 // At the start of the program: kept writes go to a journal in folder from
-// now on (see JournalFolder). Journals an earlier run left there are named
-// in List2 and their writes made at once where their directory takes them;
+// now on (see JournalFolder). Journals an earlier run left there are told
+// and their writes made at once where their directory takes them;
 // the others are named and wait like this run's own.
 void StartKeptWritesJournal(CaptureContext& context, const std::string& folder);
 

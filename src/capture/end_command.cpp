@@ -11,8 +11,8 @@ constexpr double kLargestEndCount = 255;
 
 }  // namespace
 
-int EndCount(const std::string& obsWanted) {
-  double count = NumberFromText(obsWanted);
+int EndCount(double setsWanted) {
+  double count = setsWanted;
   if (count < 0) count = 0;
   if (count > kLargestEndCount) count = kLargestEndCount;
   return static_cast<int>(NearestWhole(count));

@@ -14,7 +14,7 @@ enum class Notice : std::size_t {
   UnusableInterval,  // an interval text that cannot be used (the detail: that text)
   ScratchFileFailing,  // the scratch file cannot be written or read
   AlarmLogFailing,     // the alarm log cannot be written
-  SetKeptShown,        // the status indicator says a completed set is kept
+  SetKeptShown,        // the last word on the sets: a completed set is kept
 };
 
 class Notices {
@@ -22,7 +22,7 @@ class Notices {
   // Whether to say the notice now: true when it does not stand, or stands
   // for another detail. It stands from then on.
   [[nodiscard]] bool SayOnce(Notice notice, const std::string& detail = {});
-  // It stands without being said (the indicator shows it).
+  // It stands without being said (another event told it).
   void Stand(Notice notice);
   // It has gone away: the next SayOnce says it again.
   void Clear(Notice notice);

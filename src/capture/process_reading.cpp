@@ -2,8 +2,10 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "capture/alarm_checks.h"
 #include "capture/data_file_writes.h"
@@ -12,11 +14,7 @@
 #include "capture/set_files.h"
 #include "capture/set_record.h"
 #include "capture/status_indicator.h"
-#include "common/clock_text.h"
-#include "common/control_roles.h"
-#include "common/number_text.h"
 #include "common/positional_text.h"
-#include "common/safe_text.h"
 
 namespace tally {
 
@@ -36,65 +34,67 @@ std::string LineStampEntry(const LocalDateTime& now) {
 }
 
 
-// A burst that gave no line: the operator sees why, and it is not counted.
-void ReportRejectedReading(WindowSurface& surface, const Failure& failure, const std::string& burst) {
-  surface.AppendList2("Reading rejected: " + failure.message + "; burst \"" + SafeText(burst) + "\"");
-}
-
 // A good line is listed, added to the set in progress and counted on screen.
 // Gives the set record candidate of this line.
 std::string TakeLineIntoSet(CaptureContext& context, const ReadingLine& line, const Stamps& stamps) {
   CaptureState& state = context.state;
-  context.surface.AppendList1(line.text);
   state.setLines += "," + line.text;
   std::string candidate = stamps.dateStamp + stamps.timeStamp + state.setLines;
-  context.surface.SetText(kLineCount, std::to_string(state.lineCount));
+  context.events.Tell(event::ReadingTaken{line.text, state.lineCount});
   state.shortLines += Left(line.text, kShortLineLength) + kLineEnd;
   state.lineStamps += LineStampEntry(context.clock.Now());
-  if (state.lineCount == kUpdatePendingLine) ShowStatus(context, kGreen, " Update pending ... ");
+  if (state.lineCount == kUpdatePendingLine) NoteSetKeptShown(context, false);
   return candidate;
 }
 
-// A set whose files the directory did not take is kept in memory; the
-// indicator must not call it good until it is on disk.
-void ReportSetKept(CaptureContext& context, const Failure& failure) {
-  context.surface.AppendList2(ClockTime(context.clock.Now()) + " Set " +
-                              std::to_string(context.state.obsCount + 1) + " not written: " + failure.message);
-  ShowStatus(context, kRed, kSetKeptMessage);
+std::vector<std::string> FileNames(const std::vector<SetFileWrite>& writes) {
+  std::vector<std::string> names;
+  for (const SetFileWrite& write : writes) names.push_back(write.name);
+  return names;
 }
 
-// The sixteenth line completes the set.
+// The sixteenth line completes the set. A set whose files the directory
+// did not take is kept in memory, and told as kept until it is on disk.
 void CompleteSet(CaptureContext& context, std::string candidate) {
   CaptureState& state = context.state;
   state.setRecord = std::move(candidate);
-  state.sortedRecord =
-      SortedRecord(state.setRecord, state.processorType, context.surface.Text(kMarker));
-  const Status written = WriteSetFiles(context);
+  state.sortedRecord = SortedRecord(state.setRecord, state.processorType, context.settings.Marker());
+  const std::vector<SetFileWrite> writes = SetFileWrites(state);
+  const Status written = WriteOrKeep(context, writes);
+  const std::int64_t number = state.obsCount + 1;
   if (written.ok()) {
-    ShowStatus(context, kGreen, "We have a good reading ");
+    context.events.Tell(event::SetWritten{number, FileNames(writes)});
   } else {
-    ReportSetKept(context, written.failure());
+    context.events.Tell(event::SetKept{number, context.clock.Now(), written.failure().message});
   }
+  NoteSetKeptShown(context, !written.ok());
   state.lineCount = 0;
   ++state.obsCount;
-  context.surface.SetCaption(kObsCount, std::to_string(state.obsCount));
+  std::optional<double> stillWanted;
   state.setLines.clear();
   state.shortLines.clear();
   state.lineStamps.clear();
   if (state.obsRemaining > 0) {
     state.obsRemaining -= 1;
-    context.surface.SetText(kObsWanted, DecimalText(state.obsRemaining));
+    stillWanted = state.obsRemaining;
   }
+  context.events.Tell(event::SetCompleted{state.obsCount, stillWanted});
   context.program.Beep();
 }
 
 // The end command goes out only on an open port; a closed port is no fault
-// here (the run may end after the link was lost). A write that fails on an
-// open port is shown.
+// here (the run may end after the link was lost).
 void SendEndCommand(CaptureContext& context, int count) {
-  if (!context.port.IsOpen()) return;
+  if (!context.port.IsOpen()) {
+    context.events.Tell(event::EndCommandNotSent{true, "the port is closed"});
+    return;
+  }
   const Status sent = context.port.Output(EndCommand(count));
-  if (!sent.ok()) context.surface.AppendList2("End command not sent: " + sent.failure().message);
+  if (sent.ok()) {
+    context.events.Tell(event::EndCommandSent{count});
+  } else {
+    context.events.Tell(event::EndCommandNotSent{false, sent.failure().message});
+  }
 }
 
 void EndProgram(CaptureContext& context) {
@@ -116,7 +116,7 @@ void ProcessReading(CaptureContext& context, const std::string& burst) {
     std::string candidate = TakeLineIntoSet(context, decoded.value(), stamps);
     if (state.lineCount == kLinesPerSet) CompleteSet(context, std::move(candidate));
   } else {
-    ReportRejectedReading(context.surface, decoded.failure(), burst);
+    context.events.Tell(event::ReadingRejected{decoded.failure().message, burst});
   }
 
   // The run-end test applies to every processed burst; EndRun then ends
@@ -129,8 +129,8 @@ void ProcessReading(CaptureContext& context, const std::string& burst) {
 }
 
 void EndRun(CaptureContext& context) {
-  SendEndCommand(context, EndCount(context.surface.Text(kObsWanted)));
-  context.surface.SetText(kObsWanted, "0");
+  SendEndCommand(context, EndCount(context.settings.SetsWanted()));
+  context.events.Tell(event::RunEndAsked{});
   if (context.state.obsRemaining < 1) EndProgram(context);
 }
 

@@ -12,8 +12,8 @@ namespace tally {
 // sets remain; checks the line's alarms last.
 void ProcessReading(CaptureContext& context, const std::string& burst);
 
-// Sends the end command with the count from Obs #, sets Obs # to "0", and
-// ends the program when obsRemaining is below 1.
+// Sends the end command with the count of the sets wanted, tells that no
+// more are wanted, and ends the program when obsRemaining is below 1.
 void EndRun(CaptureContext& context);
 
 // Ends the capture at once, as closing the window does: no further event is

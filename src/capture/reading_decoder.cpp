@@ -9,7 +9,6 @@
 #include <string>
 #include <system_error>
 
-#include "common/control_roles.h"
 #include "common/file_io.h"
 #include "common/item_reader.h"
 #include "common/scratch_companion.h"
@@ -107,8 +106,8 @@ Outcome<ReadingLine> ReadFields(ItemReader& reader, int fieldCount) {
   return line;
 }
 
-// A scratch file the directory does not take is named once in List2 while
-// it lasts, and again after it has worked in between.
+// A scratch file the directory does not take is told once while it lasts,
+// and again after it has worked in between.
 void NoteScratchFile(CaptureContext& context, const Status& status) {
   if (status.ok()) {
     context.notices.Clear(Notice::ScratchFileFailing);
@@ -116,8 +115,8 @@ void NoteScratchFile(CaptureContext& context, const Status& status) {
   }
   if (!context.notices.SayOnce(Notice::ScratchFileFailing)) return;
   const Failure& failure = status.failure();
-  context.surface.AppendList2(ScratchFailure(failure.code, "cannot use", failure.message).message +
-                              "; readings are decoded in memory");
+  context.events.Tell(
+      event::ScratchFileFailing{ScratchFailure(failure.code, "cannot use", failure.message).message});
 }
 
 }  // namespace
@@ -170,10 +169,10 @@ Outcome<ReadingLine> DecodeBurstText(CaptureContext& context, const std::string&
     readBack = Failure{FailureCode::FileWrite, error.what()};
   }
 
-  // The processor type and its caption follow every burst, whatever becomes of it.
+  // The processor type is told after every burst, whatever becomes of it.
   if (burst.size() > kShortBurstLength) state.processorType = ProcessorType::fLII;
   const bool eightFields = state.processorType == ProcessorType::fLII;
-  context.surface.SetCaption(kProcessorType, eightFields ? "fLII" : "fLI");
+  context.events.Tell(event::ProcessorTypeSeen{eightFields});
 
   if (burst.empty()) return Failure{FailureCode::EmptyItem, "the burst is empty"};
   const int fieldCount = eightFields ? kMaxFields : 4;

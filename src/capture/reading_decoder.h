@@ -14,7 +14,7 @@ namespace tally {
 Stamps MakeStamps(const LocalDateTime& now);
 
 // Writes a burst taken from the port twice to "cp.txt", updates
-// processorType and its caption, reads the fields back and returns the
+// processorType (told), reads the fields back and returns the
 // line. A burst that cannot give a line (scratch file not
 // writable or readable, too few items, an empty item, an item that is not a
 // number) gives a Failure whose message says why; no exception escapes and

@@ -1,5 +1,5 @@
 #pragma once
-// The one-shot burst timer (Timer1): an interval in whole milliseconds,
+// The one-shot burst timer: an interval in whole milliseconds,
 // armed and disarmed by the program; arming again restarts the countdown.
 
 #include <functional>

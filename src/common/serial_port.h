@@ -10,12 +10,25 @@
 
 namespace tally {
 
+// Why a device could not be opened, as far as the device tells: missing, held
+// by another program, not ours to open, or something else (detail: the serial
+// layer's own words). group is the device's group ("dialout" when it cannot
+// be told).
+enum class OpenProblem { NoSuchDevice, InUse, PermissionDenied, Other };
+struct OpenFault {
+  OpenProblem problem = OpenProblem::Other;
+  std::string device;
+  std::string group;
+  std::string detail;
+};
+
 class SerialPort {
  public:
   virtual ~SerialPort() = default;
 
-  // Port number 1..4 (Com1..Com4), used by the next Open.
-  virtual void SetPortNumber(int number) = 0;
+  // Port number 1..4 (Com1..Com4) and the device it opens, used by the
+  // next Open.
+  virtual void SelectPort(int number, const std::string& device) = 0;
   // Line settings such as "300,N,8,1": baud, parity, data bits, stop bits,
   // used by the next Open. A text that cannot be parsed is refused.
   virtual Status SetSettings(const std::string& settings) = 0;
@@ -25,6 +38,8 @@ class SerialPort {
   // PortOpen = true: opens the selected port and starts reception. The
   // failure names the port, the device and the reason.
   virtual Status Open() = 0;
+  // Why the last Open failed, for a front end that gives its own advice.
+  virtual OpenFault LastOpenFault() const { return {}; }
   // PortOpen = false: closes and releases the port. Bytes already written
   // reach the wire before the port is released.
   virtual void Close() = 0;

@@ -4,9 +4,7 @@
 #include <optional>
 
 #include "capture/process_reading.h"
-#include "common/control_roles.h"
 #include "common/number_text.h"
-#include "common/safe_text.h"
 
 namespace tally {
 
@@ -16,24 +14,19 @@ std::int64_t TypedInterval(const std::string& intervalText) {
   return NearestWhole(NumberFromText(intervalText));
 }
 
-// An interval that was not taken as typed is named in List2 once; the same
-// interval text is not named again at every comm event of the run.
-void NoteIntervalFallback(CaptureContext& context, const std::string& intervalText, int used) {
-  if (IsIntervalAsTyped(intervalText)) {
+// An interval that was not taken as given is told once; the same interval
+// is not told again at every comm event of the run.
+void NoteIntervalFallback(CaptureContext& context, const IntervalSetting& interval) {
+  if (interval.usable) {
     context.notices.Clear(Notice::UnusableInterval);
     return;
   }
-  if (!context.notices.SayOnce(Notice::UnusableInterval, intervalText)) return;
-  context.surface.AppendList2("Interval \"" + SafeText(intervalText) + "\" cannot be used; " +
-                              std::to_string(used) + " ms used");
+  if (!context.notices.SayOnce(Notice::UnusableInterval, interval.given)) return;
+  context.events.Tell(event::IntervalUnusable{interval.given, interval.milliseconds});
 }
 
-// The first tick since program start: whatever arrived is thrown away, and
-// the status turns yellow.
-void SyncTick(CaptureContext& context) {
-  context.surface.AppendList1("sync ");
-  context.surface.SetIndicatorColour(kYellow);
-}
+// The first tick since program start: whatever arrived is thrown away.
+void SyncTick(CaptureContext& context) { context.events.Tell(event::SyncBurstDropped{}); }
 
 // The tick's work on the burst that was waiting: the sync tick first,
 // ProcessReading after; tickCount raised after either, unless that burst
@@ -63,6 +56,10 @@ bool IsIntervalAsTyped(const std::string& intervalText) {
   return typed >= 1 && typed <= kLongestBurstInterval;
 }
 
+IntervalSetting IntervalFromText(const std::string& intervalText) {
+  return IntervalSetting{BurstInterval(intervalText), IsIntervalAsTyped(intervalText), intervalText};
+}
+
 void OnCommEvent(CaptureContext& context) {
   // The event loop was busy (a long repaint, a slow disk) past the quiet
   // interval and this receive event is handled before the tick: the burst
@@ -72,12 +69,11 @@ void OnCommEvent(CaptureContext& context) {
     CloseBurst(context, context.port.InputArrivedBefore(*ranOut));
     if (context.ended) return;  // that burst was the run's last
   }
-  const std::string intervalText = context.surface.Text(kInterval);
-  const int interval = BurstInterval(intervalText);
-  NoteIntervalFallback(context, intervalText, interval);
-  context.timer.SetInterval(interval);
+  const IntervalSetting interval = context.settings.Interval();
+  NoteIntervalFallback(context, interval);
+  context.timer.SetInterval(interval.milliseconds);
   context.timer.Arm();
-  context.state.obsRemaining = NumberFromText(context.surface.Text(kObsWanted));
+  context.state.obsRemaining = context.settings.SetsWanted();
 }
 
 void OnBurstTimer(CaptureContext& context) {

@@ -9,20 +9,20 @@
 
 namespace tally {
 
-// The interval used when the interval box gives no whole number of at
-// least 1 ms (empty, not a number, 0 or negative): the window's initial
-// "2000".
+// The interval used when the interval setting gives no whole number of at
+// least 1 ms (empty, not a number, 0 or negative): 2000, the window's
+// initial one.
 inline constexpr int kDefaultBurstInterval = 2000;
 // The longest interval the burst timer takes, in milliseconds.
 inline constexpr int kLongestBurstInterval = INT_MAX;
 
-// OnComm: interval from the interval box, timer (re)armed, obsRemaining
-// from Obs #. When the countdown had already run out before the event was
+// OnComm: interval from the run settings, timer (re)armed, obsRemaining
+// from the sets wanted. When the countdown had already run out before the event was
 // handled, the burst that was waiting (what arrived before that moment) is
 // closed first, as the tick would have closed it.
 void OnCommEvent(CaptureContext& context);
 
-// Timer1 tick: disarm; the sync tick first, ProcessReading after; tickCount
+// The burst timer's tick: disarm; the sync tick first, ProcessReading after; tickCount
 // raised after either.
 void OnBurstTimer(CaptureContext& context);
 
@@ -31,8 +31,11 @@ void OnBurstTimer(CaptureContext& context);
 // default interval, beyond the timer's range its longest interval.
 int BurstInterval(const std::string& intervalText);
 
-// Whether BurstInterval takes the interval box's text as typed (false when
+// Whether BurstInterval takes the interval text as typed (false when
 // it falls back to the default or to the longest interval).
 bool IsIntervalAsTyped(const std::string& intervalText);
+
+// The interval setting of a text, as a front end's box or option gives it.
+IntervalSetting IntervalFromText(const std::string& intervalText);
 
 }  // namespace tally

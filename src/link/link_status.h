@@ -1,5 +1,5 @@
 #pragma once
-// What the window shows when the serial link is lost or comes back.
+// The serial link lost or back, told to the operator.
 
 #include <string>
 

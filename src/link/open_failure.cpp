@@ -46,11 +46,11 @@ DeviceProbe ProbeDevice(const std::string& device) {
 #endif
 }
 
-std::string OpenFailureText(int number, const std::string& device, const DeviceProbe& probe,
-                            const std::string& detail) {
-  const std::string port = PortLabel(number, device);
+std::string OpenFailureText(int number, const OpenFault& fault) {
+  const std::string port = PortLabel(number, fault.device);
+  const std::string& detail = fault.detail;
   const std::string variable = "TALLY77_COM" + std::to_string(number);
-  switch (probe.problem) {
+  switch (fault.problem) {
     case OpenProblem::NoSuchDevice:
       return port + ": no such device; plug in the adapter or set " + variable +
              " to the device to use";
@@ -58,7 +58,7 @@ std::string OpenFailureText(int number, const std::string& device, const DeviceP
       return port + ": in use by another program; close it and press the port button again";
     case OpenProblem::PermissionDenied:
       return port + ": permission denied; add your user to the group " +
-             (probe.group.empty() ? std::string(kUsualGroup) : probe.group);
+             (fault.group.empty() ? std::string(kUsualGroup) : fault.group);
     case OpenProblem::Other:
       break;
   }

@@ -5,9 +5,9 @@
 
 #include <string>
 
-namespace tally {
+#include "common/serial_port.h"
 
-enum class OpenProblem { NoSuchDevice, InUse, PermissionDenied, Other };
+namespace tally {
 
 // "Com1 (/dev/ttyS0)": how the port and its device are named in messages.
 std::string PortLabel(int number, const std::string& device);
@@ -21,9 +21,8 @@ struct DeviceProbe {
 };
 DeviceProbe ProbeDevice(const std::string& device);
 
-// The whole message. detail is the serial layer's own words, used only for
-// a problem the probe could not name.
-std::string OpenFailureText(int number, const std::string& device, const DeviceProbe& probe,
-                            const std::string& detail);
+// The whole message. The fault's detail is the serial layer's own words,
+// used only for a problem the probe could not name.
+std::string OpenFailureText(int number, const OpenFault& fault);
 
 }  // namespace tally

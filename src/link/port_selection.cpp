@@ -16,15 +16,6 @@ constexpr const char* kLineSettings = "300,N,8,1";
 constexpr int kFirstPort = 1;
 constexpr int kLastPort = 4;
 
-std::string PortName(int number) { return "Com" + std::to_string(number); }
-
-// The port could not be opened: the operator reads why in List2, and the
-// indicator (still red) no longer promises data; another port can be
-// pressed at once.
-void ReportPortNotOpen(CaptureContext& context, int number, const Failure& failure) {
-  context.surface.AppendList2(failure.message);
-  ShowStatusMessage(context, PortName(number) + " not open");
-}
 
 }  // namespace
 
@@ -32,16 +23,23 @@ void OnPortButton(CaptureContext& context, int number) {
   if (number < kFirstPort || number > kLastPort) return;
   SelectDataDirectory(context);
   PrepareLink(context);
-  context.port.SetPortNumber(number);
+  context.port.SelectPort(number, context.settings.DeviceOfPort(number));
   const Status opened = context.port.Open();
-  if (!opened.ok()) ReportPortNotOpen(context, number, opened.failure());
+  if (opened.ok()) {
+    context.events.Tell(event::PortOpened{number});
+    return;
+  }
+  // Another port can be pressed at once.
+  context.events.Tell(event::PortNotOpened{number, context.port.LastOpenFault(), opened.failure().message});
+  NoteSetKeptShown(context, false);
 }
 
 void PrepareLink(CaptureContext& context) {
   if (context.port.IsOpen()) context.port.Close();
   const Status applied = context.port.SetSettings(kLineSettings);
-  if (!applied.ok()) context.surface.AppendList2(applied.failure().message);
-  ShowStatus(context, kRed, "Please wait 3 minutes");
+  if (!applied.ok()) context.events.Tell(event::LineSettingsRefused{applied.failure().message});
+  context.events.Tell(event::LinkPreparing{});
+  NoteSetKeptShown(context, false);
   LoadRateFile(context);
   LoadChannelTable(context);
   CheckBillTemplate(context);

@@ -1,15 +1,15 @@
 #include "service/capture_service.h"
 
 #include <QCoreApplication>
-#include <cstdlib>
 
 #include "capture/data_file_writes.h"
 #include "capture/journal_folder.h"
 #include "capture/process_reading.h"
-#include "common/control_roles.h"
+#include "common/exit_status.h"
 #include "link/event_wiring.h"
-#include "link/port_devices.h"
+#include "link/open_failure.h"
 #include "link/port_selection.h"
+#include "service/service_words.h"
 #include "support/bill_template.h"
 #include "support/channel_table_file.h"
 #include "support/init_command.h"
@@ -20,58 +20,43 @@ namespace tally {
 namespace {
 
 constexpr int kOpenRetryMilliseconds = 3000;
-// Obs # of a run that goes on until stopped: it never counts down to the end.
-constexpr const char* kSetsWithoutEnd = "1e300";
 
 std::string PortName(int number) { return "Com" + std::to_string(number); }
 
+std::string SetsText(const ServiceSettings& settings) {
+  if (!settings.sets) return "until stopped";
+  return *settings.sets + (*settings.sets == "1" ? " set" : " sets");
+}
+
 }  // namespace
 
-CaptureService::CaptureService(const ServiceSettings& settings, const LogWriter& log,
+CaptureService::CaptureService(const ServiceSettings& settings, const ServiceLog& log,
                                ServiceNotifier& notifier)
     : settings_(settings),
       log_(log),
       notifier_(notifier),
-      surface_(log, settings.dataDirectory),
-      context_(surface_, port_, timer_, clock_, *this) {
-  // --port names the device of the chosen port, as TALLY77_COM<n> does for
-  // the window.
-  if (!settings_.device.empty()) {
-    setenv(("TALLY77_COM" + std::to_string(settings_.portNumber)).c_str(), settings_.device.c_str(), 1);
-  }
-  surface_.SetText(kObsWanted, settings_.sets.value_or(kSetsWithoutEnd));
-  surface_.SetText(kInterval, settings_.interval);
-  surface_.OnPortEvent([this](EntryEvent event) { OnPortEvent(event); });
-  surface_.OnSetCompleted(
-      [this](const std::string& number, bool written) { OnSetCompleted(number, written); });
+      runSettings_(settings_),
+      context_(*this, runSettings_, port_, timer_, clock_, *this) {
   openRetry_.setInterval(kOpenRetryMilliseconds);
   connect(&openRetry_, &QTimer::timeout, this, &CaptureService::TryOpenAgain);
   ConnectCaptureEvents(context_);
 }
 
 void CaptureService::Start() {
-  log_.Info("Capturing into " + settings_.dataDirectory + " from " + PortName(settings_.portNumber) +
-            " (" + DeviceForPort(settings_.portNumber) + ")" +
-            (settings_.sets ? ", " + *settings_.sets + " sets" : ", until stopped"));
+  const int number = settings_.portNumber;
+  log_.Info("Capturing into " + settings_.dataDirectory + " from " +
+            PortLabel(number, runSettings_.DeviceOfPort(number)) + ", " + SetsText(settings_));
   // Sets an earlier run kept but could not write are written first.
   StartKeptWritesJournal(context_, JournalFolder());
-  OnPortButton(context_, settings_.portNumber);
-  if (port_.IsOpen()) {
-    PortOpened();
-    return;
-  }
+  OnPortButton(context_, number);
+  if (port_.IsOpen()) return;
   // An adapter may be plugged in later: the reason was logged once above.
-  log_.Warning(PortName(settings_.portNumber) + " not open; trying again every 3 s");
-  notifier_.Status("waiting for " + PortName(settings_.portNumber));
+  log_.Warning(PortName(number) + " not open; trying again every 3 s");
+  notifier_.Status("waiting for " + PortName(number));
   openRetry_.start();
 }
 
-bool CaptureService::WriteDefaultSupportFiles() {
-  surface_.SetText(kObsWanted, "");
-  surface_.SetText(kLineCount, "");
-  OnInitCommand(context_);
-  return surface_.Text(kLineCount).empty();
-}
+bool CaptureService::WriteDefaultSupportFiles() { return OnInitCommand(context_); }
 
 void CaptureService::TryOpenAgain() {
   if (context_.ended) {
@@ -84,8 +69,17 @@ void CaptureService::TryOpenAgain() {
 }
 
 void CaptureService::PortOpened() {
-  log_.Info(PortName(settings_.portNumber) + " (" + DeviceForPort(settings_.portNumber) + ") open");
+  const int number = settings_.portNumber;
+  log_.Info(PortLabel(number, runSettings_.DeviceOfPort(number)) + " open");
   notifier_.Ready("port open, waiting for readings");
+}
+
+int CaptureService::EndingCode() const {
+  if (setsKept_ == 0) return kExitOk;
+  log_.Warning(std::to_string(setsKept_) + (setsKept_ == 1 ? " set" : " sets") +
+               " kept, not yet written to " + settings_.dataDirectory +
+               "; the next start writes them");
+  return kExitTryAgain;
 }
 
 void CaptureService::Stop(const std::string& why) {
@@ -94,7 +88,7 @@ void CaptureService::Stop(const std::string& why) {
   notifier_.Stopping();
   openRetry_.stop();
   StopCapture(context_);
-  QCoreApplication::exit(0);
+  QCoreApplication::exit(EndingCode());
 }
 
 void CaptureService::ReloadSupportFiles() {
@@ -106,18 +100,33 @@ void CaptureService::ReloadSupportFiles() {
 }
 
 void CaptureService::EndProgram() {
-  log_.Info("Run complete: end command sent");
+  log_.Info("Run complete");
   notifier_.Stopping();
-  QCoreApplication::exit(0);
+  QCoreApplication::exit(EndingCode());
 }
 
-void CaptureService::OnPortEvent(EntryEvent event) {
-  if (event == EntryEvent::PortLost) notifier_.Status("port lost, reopening");
-  if (event == EntryEvent::PortBack) notifier_.Status("port open again");
-}
-
-void CaptureService::OnSetCompleted(const std::string& number, bool written) {
-  notifier_.Status("set " + number + (written ? " written" : " kept, not yet written"));
+void CaptureService::Tell(const CaptureEvent& told) {
+  const std::string text = LogTextOf(told, settings_);
+  if (!text.empty()) log_.Write(PriorityOf(told), text);
+  std::visit(Overloaded{
+                 [&](const event::PortOpened&) { PortOpened(); },
+                 [&](const event::PortLost&) { notifier_.Status("port lost, reopening"); },
+                 [&](const event::PortBack&) { notifier_.Status("port open again"); },
+                 [&](const event::SetWritten& e) {
+                   notifier_.Status("set " + std::to_string(e.number) + " written");
+                 },
+                 [&](const event::SetKept& e) {
+                   ++setsKept_;
+                   notifier_.Status("set " + std::to_string(e.number) + " kept, not yet written");
+                 },
+                 [&](const event::KeptLinesWritten&) { setsKept_ = 0; },
+                 [&](const event::SetCompleted& e) {
+                   if (e.setsStillWanted) runSettings_.CountDown(*e.setsStillWanted);
+                 },
+                 [&](const event::RunEndAsked&) { runSettings_.CountDown(0); },
+                 [](const auto&) {},
+             },
+             told);
 }
 
 }  // namespace tally

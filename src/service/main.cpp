@@ -13,6 +13,7 @@
 #include "link/qt/signal_notifier.h"
 #include "records/data_directory_check.h"
 #include "service/capture_service.h"
+#include "service/service_log.h"
 #include "service/service_options.h"
 
 namespace {
@@ -33,7 +34,7 @@ void ConnectSignals(tally::SignalNotifier& processSignals, tally::CaptureService
 int main(int argc, char* argv[]) {
   // Qt's own event loop on poll in place of GLib's: a port, a few timers and
   // signals need nothing more, and each reading then costs fewer wake-ups.
-  setenv("QT_NO_GLIB", "1", 1);
+  qputenv("QT_NO_GLIB", "1");
   QCoreApplication application(argc, argv);
   // Before anything could start a thread: the signals stay blocked in all.
   tally::SignalNotifier processSignals({SIGTERM, SIGINT, SIGHUP});
@@ -46,7 +47,7 @@ int main(int argc, char* argv[]) {
   if (const auto fault = tally::CheckDataDirectory(settings.dataDirectory)) {
     return tally::Finish(tally::Fault("tally77-capture", fault->exitCode, fault->message));
   }
-  const tally::LogWriter log(stdout);
+  const tally::ServiceLog log;
 
   tally::ServiceNotifier notifier;
   tally::CaptureService service(settings, log, notifier);

@@ -22,6 +22,7 @@ constexpr const char* kExitCodes =
     "  64  a wrong command line\n"
     "  66  data directory or configuration file missing\n"
     "  74  data directory cannot be read, or --init could not write its files\n"
+    "  75  the run ended with sets kept, not yet written (the next start writes them)\n"
     "  78  configuration file not key = value lines, or with an unknown key\n";
 
 const QStringList kSettingNames = {"port", "com", "data-dir", "sets", "interval"};

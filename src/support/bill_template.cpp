@@ -21,8 +21,8 @@ void CheckBillTemplate(CaptureContext& context) {
   if (!opened.ok() || !opened.value().Next().ok()) ShowReadProblem(context, kBillTemplateName);
 }
 
-void WriteDefaultBillTemplate(CaptureContext& context) {
-  WriteSupportFile(context, kBillTemplateName, DefaultBillTemplate());
+bool WriteDefaultBillTemplate(CaptureContext& context) {
+  return WriteSupportFile(context, kBillTemplateName, DefaultBillTemplate());
 }
 
 std::string DefaultBillTemplate() {

@@ -8,7 +8,7 @@
 namespace tally {
 
 void CheckBillTemplate(CaptureContext& context);
-void WriteDefaultBillTemplate(CaptureContext& context);
+bool WriteDefaultBillTemplate(CaptureContext& context);
 
 // The 7 default lines, each 77 characters followed by CR LF (553 bytes).
 std::string DefaultBillTemplate();

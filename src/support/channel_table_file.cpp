@@ -25,8 +25,8 @@ void LoadChannelTable(CaptureContext& context) {
   }
 }
 
-void WriteDefaultChannelTable(CaptureContext& context) {
-  WriteSupportFile(context, kChannelTableName, DefaultChannelTable());
+bool WriteDefaultChannelTable(CaptureContext& context) {
+  return WriteSupportFile(context, kChannelTableName, DefaultChannelTable());
 }
 
 std::string DefaultChannelTable() {

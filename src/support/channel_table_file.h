@@ -9,7 +9,7 @@
 namespace tally {
 
 void LoadChannelTable(CaptureContext& context);
-void WriteDefaultChannelTable(CaptureContext& context);
+bool WriteDefaultChannelTable(CaptureContext& context);
 
 // The 16 default lines, each 71 characters followed by CR LF (1,168 bytes).
 std::string DefaultChannelTable();

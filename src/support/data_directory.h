@@ -1,6 +1,6 @@
 #pragma once
-// The data directory and the processor marker, from the drive and directory
-// lists of the window.
+// The data directory of the run and the processor marker taken from its
+// name.
 
 #include "capture/capture_context.h"
 #include "records/data_files.h"
@@ -9,17 +9,8 @@
 
 namespace tally {
 
-// dataPath from the directory list (ending in the path separator), the
-// marker into the marker box, processorType back to fLI.
+// dataPath from the run settings (ending in the path separator), the
+// directory and its marker told, processorType back to fLI.
 void SelectDataDirectory(CaptureContext& context);
-
-// Drive1 change: the directory list follows the chosen drive. A drive that
-// cannot be read is named in List2, the directory list stays where it was
-// and the drive list is handed that directory's path, so that it selects
-// the drive holding it again.
-void OnDriveChange(CaptureContext& context);
-
-// Dir1 change: enables Command1 to Command4.
-void OnDirectoryChange(CaptureContext& context);
 
 }  // namespace tally

@@ -1,7 +1,5 @@
 #include "support/init_command.h"
 
-#include "common/control_roles.h"
-#include "common/number_text.h"
 #include "support/bill_template.h"
 #include "support/channel_table_file.h"
 #include "support/data_directory.h"
@@ -9,19 +7,20 @@
 
 namespace tally {
 
-void OnInitCommand(CaptureContext& context) {
-  // Sets still wanted (Obs # above 0, fractions included) mean a run may be
-  // going on: its support files are not replaced under it.
-  if (NumberFromText(context.surface.Text(kObsWanted)) > 0) {
-    context.surface.AppendList2("invalid operation");
-    return;
+bool OnInitCommand(CaptureContext& context) {
+  // Sets still wanted (above 0, fractions included) mean a run may be going
+  // on: its support files are not replaced under it.
+  if (context.settings.SetsWanted() > 0) {
+    context.events.Tell(event::InitRefused{});
+    return false;
   }
   SelectDataDirectory(context);
-  WriteDefaultRateFile(context);
-  WriteDefaultChannelTable(context);
-  WriteDefaultBillTemplate(context);
-  // Shown whether or not a writer failed; a failure stays visible in the line count box.
-  context.surface.AppendList2("files created");
+  int refused = 0;
+  if (!WriteDefaultRateFile(context)) ++refused;
+  if (!WriteDefaultChannelTable(context)) ++refused;
+  if (!WriteDefaultBillTemplate(context)) ++refused;
+  context.events.Tell(event::InitDone{refused});
+  return refused == 0;
 }
 
 }  // namespace tally

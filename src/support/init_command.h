@@ -1,11 +1,12 @@
 #pragma once
-// The Init command (Command6): default support files, refused while Obs # is
-// above zero.
+// The Init command: default support files, refused while sets are still
+// wanted.
 
 #include "capture/capture_context.h"
 
 namespace tally {
 
-void OnInitCommand(CaptureContext& context);
+// True when all three were written.
+bool OnInitCommand(CaptureContext& context);
 
 }  // namespace tally

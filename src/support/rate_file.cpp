@@ -47,8 +47,8 @@ void LoadRateFile(CaptureContext& context) {
   }
 }
 
-void WriteDefaultRateFile(CaptureContext& context) {
-  WriteSupportFile(context, kRateFileName, DefaultRateFile());
+bool WriteDefaultRateFile(CaptureContext& context) {
+  return WriteSupportFile(context, kRateFileName, DefaultRateFile());
 }
 
 std::string DefaultRateFile() {

@@ -8,7 +8,7 @@
 namespace tally {
 
 void LoadRateFile(CaptureContext& context);
-void WriteDefaultRateFile(CaptureContext& context);
+bool WriteDefaultRateFile(CaptureContext& context);
 
 // The 7 default lines, each 45 characters followed by CR LF (329 bytes).
 std::string DefaultRateFile();

@@ -1,6 +1,5 @@
 #include "support/support_file.h"
 
-#include "common/control_roles.h"
 #include "common/file_io.h"
 #include "records/data_files.h"
 
@@ -11,16 +10,21 @@ std::string SupportFilePath(const CaptureState& state, const std::string& name) 
 }
 
 void ShowReadProblem(CaptureContext& context, const std::string& name) {
-  context.surface.SetText(kLineCount, "Problem with file " + name);
+  context.events.Tell(event::SupportFileUnreadable{name});
 }
 
-void WriteSupportFile(CaptureContext& context, const std::string& name,
+bool WriteSupportFile(CaptureContext& context, const std::string& name,
                       const std::string& content) {
   // The new content replaces the old file in one step, so a failed write
   // never leaves a half-written support file behind.
   const Status written =
       ReplaceFile(SupportFilePath(context.state, name), content, Durability::Flushed);
-  if (!written.ok()) context.surface.SetText(kLineCount, "Problem creating file " + name);
+  if (!written.ok()) {
+    context.events.Tell(event::SupportFileRefused{name, written.failure().message});
+    return false;
+  }
+  context.events.Tell(event::SupportFileWritten{name});
+  return true;
 }
 
 }  // namespace tally

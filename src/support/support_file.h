@@ -16,12 +16,12 @@ inline constexpr std::size_t kSupportFileReadLimit = 64 * 1024;
 // dataPath followed directly by the file name.
 std::string SupportFilePath(const CaptureState& state, const std::string& name);
 
-// "Problem with file <name>" in the line count box, replacing what it showed.
+// Tells the operator the file cannot be read as it should.
 void ShowReadProblem(CaptureContext& context, const std::string& name);
 
-// Replaces the file with content; on failure the line count box shows
-// "Problem creating file <name>". The caller is not told.
-void WriteSupportFile(CaptureContext& context, const std::string& name,
+// Replaces the file with content and tells the operator whether it was
+// written; false when it was not.
+bool WriteSupportFile(CaptureContext& context, const std::string& name,
                       const std::string& content);
 
 }  // namespace tally

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "common/program_host.h"
-#include "common/window_surface.h"
+#include "window/surface/window_surface.h"
 
 class QLabel;
 class QLineEdit;

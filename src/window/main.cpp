@@ -20,6 +20,8 @@
 #include "window/form1.h"
 #include "window/remembered_choices.h"
 #include "window/start_choices.h"
+#include "window/surface/surface_events.h"
+#include "window/surface/surface_settings.h"
 #include "window/window_events.h"
 
 int main(int argc, char* argv[]) {
@@ -43,7 +45,9 @@ int main(int argc, char* argv[]) {
   tally::QtBurstTimer timer;
   tally::SystemClock clock;
   tally::Form1 window;
-  tally::CaptureContext context(window, port, timer, clock, window);
+  tally::SurfaceEvents events(window);
+  tally::SurfaceSettings settings(window, [&port](int number) { return port.DeviceOf(number); });
+  tally::CaptureContext context(events, settings, port, timer, clock, window);
   tally::RememberedChoices remembered;
 
   tally::ConnectWindowEvents(window, context);

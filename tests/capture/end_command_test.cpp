@@ -7,6 +7,8 @@
 #include <ostream>
 #include <string>
 
+#include "common/number_text.h"
+
 namespace tally {
 namespace {
 
@@ -19,7 +21,7 @@ void PrintTo(const EndCountCase& c, std::ostream* out) { *out << "Obs # \"" << c
 
 class EndCountTest : public ::testing::TestWithParam<EndCountCase> {};
 
-TEST_P(EndCountTest, IsTheClampedNearestWhole) { EXPECT_EQ(EndCount(GetParam().obsWanted), GetParam().count); }
+TEST_P(EndCountTest, IsTheClampedNearestWhole) { EXPECT_EQ(EndCount(NumberFromText(GetParam().obsWanted)), GetParam().count); }
 
 INSTANTIATE_TEST_SUITE_P(, EndCountTest,
                          ::testing::Values(EndCountCase{"300", 255}, EndCountCase{"-4", 0},

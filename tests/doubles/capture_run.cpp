@@ -32,15 +32,22 @@ CaptureRun::CaptureRun(WithSupportFiles) : CaptureRun() { WriteSupportFiles(); }
 
 CaptureRun::CaptureRun(std::string directory, RecordingSurface* shownOn)
     : surface(SurfaceOf(ownSurface, shownOn)),
-      context(surface, port, time, time, program),
+      shown(surface),
+      events(shown),
+      settings(shown),
+      context(events, settings, port, time, time, program),
       directory_(std::move(directory)) {
   surface.directory = directory_;
   port.time = &time;
   ConnectCaptureEvents(context);
 }
 
-CaptureRun::CaptureRun(WindowSurface& shown, ProgramHost& host)
-    : surface(SurfaceOf(ownSurface, nullptr)), context(shown, port, time, time, host) {
+CaptureRun::CaptureRun(WindowSurface& shownOn, ProgramHost& host)
+    : surface(SurfaceOf(ownSurface, nullptr)),
+      shown(shownOn),
+      events(shown),
+      settings(shown),
+      context(events, settings, port, time, time, host) {
   port.time = &time;
   ConnectCaptureEvents(context);
 }
@@ -49,7 +56,7 @@ void CaptureRun::WriteSupportFiles() const { WriteDefaultSupportFiles(directory_
 
 void CaptureRun::PressPort(int number) { OnPortButton(context, number); }
 
-void CaptureRun::SetObs(const std::string& text) { context.surface.SetText(TextBox::Text3, text); }
+void CaptureRun::SetObs(const std::string& text) { shown.SetText(TextBox::Text3, text); }
 
 void CaptureRun::Burst(const std::string& text) {
   port.Receive(text);

@@ -1,5 +1,7 @@
 #pragma once
-// One capture run on test doubles: a recording surface, the scripted port,
+// One capture run on test doubles: a recording surface (the capture's events
+// shown on it and the run settings read from it as the window does), the
+// scripted port,
 // one simulated time that drives both the clock and the burst timer, the
 // program host, and the run's events wired as the window wires them. The
 // plain run lives in a fresh temporary data directory, which the directory
@@ -17,6 +19,8 @@
 #include "doubles/scripted_port.h"
 #include "doubles/simulated_time.h"
 #include "doubles/temp_dir.h"
+#include "window/surface/surface_events.h"
+#include "window/surface/surface_settings.h"
 
 namespace tally::testing {
 
@@ -62,9 +66,13 @@ class CaptureRun {
   TempDir dir;
   std::unique_ptr<RecordingSurface> ownSurface;
   RecordingSurface& surface;
+  WindowSurface& shown;  // where the run is shown: surface, or the window
   ScriptedPort port;
   SimulatedTime time;
   RecordingProgram program;
+  // The events in the window's words, the settings from its boxes.
+  SurfaceEvents events;
+  SurfaceSettings settings;
   CaptureContext context;
 
  protected:

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "common/window_surface.h"
+#include "window/surface/window_surface.h"
 
 namespace tally::testing {
 

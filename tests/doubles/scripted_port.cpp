@@ -2,8 +2,9 @@
 
 namespace tally::testing {
 
-void ScriptedPort::SetPortNumber(int number) {
+void ScriptedPort::SelectPort(int number, const std::string& deviceName) {
   portNumber = number;
+  device = deviceName;
   log.push_back("port " + std::to_string(number) + (open ? " while open" : ""));
 }
 

@@ -15,10 +15,11 @@ namespace tally::testing {
 
 class ScriptedPort : public SerialPort {
  public:
-  void SetPortNumber(int number) override;
+  void SelectPort(int number, const std::string& deviceName) override;
   Status SetSettings(const std::string& settings) override;
   bool IsOpen() const override { return open; }
   Status Open() override;
+  OpenFault LastOpenFault() const override { return openFault; }
   void Close() override;
   Status Output(const std::string& bytes) override;
   std::string Input() override;
@@ -42,6 +43,8 @@ class ScriptedPort : public SerialPort {
 
   bool open = false;
   int portNumber = 0;
+  std::string device;  // as the settings named it for portNumber
+  OpenFault openFault;  // what a refused open tells of the device
   std::string settings;
   const SimulatedTime* time = nullptr;  // the time arrivals are stamped with (none: 0)
   std::string written;                 // every byte written by Output

@@ -39,7 +39,7 @@ TEST(OpenFailure, EachProblemIsWordedSoTheOperatorCanAct) {
        "Com2 (/tmp/plain): cannot be opened: unknown reason"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(OpenFailureText(c.number, c.device, c.probe, c.detail), c.message);
+    EXPECT_EQ(OpenFailureText(c.number, OpenFault{c.probe.problem, c.device, c.probe.group, c.detail}), c.message);
   }
 }
 

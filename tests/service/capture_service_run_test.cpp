@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "doubles/capture_run.h"
+#include "faults/fault_run.h"
 #include "link/qt/event_loop.h"
 #include "link/qt/real_link_core.h"
 #include "link/qt/sim_process.h"
@@ -68,6 +69,15 @@ class CaptureServiceRun : public ::testing::Test {
  protected:
   void SetUp() override { testing::EnsureApplication(); }
 };
+
+// The site's data directory on a file system of its own that takes no
+// writes, with the default support files in place; "" when made, else why
+// not.
+std::string MakeReadOnly(const SiteDirectory& site, testing::TmpfsMount& mount) {
+  if (std::string refused = mount.Mount(site.path(), "1M"); !refused.empty()) return refused;
+  testing::WriteDefaultSupportFiles(site.path());
+  return mount.SetReadOnly(true);
+}
 
 TEST_F(CaptureServiceRun, WritesTheWindowCoresFilesAndEndCommandByteForByte) {
   SiteDirectory windowSite;
@@ -269,6 +279,48 @@ TEST_F(CaptureServiceRun, TellsTheServiceManagerItIsReadyOnlyOnceThePortIsOpen) 
   // Why the port did not open is said once, not at every try.
   EXPECT_EQ(service.CountInLog("no such device"), 1);
   EXPECT_EQ(service.CountInLog("Com1 not open; trying again every 3 s"), 1);
+}
+
+// A fault that stops the program at start is an error on the standard
+// error, with the exit code that names it; the standard output says
+// nothing of success.
+TEST_F(CaptureServiceRun, StartFaultsAreErrorsOnStandardErrorWithTheirExitCode) {
+  SiteDirectory site;
+  testing::TmpfsMount mount;
+  if (const std::string refused = MakeReadOnly(site, mount); !refused.empty()) GTEST_SKIP() << refused;
+  const struct {
+    QStringList options;
+    int exitCode;
+    std::string error;
+  } cases[] = {
+      {{"--data-dir", QString::fromStdString(site.root.path() + "/gone")}, 66,
+       "data directory " + site.root.path() + "/gone does not exist"},
+      {{"--init", "--data-dir", QString::fromStdString(site.path())}, 74,
+       "3 of the 3 default support files not written in " + site.path()},
+  };
+  for (const auto& c : cases) {
+    ServiceProcess service(c.options, EnvironmentFor(site));
+    EXPECT_EQ(service.WaitForExit(kStopPatience), c.exitCode) << c.error;
+    EXPECT_EQ(testing::CountOf(service.Errors(), c.error), 1) << service.Errors();
+    for (const std::string& line : service.Log()) {
+      EXPECT_EQ(line.find("written in"), std::string::npos) << line;
+      EXPECT_EQ(line.find("files created"), std::string::npos) << line;
+    }
+  }
+}
+
+TEST_F(CaptureServiceRun, ARunThatEndsWithItsSetsKeptExits75) {
+  SiteDirectory site;
+  testing::TmpfsMount mount;
+  if (const std::string refused = MakeReadOnly(site, mount); !refused.empty()) GTEST_SKIP() << refused;
+  SimProcess sim({"--fast", "--gap", "200", "--bursts", "16", "--wait-end", "20000"});
+  ServiceProcess service(Options(site, sim.path(), {"--sets", "1", "--interval", "150"}), EnvironmentFor(site));
+
+  EXPECT_EQ(service.WaitForExit(kRunPatience), 75);
+  EXPECT_EQ(sim.WaitForExit(kStopPatience), 0);
+  EXPECT_EQ(Commands(sim).back(), "end, count 0");
+  EXPECT_EQ(service.CountInLog("Set 1 kept, not yet written: "), 1);
+  EXPECT_EQ(service.CountInLog("1 set kept, not yet written to " + site.path()), 1);
 }
 
 }  // namespace

@@ -19,13 +19,15 @@ class ServiceProcess {
   ServiceProcess(const ServiceProcess&) = delete;
   ServiceProcess& operator=(const ServiceProcess&) = delete;
 
-  // The log lines so far.
+  // The log lines so far (the standard output).
   std::vector<std::string> Log();
   // Waits until a log line contains the text; gives whether one did.
   bool WaitForLog(const std::string& text, int milliseconds);
   // How many log lines contain the text.
   int CountInLog(const std::string& text);
   void Signal(int number);
+  // What the program wrote to its standard error so far.
+  std::string Errors();
   // Waits for the program to end; its exit code, or -1 when it did not
   // end normally in time.
   int WaitForExit(int milliseconds);
@@ -39,6 +41,7 @@ class ServiceProcess {
   QProcess process_;
   std::string logFile_;
   std::string collected_;
+  std::string errors_;
 };
 
 // The program's process runs with the system clock stopped at the fixed

@@ -14,7 +14,7 @@ namespace tally::testing {
 
 ServiceProcess::ServiceProcess(const QStringList& arguments, QProcessEnvironment environment,
                                bool journalLog) {
-  process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+  process_.setProcessChannelMode(QProcess::SeparateChannels);
   if (journalLog) {
     logFile_ = (QDir::tempPath() + "/tally77-capture-log-" + QUuid::createUuid().toString(QUuid::Id128))
                    .toStdString();
@@ -47,6 +47,11 @@ std::string ServiceProcess::Output() {
   return collected_;
 }
 
+std::string ServiceProcess::Errors() {
+  errors_ += process_.readAllStandardError().toStdString();
+  return errors_;
+}
+
 std::vector<std::string> ServiceProcess::Log() {
   std::vector<std::string> lines;
   std::istringstream output(Output());
@@ -69,6 +74,7 @@ void ServiceProcess::Signal(int number) { ::kill(static_cast<pid_t>(process_.pro
 int ServiceProcess::WaitForExit(int milliseconds) {
   WaitFor([this] { return process_.state() == QProcess::NotRunning; }, milliseconds);
   Output();
+  Errors();
   if (process_.state() != QProcess::NotRunning) return -1;
   return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
 }

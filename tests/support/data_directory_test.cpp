@@ -59,34 +59,5 @@ TEST(SelectDataDirectory, LetsTheScratchFileOfTheDirectoryLeftGo) {
   EXPECT_EQ(rig.dir.Read("cp.txt"), "1,2,3,4\r\n1,2,3,4\r\n");
 }
 
-TEST(DirectoryChange, EnablesTheFourPortButtonsInOrder) {
-  CaptureRun rig;
-  OnDirectoryChange(rig.context);
-  const std::vector<std::string> expected = {"Command1.Enabled", "Command2.Enabled",
-                                             "Command3.Enabled", "Command4.Enabled"};
-  EXPECT_EQ(rig.surface.log, expected);
-}
-
-TEST(DriveChange, DirectoryListFollowsAReadableDrive) {
-  CaptureRun rig;
-  rig.surface.directory = "/home/x/P017";
-  rig.surface.drive = "/media/usb";
-  OnDriveChange(rig.context);
-  EXPECT_EQ(rig.surface.DirectoryPath(), "/media/usb");
-  EXPECT_EQ(rig.surface.SelectedDrive(), "/media/usb");
-  EXPECT_TRUE(rig.surface.list2.empty());
-}
-
-TEST(DriveChange, UnreadableDriveIsNamedAndBothListsStayOnTheReadableDirectory) {
-  CaptureRun rig;
-  rig.surface.directory = "/home/x/P017";
-  rig.surface.drive = "/media/empty";
-  rig.surface.unreadablePaths.insert("/media/empty");
-  OnDriveChange(rig.context);
-  EXPECT_EQ(rig.surface.DirectoryPath(), "/home/x/P017");
-  EXPECT_EQ(rig.surface.SelectedDrive(), "/home/x/P017");
-  EXPECT_EQ(rig.surface.list2, std::vector<std::string>{"Drive /media/empty cannot be read"});
-}
-
 }  // namespace
 }  // namespace tally

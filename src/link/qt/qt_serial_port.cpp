@@ -45,7 +45,10 @@ QtSerialPort::QtSerialPort(QObject* parent)
 
 QtSerialPort::~QtSerialPort() { Close(); }
 
-void QtSerialPort::SetPortNumber(int number) { portNumber_ = number; }
+void QtSerialPort::SelectPort(int number, const std::string& device) {
+  portNumber_ = number;
+  selectedDevice_ = device;
+}
 
 void QtSerialPort::ChooseDevice(int number, const std::string& device) {
   if (number >= 1 && number <= static_cast<int>(chosenDevices_.size())) {
@@ -88,7 +91,8 @@ Status QtSerialPort::Open() {
   // An open (or lost) port is released first; the program's own press
   // also ends any reopening of a lost port.
   Close();
-  device_ = DeviceOf(portNumber_);
+  device_ = selectedDevice_.empty() ? DeviceOf(portNumber_) : selectedDevice_;
+  lastFault_ = OpenFault{OpenProblem::Other, device_, "", ""};
   if (Status opened = OpenDevice(true); !opened.ok()) return opened;
   state_ = LinkState::Open;
   return Ok();
@@ -106,12 +110,13 @@ Status QtSerialPort::OpenDevice(bool clearStale) {
       probe.problem = OpenProblem::Other;
     }
     opening_ = false;
-    return Fail(FailureCode::PortOpen, OpenFailureText(portNumber_, device_, probe,
-                                                       serial_.errorString().toStdString()));
+    lastFault_ = OpenFault{probe.problem, device_, probe.group, serial_.errorString().toStdString()};
+    return Fail(FailureCode::PortOpen, OpenFailureText(portNumber_, lastFault_));
   }
   if (Status applied = ApplySettings(); !applied.ok()) {
     serial_.close();
     opening_ = false;
+    lastFault_.detail = applied.failure().message;
     return applied;
   }
   // Bytes that waited in the device before this open belong to nobody.

@@ -25,10 +25,12 @@ class QtSerialPort : public QObject, public SerialPort {
   explicit QtSerialPort(QObject* parent = nullptr);
   ~QtSerialPort() override;
 
-  void SetPortNumber(int number) override;
+  // An empty device: the one chosen for the number, or else DeviceForPort's.
+  void SelectPort(int number, const std::string& device) override;
   Status SetSettings(const std::string& settings) override;
   bool IsOpen() const override;
   Status Open() override;
+  OpenFault LastOpenFault() const override { return lastFault_; }
   void Close() override;
   Status Output(const std::string& bytes) override;
   std::string Input() override;
@@ -68,7 +70,9 @@ class QtSerialPort : public QObject, public SerialPort {
   int portNumber_ = 1;
   std::array<std::string, 4> chosenDevices_;
   LineSettings settings_;
+  std::string selectedDevice_;
   std::string device_;
+  OpenFault lastFault_;
   LinkState state_ = LinkState::Closed;
   bool opening_ = false;
   unsigned generation_ = 0;  // raised at every open and close

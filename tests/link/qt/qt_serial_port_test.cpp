@@ -34,7 +34,7 @@ class QtSerialPortTest : public ::testing::Test {
     testing::EnsureApplication();
     port.SetReceiveHandler([this] { ++receiveEvents; });
     port.SetLinkHandler([this](bool up, const std::string& why) { links.push_back({up, why}); });
-    port.SetPortNumber(1);
+    port.SelectPort(1, "");
     ASSERT_TRUE(testing::IsOk(port.SetSettings("300,N,8,1")));
   }
   void UseDevice(const std::string& device) { com1.Set(device.c_str()); }
@@ -209,7 +209,7 @@ TEST_F(QtSerialPortTest, AMissingDeviceIsNamedWithItsPort) {
 
 TEST_F(QtSerialPortOnPtyTest, ADeviceHeldByAnotherPortIsReportedInUse) {
   QtSerialPort holder;
-  holder.SetPortNumber(1);
+  holder.SelectPort(1, "");
   ASSERT_TRUE(testing::IsOk(holder.Open()));
 
   EXPECT_TRUE(testing::FailedWith(port.Open(), FailureCode::PortOpen,

@@ -15,6 +15,8 @@
 #include "link/port_selection.h"
 #include "link/qt/qt_burst_timer.h"
 #include "link/qt/qt_serial_port.h"
+#include "window/surface/surface_events.h"
+#include "window/surface/surface_settings.h"
 
 namespace tally::testing {
 
@@ -33,7 +35,9 @@ struct RealLinkCore {
   QtBurstTimer timer;
   SimulatedTime clock;
   RecordingProgram program;
-  CaptureContext context{surface, port, timer, clock, program};
+  SurfaceEvents events{surface};
+  SurfaceSettings settings{surface};
+  CaptureContext context{events, settings, port, timer, clock, program};
 };
 
 }  // namespace tally::testing

@@ -1,6 +1,7 @@
 #pragma once
-// The window surface: the operations the procedures use on the named
-// controls of the capture window, and no others. Text is 8-bit; the window
+// The window surface: the operations the window's rendering of the capture
+// events, and its reading of the run settings, use on the named controls of
+// the capture window, and no others. Text is 8-bit; the window
 // maps it to its own text one byte a character (Latin-1).
 
 #include <cstdint>

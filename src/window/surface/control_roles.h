@@ -1,9 +1,9 @@
 #pragma once
 // What each named control of the capture window is for. The window keeps
-// its controls' fixed names (Text1, Label1, ...); the procedures and the
-// other front ends speak of a control by its role.
+// its controls' fixed names (Text1, Label1, ...); its rendering and its
+// tests speak of a control by its role.
 
-#include "common/window_surface.h"
+#include "window/surface/window_surface.h"
 
 namespace tally {
 
