@@ -94,6 +94,12 @@ struct KeptLinesWritten {
   std::vector<std::string> files;
   bool setGoodAgain = false;
 };
+// A write was made but could not be flushed to the device nor taken back:
+// it stands and is not made again.
+struct WriteUnflushed {
+  LocalDateTime at;
+  std::string reason;
+};
 struct KeptLinesInMemoryOnly {
   std::string reason;
 };
@@ -157,7 +163,7 @@ using CaptureEvent =
                  event::ProcessorTypeSeen, event::SetWritten, event::SetKept, event::SetCompleted,
                  event::RunEndAsked, event::EndCommandSent, event::EndCommandNotSent,
                  event::IntervalUnusable, event::ScratchFileFailing, event::Alarm,
-                 event::AlarmLogFailing, event::ChannelWithoutLimits, event::KeptLinesWritten,
+                 event::AlarmLogFailing, event::ChannelWithoutLimits, event::KeptLinesWritten, event::WriteUnflushed,
                  event::KeptLinesInMemoryOnly, event::NoJournalFolder, event::EarlierKeptLinesFound,
                  event::KeptLinesStillWait, event::LinkPreparing, event::LineSettingsRefused,
                  event::PortOpened, event::PortNotOpened, event::PortLost, event::PortBack,

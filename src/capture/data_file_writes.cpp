@@ -39,7 +39,7 @@ void AnnounceAllWritten(CaptureContext& context, const std::vector<std::string>&
 // taken back: it stands, is not made again, and the operator learns it.
 void TellUnflushed(CaptureContext& context, const std::vector<Failure>& unflushed) {
   for (const Failure& failure : unflushed) {
-    context.surface.AppendList2(ClockTime(context.clock.Now()) + " " + failure.message);
+    context.events.Tell(event::WriteUnflushed{context.clock.Now(), failure.message});
   }
 }
 

@@ -56,6 +56,7 @@ LogPriority PriorityOf(const CaptureEvent& told) {
           [](const event::Alarm&) { return Warning; },
           [](const event::AlarmLogFailing&) { return Error; },
           [](const event::ChannelWithoutLimits&) { return Warning; },
+          [](const event::WriteUnflushed&) { return Warning; },
           [](const event::KeptLinesInMemoryOnly&) { return Warning; },
           [](const event::NoJournalFolder&) { return Warning; },
           [](const event::KeptLinesStillWait&) { return Warning; },
@@ -106,6 +107,7 @@ std::string LogTextOf(const CaptureEvent& told, const ServiceSettings& settings)
             return "Channel " + std::to_string(e.channel) + " has no limits: no alarm check";
           },
           [](const event::KeptLinesWritten& e) { return "Kept lines written: " + Joined(e.files); },
+          [](const event::WriteUnflushed& e) { return e.reason; },
           [](const event::KeptLinesInMemoryOnly& e) { return "Kept lines held in memory only: " + e.reason; },
           [](const event::NoJournalFolder&) {
             return std::string("No folder for a journal of kept lines: they would be held in memory");

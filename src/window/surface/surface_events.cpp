@@ -81,6 +81,7 @@ void SurfaceEvents::Tell(const CaptureEvent& told) {
             s.AppendList2(ClockTime(e.at) + " Kept lines written: " + Joined(e.files));
             if (e.setGoodAgain) ShowStatus(kGreen, kGoodReading);
           },
+          [&](const event::WriteUnflushed& e) { s.AppendList2(ClockTime(e.at) + " " + e.reason); },
           [&](const event::KeptLinesInMemoryOnly& e) {
             s.AppendList2("Kept lines held in memory only: " + e.reason);
           },
