@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <charconv>
+#include <filesystem>
 
 #include "common/command_line.h"
 #include "records/data_files.h"
@@ -12,12 +13,23 @@ namespace {
 
 Failure Usage(const std::string& message) { return Failure{FailureCode::CommandLine, message}; }
 
+std::string HostName() {
+  char host[256] = {};
+  if (gethostname(host, sizeof host - 1) != 0) host[0] = '\0';
+  return host;
+}
+
 }  // namespace
 
 std::string DefaultStation(const std::string& dataDirectory) {
-  char host[256] = {};
-  if (gethostname(host, sizeof host - 1) != 0) host[0] = '\0';
-  return std::string(host) + "/" + MarkerOf(DirectoryWithSeparator(dataDirectory));
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(dataDirectory, error);
+  const std::string path = error ? dataDirectory : absolute.lexically_normal().string();
+  return HostName() + ":" + DirectoryWithSeparator(path);
+}
+
+std::string EarlierDefaultStation(const std::string& dataDirectory) {
+  return HostName() + "/" + MarkerOf(DirectoryWithSeparator(dataDirectory));
 }
 
 Outcome<ForwardOptions> ParseForwardOptions(const std::vector<std::string>& arguments) {
@@ -56,7 +68,10 @@ Outcome<ForwardOptions> ParseForwardOptions(const std::vector<std::string>& argu
   if (options.action == ForwardOptions::Action::Follow) {
     if (options.dataDirectory.empty()) return Usage("--data-dir is missing");
     options.dataDirectory = DirectoryWithSeparator(options.dataDirectory);
-    if (options.station.empty()) options.station = DefaultStation(options.dataDirectory);
+    if (options.station.empty()) {
+      options.station = DefaultStation(options.dataDirectory);
+      options.earlierStation = EarlierDefaultStation(options.dataDirectory);
+    }
   }
   return options;
 }
@@ -72,7 +87,7 @@ std::string ForwardHelp() {
          "  --db CONNINFO    libpq connection string or URI; PGHOST, PGSERVICE,\n"
          "                   ~/.pgpass and the other libpq settings apply too\n"
          "  --station NAME   the station's name in the database\n"
-         "                   (default: host name/marker of DIR)\n"
+         "                   (default: host name:absolute path of DIR)\n"
          "  --once           ship what is whole now, then end\n"
          "  --wait SECONDS   how long --once waits for the database (default 60)\n"
          "  --migrate        create or upgrade the database schema (owner role), then end\n"

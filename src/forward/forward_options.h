@@ -15,7 +15,10 @@ struct ForwardOptions {
   enum class Action { Follow, Migrate, Help, Version } action = Action::Follow;
   std::string dataDirectory;  // with the separator at its end
   std::string conninfo;
-  std::string station;  // host name and marker when not given
+  std::string station;  // DefaultStation when not given
+  // With the default station: the name given by default before
+  // (EarlierDefaultStation), which a database may already hold.
+  std::string earlierStation;
   bool once = false;    // ship what is whole now, then end
   int waitSeconds = 60;  // how long --once waits for the database
   BatchLimits limits;
@@ -28,7 +31,11 @@ Outcome<ForwardOptions> ParseForwardOptions(const std::vector<std::string>& argu
 std::string ForwardHelp();
 std::string ForwardVersion();
 
-// "host/MRK1": this computer's name and the data directory's marker.
+// "host:/srv/tally77/site1/": this computer's name and the data
+// directory's absolute path, one name per data directory.
 std::string DefaultStation(const std::string& dataDirectory);
+// "host/ite1": the default of earlier versions, this computer's name and the
+// data directory's marker, which directories ending alike shared.
+std::string EarlierDefaultStation(const std::string& dataDirectory);
 
 }  // namespace tally::forward

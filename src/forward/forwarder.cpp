@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <ctime>
+#include <utility>
 
 #include "forward/schema.h"
 #include "records/data_files.h"
@@ -133,6 +134,7 @@ void Forwarder::Lose(const Failure& failure) {
 
 Status Forwarder::Prepare(Database& database) {
   if (Status checked = CheckSchema(database); !checked.ok()) return checked;
+  if (Status kept = KeepEarlierName(database); !kept.ok()) return kept;
   const Parameter station = options_.station;
   Outcome<Rows> inserted =
       database.Run("INSERT INTO tally77.stations (name) VALUES ($1) ON CONFLICT (name) DO NOTHING", {station});
@@ -157,6 +159,27 @@ Status Forwarder::Prepare(Database& database) {
     // position it was read with.
     if (file.position.offset != had.offset || file.position.lineHash != had.lineHash) RecallOrder(file);
   }
+  return Ok();
+}
+
+Status Forwarder::KeepEarlierName(Database& database) {
+  if (options_.earlierStation.empty()) return Ok();
+  Outcome<Rows> last = database.Run(
+      "SELECT p.byte_offset, p.line_length, p.line_hash FROM tally77.stations s "
+      "JOIN tally77.positions p ON p.station_id = s.id WHERE s.name = $1 AND p.file = $2 "
+      "AND NOT EXISTS (SELECT 1 FROM tally77.stations WHERE name = $3) ORDER BY p.id DESC LIMIT 1",
+      {options_.earlierStation, std::string(kSetFileName), options_.station});
+  if (!last.ok()) return last.failure();
+  const Rows& row = last.value();
+  const std::string earlier = std::exchange(options_.earlierStation, "");
+  if (row.count() != 1) return Ok();
+  const FilePosition shipped{static_cast<std::uint64_t>(row.Number(0, 0)), static_cast<std::uint32_t>(row.Number(0, 1)),
+                             static_cast<std::uint64_t>(row.Number(0, 2))};
+  if (shipped.atStart() || CheckPosition(InFolder(options_.dataDirectory, kSetFileName), shipped) != PositionCheck::Holds) {
+    return Ok();
+  }
+  log_.Info("station \"" + earlier + "\" was shipped from this data directory: it goes on under that name");
+  options_.station = earlier;
   return Ok();
 }
 

@@ -47,6 +47,11 @@ class Forwarder {
   // when stopped or refused (refusal_ then says why).
   bool Reach();
   Status Prepare(Database& database);
+  // A station of the earlier default name goes on under that name where
+  // this data directory is the one it was shipped from (its "fl.db1" holds
+  // the line the station's position names) and the database has no
+  // station of the new default name yet.
+  Status KeepEarlierName(Database& database);
   // The order of the stamps before the file's position, read again from
   // the file: a run that starts inside a repeated hour learns from the
   // lines before which pass of the hour it is in.

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "doubles/temp_dir.h"
 #include "forward/array_parameter.h"
 #include "forward/database.h"
@@ -38,7 +40,24 @@ TEST(ForwardOptions, CommandLinesAndTheirFaults) {
   ASSERT_TRUE(parsed.ok());
   EXPECT_EQ(parsed.value().dataDirectory, "/srv/MTR1/");
   EXPECT_TRUE(parsed.value().once);
-  EXPECT_EQ(parsed.value().station.substr(parsed.value().station.size() - 5), "/MTR1");
+  EXPECT_EQ(parsed.value().station, DefaultStation("/srv/MTR1/"));
+  EXPECT_EQ(parsed.value().earlierStation, EarlierDefaultStation("/srv/MTR1/"));
+}
+
+TEST(ForwardOptions, EachDataDirectoryHasADefaultStationOfItsOwn) {
+  struct Case {
+    std::string one, other;
+    bool same;
+  } cases[] = {
+      {"/srv/a/site1/", "/srv/b/site1/", false},  // names ending alike
+      {"/srv/a/site1/", "/srv/a/site2/", false},
+      {"/srv/a/site1", "/srv/a/./site1/", true},  // one directory written two ways
+      {"site1", std::filesystem::current_path().string() + "/site1/", true},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(DefaultStation(c.one) == DefaultStation(c.other), c.same) << c.one << " and " << c.other;
+  }
+  EXPECT_EQ(DefaultStation("/srv/a/site1/").substr(DefaultStation("/srv/a/site1/").find(':')), ":/srv/a/site1/");
 }
 
 TEST(LineBatch, TakesWholeLinesUpToTheLimitAndLeavesAHalfLine) {

@@ -32,7 +32,9 @@ class ClusterEnvironment : public ::testing::Environment {
 
 std::vector<std::string> ForwardArguments(const std::string& dataDirectory, const std::string& conninfo,
                                           const std::string& station) {
-  return {TALLY77_FORWARD_PATH, "--data-dir", dataDirectory, "--db", conninfo, "--station", station};
+  std::vector<std::string> arguments{TALLY77_FORWARD_PATH, "--data-dir", dataDirectory, "--db", conninfo};
+  if (!station.empty()) arguments.insert(arguments.end(), {"--station", station});
+  return arguments;
 }
 
 }  // namespace

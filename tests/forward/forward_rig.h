@@ -51,7 +51,8 @@ class ForwardTest : public ::testing::Test {
   std::string ForwardConninfo() const { return Cluster().Conninfo(database_, kForwardRole, kForwardPassword); }
   SqlRows Query(const std::string& sql) const { return Sql(OwnerConninfo(), sql); }
 
-  // tally77-forward --once on dataDirectory as station; its exit code, output in output.
+  // tally77-forward --once on dataDirectory as station (its default when
+  // ""); its exit code, output in output.
   int ForwardOnce(const std::string& dataDirectory, std::string& output,
                   const std::vector<std::string>& environment = {}, const std::string& station = "S1") const;
   // tally77-forward following dataDirectory as station S1 until signalled;

@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "faults/fault_run.h"
+#include "forward/forward_options.h"
 #include "forward/forward_rig.h"
 #include "records/set_line.h"
 
@@ -125,6 +126,29 @@ TEST_F(CapturedSets, OfLongLinesKeepAllEightFieldsAndALatin1Marker) {
 
 // Channel 8 reads 9999, a digit wider than its field: the set is stored
 // with its sixteen readings, and the log says it is over-wide.
+// Data directories whose names end alike are stations of their own by
+// default; a station the database holds under the earlier default name
+// goes on under it for the directory it was shipped from.
+TEST_F(CapturedSets, DirectoriesEndingAlikeAreStationsOfTheirOwn) {
+  DataDirectory("a");
+  DataDirectory("b");
+  const std::string a = DataDirectory("a/site1");
+  const std::string b = DataDirectory("b/site1");
+  FaultRun first(a);
+  first.Start();
+  first.Set(1);
+  std::string output;
+  ASSERT_EQ(ForwardOnce(a, output, eastOfUtc, forward::EarlierDefaultStation(a)), 0) << output;
+  first.Set(2);
+  FaultRun second(b);
+  second.Start();
+  second.Set(1);
+  for (const std::string& directory : {a, b}) ASSERT_EQ(ForwardOnce(directory, output, eastOfUtc, ""), 0) << output;
+  EXPECT_EQ(Query("SELECT s.name, count(*) FROM tally77.stations s JOIN tally77.sets t ON t.station_id = s.id"
+                  " GROUP BY s.id, s.name ORDER BY s.id"),
+            (SqlRows{{forward::EarlierDefaultStation(a), "2"}, {forward::DefaultStation(b), "1"}}));
+}
+
 TEST_F(CapturedSets, OverWideKeepsEveryReadingAndIsSaid) {
   const std::string data = DataDirectory("Wide");
   FaultRun run(data);
