@@ -7,6 +7,7 @@
 
 #include "common/command_line.h"
 #include "records/data_files.h"
+#include "records/system_zone.h"
 
 namespace tally::forward {
 namespace {
@@ -52,6 +53,10 @@ Outcome<ForwardOptions> ParseForwardOptions(const std::vector<std::string>& argu
       if (error != std::errc() || end != value.data() + value.size() || options.waitSeconds < 1) {
         return Usage("--wait takes whole seconds from 1 on, not \"" + value + "\"");
       }
+    } else if (argument == "--tz") {
+      if (!hasValue) return Usage(argument + " needs a value");
+      options.zone = arguments[++i];
+      if (!ZoneRulesNamed(options.zone)) return Usage("unknown time zone " + options.zone);
     } else if (argument == "--data-dir" || argument == "--db" || argument == "--station") {
       if (!hasValue) return Usage(argument + " needs a value");
       if (argument == "--data-dir" && IsOptionWord(arguments[i + 1])) {
@@ -77,7 +82,8 @@ Outcome<ForwardOptions> ParseForwardOptions(const std::vector<std::string>& argu
 }
 
 std::string ForwardHelp() {
-  return "Usage: tally77-forward --data-dir DIR [--db CONNINFO] [--station NAME] [--once [--wait SECONDS]]\n"
+  return "Usage: tally77-forward --data-dir DIR [--db CONNINFO] [--station NAME] [--tz ZONE]\n"
+         "                      [--once [--wait SECONDS]]\n"
          "       tally77-forward --migrate [--db CONNINFO]\n"
          "\n"
          "Ships every whole set of DIR/fl.db1 and every line of DIR/alarmlog.txt into\n"
@@ -88,6 +94,7 @@ std::string ForwardHelp() {
          "                   ~/.pgpass and the other libpq settings apply too\n"
          "  --station NAME   the station's name in the database\n"
          "                   (default: host name:absolute path of DIR)\n"
+         "  --tz ZONE        the time zone the stamps were written in (default: the system's)\n"
          "  --once           ship what is whole now, then end\n"
          "  --wait SECONDS   how long --once waits for the database (default 60)\n"
          "  --migrate        create or upgrade the database schema (owner role), then end\n"

@@ -19,6 +19,7 @@ struct ForwardOptions {
   // With the default station: the name given by default before
   // (EarlierDefaultStation), which a database may already hold.
   std::string earlierStation;
+  std::string zone;     // --tz: the IANA zone the stamps were written in; "" for the program's own
   bool once = false;    // ship what is whole now, then end
   int waitSeconds = 60;  // how long --once waits for the database
   BatchLimits limits;

@@ -34,13 +34,19 @@ long long MonotonicSeconds() {
   return now.tv_sec;
 }
 
+// The zone named (checked with the command line), else the program's own.
+ZoneRules ZoneOf(const std::string& name) {
+  std::optional<ZoneRules> named = ZoneRulesNamed(name);
+  return named ? *named : *ZoneRulesNamed("");
+}
+
 }  // namespace
 
 Forwarder::Forwarder(ForwardOptions options, StopSignals& stops, const LogWriter& log)
     : options_(std::move(options)),
       stops_(stops),
       log_(log),
-      zone_(*ZoneRulesNamed("")),
+      zone_(ZoneOf(options_.zone)),
       files_{{kSetFileName, FollowedKind::Sets, {}, {}, StampOrder(zone_),
               FileFollower(InFolder(options_.dataDirectory, kSetFileName))},
              {kAlarmLogName, FollowedKind::Alarms, {}, {}, StampOrder(zone_),

@@ -65,7 +65,7 @@ class Forwarder {
   const LogWriter& log_;
   std::optional<Database> database_;
   int stationId_ = 0;
-  ZoneRules zone_;  // the station's own zone (TZ)
+  ZoneRules zone_;  // the station's own zone (--tz, else TZ)
   FollowedFile files_[2];
   std::optional<Failure> refusal_;
   bool unreached_ = false;  // --once: no database within --wait

@@ -31,6 +31,8 @@ TEST(ForwardOptions, CommandLinesAndTheirFaults) {
       {{"--data-dir", "/srv/MTR1", "--verbose"}, "unknown argument \"--verbose\""},
       {{"--data-dir", "/srv/MTR1", "--once", "--wait", "0"}, "--wait takes whole seconds from 1 on, not \"0\""},
       {{"--data-dir", "-x"}, "\"-x\" is an option, not a path"},
+      {{"--data-dir", "/srv/MTR1", "--tz", "Europe/Berlin"}, ""},
+      {{"--data-dir", "/srv/MTR1", "--tz", "Mars/Olympus"}, "unknown time zone Mars/Olympus"},
   };
   for (const Case& c : cases) {
     const Outcome<ForwardOptions> parsed = ParseForwardOptions(c.arguments);
