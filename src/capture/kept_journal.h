@@ -21,13 +21,14 @@
 #include "capture/set_file_write.h"
 #include "common/file_handle.h"
 #include "common/outcome.h"
+#include "records/data_files.h"
 
 namespace tally {
 
 struct KeptWrite {
   std::string dataPath;  // the data directory the write was due in
   SetFileWrite write;
-  std::string path() const { return dataPath + write.name; }
+  std::string path() const { return InFolder(dataPath, write.name); }
 };
 
 class KeptJournal {

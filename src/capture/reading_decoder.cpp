@@ -149,12 +149,12 @@ std::string FieldText(double value, int width) {
 
 void LetGoOfScratchFile(CaptureContext& context) {
   context.scratch.Release();
-  if (!context.state.dataPath.empty()) RemoveCompanionOf(context.state.dataPath + kScratchName);
+  if (!context.state.dataPath.empty()) RemoveCompanionOf(InFolder(context.state.dataPath, kScratchName));
 }
 
 Outcome<ReadingLine> DecodeBurstText(CaptureContext& context, const std::string& burst) {
   CaptureState& state = context.state;
-  const std::string path = state.dataPath + kScratchName;
+  const std::string path = InFolder(state.dataPath, kScratchName);
 
   // The burst, CR LF, the burst again, CR LF, replacing the old file, and
   // read back from it. Per burst, so no flush to the device: the file is

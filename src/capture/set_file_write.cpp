@@ -3,6 +3,8 @@
 #include <exception>
 #include <new>
 
+#include "records/data_files.h"
+
 namespace tally {
 
 namespace {
@@ -16,7 +18,7 @@ Failure NamingFile(const std::string& name, FailureCode code, const std::string&
 }  // namespace
 
 Status PerformSetFileWrite(const std::string& dataPath, const SetFileWrite& write) {
-  const std::string path = dataPath + write.name;
+  const std::string path = InFolder(dataPath, write.name);
   Status status;
   try {
     status = write.mode == SetFileWrite::Mode::Append
