@@ -18,6 +18,7 @@ constexpr const char* kSetsWithoutEnd = "1000000000";
 ReadingRig::ReadingRig() {
   surface.directory = dir.path();
   context.state.dataPath = dir.dataPath();
+  static_cast<void>(context.keptWrites.UseJournalFolder(journalFolder.path()));
   surface.SetText(TextBox::Text3, kSetsWithoutEnd);
   surface.SetText(TextBox::Text4, "2000");
   context.state.obsRemaining = 1e9;

@@ -1,8 +1,8 @@
 #pragma once
 // A capture run on quiet doubles around one benchmark data directory: the
 // channel table in place with its default limits, so that the alarm checks
-// run as in a real run, and sets wanted without end, so that the run never
-// ends under the benchmark.
+// run as in a real run, a journal folder as the program has, and sets
+// wanted without end, so that the run never ends under the benchmark.
 
 #include <string>
 
@@ -24,6 +24,7 @@ struct ReadingRig {
   void Process(const std::string& burst);
 
   BenchDataDir dir;
+  BenchDataDir journalFolder;  // the state folder's part: kept lines, notes of appends
   QuietSurface surface;
   StillPort port;
   StillTimer timer;

@@ -95,7 +95,7 @@ Status WriteOrKeep(CaptureContext& context, const std::vector<SetFileWrite>& wri
                    ? failed->second
                    : Failure{FailureCode::FileWrite, write.name + ": earlier lines still wait"};
     } else {
-      status = PerformSetFileWrite(due.dataPath, due.write);
+      status = PerformSetFileWrite(due.dataPath, due.write, kept.journalFolder());
       if (status.ok()) continue;
       if (status.failure().code == FailureCode::FileUnflushed) {
         TellUnflushed(context, {status.failure()});

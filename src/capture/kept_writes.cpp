@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <numeric>
 
+#include "capture/append_note.h"
+
 namespace tally {
 
 namespace {
@@ -26,13 +28,17 @@ std::vector<std::string> JournalsIn(const std::string& folder) {
 
 // A kept write made from its journal. An append first notes where its file
 // ends; found standing whole there later, it is not made again, and cut
-// short there by a crash, the part is taken away first.
-Status Replay(const KeptWrite& kept, KeptJournal& journal) {
+// short there by a crash, the part is taken away first, as is an earlier
+// append of several lines noted in noteFolder and left cut short.
+Status Replay(const KeptWrite& kept, KeptJournal& journal, const std::string& noteFolder) {
   const std::string path = kept.path();
   if (kept.write.mode == SetFileWrite::Mode::Replace) {
     const Outcome<std::string> content = ReadWholeFile(path);
     if (content.ok() && content.value() == kept.write.bytes) return Ok();
     return PerformSetFileWrite(kept.dataPath, kept.write);
+  }
+  if (!noteFolder.empty()) {
+    if (Status cut = TakeBackCutShortAppend(noteFolder, path); !cut.ok()) return cut;
   }
   const std::optional<std::uint64_t> noted = journal.NotedAppendAt();
   if (noted) {
@@ -47,7 +53,7 @@ Status Replay(const KeptWrite& kept, KeptJournal& journal) {
   if (noted != size.value()) {
     if (Status noted = journal.NoteAppendAt(size.value()); !noted.ok()) return noted;
   }
-  return PerformSetFileWrite(kept.dataPath, kept.write);
+  return PerformSetFileWrite(kept.dataPath, kept.write, noteFolder);
 }
 
 }  // namespace
@@ -128,7 +134,8 @@ void KeptWrites::Written(const std::string& path) {
 bool KeptWrites::TryWrite(const KeptWrite& kept, FlushResult& result, KeptJournal* journal) {
   const std::string path = kept.path();
   if (result.failures.count(path) != 0) return false;
-  Status status = journal != nullptr ? Replay(kept, *journal) : PerformSetFileWrite(kept.dataPath, kept.write);
+  Status status = journal != nullptr ? Replay(kept, *journal, journalFolder_)
+                                      : PerformSetFileWrite(kept.dataPath, kept.write, journalFolder_);
   if (!status.ok() && status.failure().code == FailureCode::FileUnflushed) {
     result.unflushed.push_back(std::move(status.failure()));
   } else if (!status.ok()) {

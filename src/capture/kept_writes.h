@@ -24,6 +24,10 @@ class KeptWrites {
   // first: their writes are made before this run's. Gives their paths.
   std::vector<std::string> UseJournalFolder(const std::string& folder);
 
+  // The journal folder, "" before one is given. It also holds the notes of
+  // appends of several lines (append_note.h).
+  const std::string& journalFolder() const { return journalFolder_; }
+
   bool empty() const { return waiting_.empty(); }
   // Writes waiting, in journals and in memory.
   std::size_t size() const;

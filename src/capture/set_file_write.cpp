@@ -1,8 +1,10 @@
 #include "capture/set_file_write.h"
 
+#include <algorithm>
 #include <exception>
 #include <new>
 
+#include "capture/append_note.h"
 #include "records/data_files.h"
 
 namespace tally {
@@ -15,15 +17,24 @@ Failure NamingFile(const std::string& name, FailureCode code, const std::string&
   return Failure{code, name + ": " + reason};
 }
 
+bool SeveralLinesFlushed(const SetFileWrite& write) {
+  return write.mode == SetFileWrite::Mode::Append && write.durability == Durability::Flushed &&
+         std::count(write.bytes.begin(), write.bytes.end(), '\n') > 1;
+}
+
+Status Perform(const std::string& path, const SetFileWrite& write, const std::string& noteFolder) {
+  if (write.mode == SetFileWrite::Mode::Replace) return ReplaceFile(path, write.bytes, write.durability);
+  if (!noteFolder.empty() && SeveralLinesFlushed(write)) return AppendNoted(noteFolder, path, write.bytes);
+  return AppendToFile(path, write.bytes, write.durability);
+}
+
 }  // namespace
 
-Status PerformSetFileWrite(const std::string& dataPath, const SetFileWrite& write) {
+Status PerformSetFileWrite(const std::string& dataPath, const SetFileWrite& write, const std::string& noteFolder) {
   const std::string path = InFolder(dataPath, write.name);
   Status status;
   try {
-    status = write.mode == SetFileWrite::Mode::Append
-                 ? AppendToFile(path, write.bytes, write.durability)
-                 : ReplaceFile(path, write.bytes, write.durability);
+    status = Perform(path, write, noteFolder);
   } catch (const std::bad_alloc&) {
     throw;
   } catch (const std::exception& error) {

@@ -20,8 +20,11 @@ struct SetFileWrite {
 };
 
 // Makes one write in the directory dataPath (which ends in the separator).
-// The failure names the file and the reason; no exception escapes but
-// running out of memory.
-Status PerformSetFileWrite(const std::string& dataPath, const SetFileWrite& write);
+// A flushed append of several lines is noted in noteFolder, when one is
+// given, so that a crash never leaves part of it (append_note.h). The
+// failure names the file and the reason; no exception escapes but running
+// out of memory.
+Status PerformSetFileWrite(const std::string& dataPath, const SetFileWrite& write,
+                           const std::string& noteFolder = "");
 
 }  // namespace tally

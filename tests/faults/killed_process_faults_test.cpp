@@ -86,9 +86,12 @@ TEST(KilledProcessFaults, ASetReportedGoodIsWholeOnDiskAndTheNextStartAppendsAft
   EXPECT_EQ(records[2], next.context.state.sortedRecord);
 }
 
+// The kept writes' journals in folder (notes of appends lie beside them).
 std::vector<std::string> JournalsIn(const std::string& folder) {
   std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().string());
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    if (entry.path().extension() == ".journal") names.push_back(entry.path().string());
+  }
   return names;
 }
 
