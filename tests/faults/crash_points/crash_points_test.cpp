@@ -5,17 +5,21 @@
 // new capture recovers from it. Every set reported before the cut must be
 // in "fl.db1" and "usage.cap" once and whole, "ct.cap" and "ferro2.cap"
 // must be the set's content or the next one's, and no journal may be left.
+// Beside it, an append whose flush fails is taken back whole.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "capture/data_file_writes.h"
+#include "common/file_io.h"
 #include "faults/crash_points/file_system_log.h"
 #include "faults/fault_run.h"
 
@@ -196,6 +200,26 @@ TEST_P(CrashPointTest, EveryReportedSetSurvivesAPowerCutAnywhere) {
   std::printf("%s: %zu operations, %d crash states tried, %d wrong\n", GetParam().name, operations.size(), tried,
               failed);
   EXPECT_EQ(failed, 0);
+}
+
+// Bytes in the file whose flush failed might never reach the device: they
+// are taken back, so that the line written again later stands once.
+TEST(FailedFlushTest, AnAppendWhoseFlushFailsIsTakenBackAndWrittenOnceLater) {
+  TempDir dir(FastFolder());
+  const std::string path = dir.path() + "/fl.db1";
+  const std::string old = "old line\r\n";
+  const std::string line = "new line\r\n";
+  ASSERT_TRUE(AppendToFile(path, old).ok());
+  TheFileSystemLog().Start(dir.path());
+  TheFileSystemLog().FailNextFlushOf(path);
+  const Status failed = AppendToFile(path, line);
+  TheFileSystemLog().Stop();
+  ASSERT_FALSE(failed.ok());
+  EXPECT_EQ(failed.failure().message, "cannot flush " + path + ": " + std::strerror(EIO) +
+                                          "; its new bytes were taken back");
+  EXPECT_EQ(ReadFile(path), old);
+  ASSERT_TRUE(AppendToFile(path, line).ok());
+  EXPECT_EQ(ReadFile(path), old + line);
 }
 
 INSTANTIATE_TEST_SUITE_P(CrashPoints, CrashPointTest, ::testing::ValuesIn(kScenarios),

@@ -22,6 +22,7 @@ struct Recording {
   bool on = false;
   std::string folder;
   std::map<int, std::string> opened;  // descriptors opened under the folder, by the name they were opened by
+  std::string failFlushOf;            // the file whose next flush fails
 };
 
 Recording& Now() {
@@ -47,6 +48,15 @@ const std::string* Tracked(int descriptor) {
   if (!now.on) return nullptr;
   const auto found = now.opened.find(descriptor);
   return found == now.opened.end() ? nullptr : &found->second;
+}
+
+// Whether this flush is the one to fail; it fails once.
+bool FlushFails(int descriptor) {
+  const std::string* path = Tracked(descriptor);
+  if (path == nullptr || Now().failFlushOf.empty() || *path != Now().failFlushOf) return false;
+  Now().failFlushOf.clear();
+  errno = EIO;
+  return true;
 }
 
 }  // namespace
@@ -111,7 +121,12 @@ void FileSystemLog::Start(const std::string& folder) {
   Now().on = true;
 }
 
-void FileSystemLog::Stop() { Now().on = false; }
+void FileSystemLog::Stop() {
+  Now().on = false;
+  Now().failFlushOf.clear();
+}
+
+void FileSystemLog::FailNextFlushOf(const std::string& path) { Now().failFlushOf = path; }
 
 void FileSystemLog::Mark(const std::string& what) {
   operations_.push_back({FileOperation::Kind::Mark, "", what, 0, ""});
@@ -290,6 +305,7 @@ int ftruncate(int descriptor, off_t size) noexcept {
 
 int fsync(int descriptor) {
   static auto* real = tally::testing::Real<int(int)>("fsync");
+  if (tally::testing::FlushFails(descriptor)) return -1;
   const int result = real(descriptor);
   if (const std::string* path = tally::testing::Tracked(descriptor); path != nullptr && result == 0) {
     tally::testing::TakeFlush(descriptor, *path);
@@ -299,6 +315,7 @@ int fsync(int descriptor) {
 
 int fdatasync(int descriptor) {
   static auto* real = tally::testing::Real<int(int)>("fdatasync");
+  if (tally::testing::FlushFails(descriptor)) return -1;
   const int result = real(descriptor);
   if (const std::string* path = tally::testing::Tracked(descriptor); path != nullptr && result == 0) {
     tally::testing::TakeFlush(descriptor, *path);

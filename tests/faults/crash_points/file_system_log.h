@@ -32,6 +32,9 @@ class FileSystemLog {
   void Stop();
   // A mark between operations (a set reported written, say).
   void Mark(const std::string& what);
+  // The next flush of the file opened by path, while taking down, fails
+  // with an input/output error and reaches nothing.
+  void FailNextFlushOf(const std::string& path);
 
   const std::vector<FileOperation>& operations() const { return operations_; }
 
