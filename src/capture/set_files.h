@@ -1,6 +1,7 @@
 #pragma once
-// The four files written for every completed set: "fl.db1" appended,
-// "ct.cap" replaced, "usage.cap" appended, "ferro2.cap" replaced.
+// The four files written for every completed set (their names in
+// records/data_files.h): the set file appended, the last set's lines
+// replaced, the sets' lines appended, the last set's stamps replaced.
 
 #include <string>
 #include <vector>
@@ -12,10 +13,11 @@
 namespace tally {
 
 // The four writes of the set held in state, in the order they are made:
-// "fl.db1" (sortedRecord + CR LF, appended, flushed), "ct.cap" (the first
-// 320 characters of shortLines + CR LF, replaced), "usage.cap" (the first
-// 318 characters of shortLines + CR LF, appended, flushed), "ferro2.cap"
-// (the first 336 characters of lineStamps + CR LF, replaced).
+// kSetFileName (sortedRecord + CR LF, appended, flushed), kCtCaptureName
+// (the first 320 characters of shortLines + CR LF, replaced),
+// kUsageCaptureName (the first 318 characters of shortLines + CR LF,
+// appended, flushed), kFerro2CaptureName (the first 336 characters of
+// lineStamps + CR LF, replaced).
 std::vector<SetFileWrite> SetFileWrites(const CaptureState& state);
 
 // Writes the four set files in order from dataPath, sortedRecord,

@@ -303,8 +303,10 @@ int ftruncate(int descriptor, off_t size) noexcept {
   return result;
 }
 
-int fsync(int descriptor) {
-  static auto* real = tally::testing::Real<int(int)>("fsync");
+namespace {
+// fsync and fdatasync alike: a flush the test asked to fail fails, and one
+// that succeeds on a tracked file is logged.
+int LoggedFlush(int descriptor, int (*real)(int)) {
   if (tally::testing::FlushFails(descriptor)) return -1;
   const int result = real(descriptor);
   if (const std::string* path = tally::testing::Tracked(descriptor); path != nullptr && result == 0) {
@@ -312,15 +314,16 @@ int fsync(int descriptor) {
   }
   return result;
 }
+}  // namespace
+
+int fsync(int descriptor) {
+  static auto* real = tally::testing::Real<int(int)>("fsync");
+  return LoggedFlush(descriptor, real);
+}
 
 int fdatasync(int descriptor) {
   static auto* real = tally::testing::Real<int(int)>("fdatasync");
-  if (tally::testing::FlushFails(descriptor)) return -1;
-  const int result = real(descriptor);
-  if (const std::string* path = tally::testing::Tracked(descriptor); path != nullptr && result == 0) {
-    tally::testing::TakeFlush(descriptor, *path);
-  }
-  return result;
+  return LoggedFlush(descriptor, real);
 }
 
 int rename(const char* from, const char* to) noexcept {
