@@ -21,8 +21,11 @@ if [ -z "$faketime_lib" ]; then
   exit 1
 fi
 
-# A fixed folder, so that the paths the log names are the same every time.
+# A fixed folder, so that the paths the log names are the same every time;
+# runs of several checkouts on one machine take turns at it.
 work=/tmp/tally77-capture-bytes
+exec 9>"$work.lock"
+flock 9
 rm -rf "$work"
 mkdir -p "$work/home"
 sim_pid=
