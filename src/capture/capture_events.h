@@ -100,6 +100,12 @@ struct WriteUnflushed {
   LocalDateTime at;
   std::string reason;
 };
+// A kept replacement of file was not made: the file was written anew after
+// it was kept (by another run, say) and holds newer lines.
+struct KeptReplacementOutdated {
+  LocalDateTime at;
+  std::string file;
+};
 struct KeptLinesInMemoryOnly {
   std::string reason;
 };
@@ -164,6 +170,7 @@ using CaptureEvent =
                  event::RunEndAsked, event::EndCommandSent, event::EndCommandNotSent,
                  event::IntervalUnusable, event::ScratchFileFailing, event::Alarm,
                  event::AlarmLogFailing, event::ChannelWithoutLimits, event::KeptLinesWritten, event::WriteUnflushed,
+                 event::KeptReplacementOutdated,
                  event::KeptLinesInMemoryOnly, event::NoJournalFolder, event::EarlierKeptLinesFound,
                  event::KeptLinesStillWait, event::LinkPreparing, event::LineSettingsRefused,
                  event::PortOpened, event::PortNotOpened, event::PortLost, event::PortBack,

@@ -30,7 +30,9 @@ std::vector<std::string> Distinct(const std::vector<std::string>& names) {
 // was told as kept is good again.
 void AnnounceAllWritten(CaptureContext& context, const std::vector<std::string>& files) {
   const bool setGoodAgain = context.notices.Stands(Notice::SetKeptShown);
-  context.events.Tell(event::KeptLinesWritten{context.clock.Now(), Distinct(files), setGoodAgain});
+  if (!files.empty() || setGoodAgain) {  // none: every kept write was outdated
+    context.events.Tell(event::KeptLinesWritten{context.clock.Now(), Distinct(files), setGoodAgain});
+  }
   context.notices.Clear(Notice::AlarmLogFailing);
   NoteSetKeptShown(context, false);
 }
@@ -43,10 +45,14 @@ void TellUnflushed(CaptureContext& context, const std::vector<Failure>& unflushe
   }
 }
 
-// The kept writes tried again; the operator learns what was made.
+// The kept writes tried again; the operator learns what was made, and
+// which kept replacements were outdated by a newer write of their file.
 KeptWrites::FlushResult FlushKept(CaptureContext& context) {
   KeptWrites::FlushResult retried = context.keptWrites.Flush();
   TellUnflushed(context, retried.unflushed);
+  for (const std::string& file : retried.newerFiles) {
+    context.events.Tell(event::KeptReplacementOutdated{context.clock.Now(), file});
+  }
   if (context.keptWrites.empty()) AnnounceAllWritten(context, retried.writtenFiles);
   return retried;
 }

@@ -21,12 +21,13 @@ namespace tally {
 
 namespace {
 
-constexpr std::size_t kHeaderRoom = 96;               // "K- A1 " and three lengths
+constexpr std::size_t kHeaderRoom = 128;              // "K- A1 ", three lengths and two places
 constexpr unsigned long long kLargestText = 1u << 24;  // no kept write comes near
 constexpr char kDone = '+';
 constexpr char kWaiting = '-';
 constexpr int kPlaceDigits = 20;  // where an append's replay began: "@" and these
 const std::string kNoPlace(kPlaceDigits, '-');
+constexpr int kHashDigits = 16;  // what a replaced file held: "=" and these
 
 Failure JournalFailure(const std::string& action, const std::string& path, int error) {
   return Failure{FailureCode::FileWrite, "cannot " + action + " journal " + path + ": " + std::strerror(error)};
@@ -34,10 +35,14 @@ Failure JournalFailure(const std::string& action, const std::string& path, int e
 
 std::string Record(const KeptWrite& kept) {
   const SetFileWrite& write = kept.write;
+  char replacing[kHashDigits + 1] = "----------------";
+  if (kept.replacing) {
+    std::snprintf(replacing, sizeof replacing, "%016llx", static_cast<unsigned long long>(*kept.replacing));
+  }
   char header[kHeaderRoom];
-  std::snprintf(header, sizeof header, "K%c %c%d %zu %zu %zu @%s\n", kWaiting,
+  std::snprintf(header, sizeof header, "K%c %c%d %zu %zu %zu =%s @%s\n", kWaiting,
                 write.mode == SetFileWrite::Mode::Append ? 'A' : 'R', static_cast<int>(write.durability),
-                kept.dataPath.size(), write.name.size(), write.bytes.size(), kNoPlace.c_str());
+                kept.dataPath.size(), write.name.size(), write.bytes.size(), replacing, kNoPlace.c_str());
   return header + kept.dataPath + write.name + write.bytes + "\n";
 }
 
@@ -63,15 +68,20 @@ struct ReadRecord {
   std::optional<std::uint64_t> appendAt;  // the place, once noted
 };
 
-// The place " @" and its digits at the end of a header line, when there.
-void ReadPlace(const std::string& line, off_t lineOffset, ReadRecord& record) {
+// The place " @" and its digits at the end of a header line, when there,
+// and before it what a replaced file held, " =" and its digits, when there.
+void ReadPlaces(const std::string& line, off_t lineOffset, ReadRecord& record) {
   const std::size_t fieldStart = line.size() - kPlaceDigits;
   if (line.size() < kPlaceDigits + 2 || line.compare(fieldStart - 2, 2, " @") != 0) return;
   record.placeOffset = lineOffset + static_cast<off_t>(fieldStart);
   const std::string digits = line.substr(fieldStart);
   // Anything but digits: no replay began, or its place was never flushed.
-  if (digits.find_first_not_of("0123456789") != std::string::npos) return;
-  record.appendAt = std::stoull(digits);
+  if (digits.find_first_not_of("0123456789") == std::string::npos) record.appendAt = std::stoull(digits);
+  const std::size_t hashStart = fieldStart - 2 - kHashDigits;
+  if (fieldStart < kHashDigits + 4 || line.compare(hashStart - 2, 2, " =") != 0) return;
+  const std::string hash = line.substr(hashStart, kHashDigits);
+  if (hash.find_first_not_of("0123456789abcdef") != std::string::npos) return;  // not known
+  record.kept.replacing = std::stoull(hash, nullptr, 16);
 }
 
 ReadRecord ReadRecordAt(int handle, off_t offset) {
@@ -105,7 +115,7 @@ ReadRecord ReadRecordAt(int handle, off_t offset) {
   record.kept.write.durability = static_cast<Durability>(durability);
   record.done = doneMark == kDone;
   record.length = headerLength + texts.size();
-  ReadPlace(std::string(header, headerLength - 1), offset, record);
+  ReadPlaces(std::string(header, headerLength - 1), offset, record);
   return record;
 }
 #endif

@@ -8,10 +8,13 @@
 // the same records.
 //
 // Record: "K" "-" (done: "+") " " mode (A or R) durability (0, 1, 2) " "
-// lengths of data directory, file name and bytes, " @" and twenty places
+// lengths of data directory, file name and bytes, " =" and sixteen places
+// (for a replacement, the hash of what its file held when it was kept, in
+// hexadecimal digits; dashes when not known), " @" and twenty places
 // (dashes; for an append being made from the journal, the size its file had
 // before it, in digits), then LF, the three texts and LF. A record cut short
-// by a crash ends the journal.
+// by a crash ends the journal. Records of older journals, without " =",
+// are read too.
 
 #include <cstdint>
 #include <functional>
@@ -28,6 +31,10 @@ namespace tally {
 struct KeptWrite {
   std::string dataPath;  // the data directory the write was due in
   SetFileWrite write;
+  // A replacement: the hash (LineHash) of what its file held when it was
+  // kept, or of the content an earlier kept replacement of it gives it;
+  // none when that was not known (the directory away, say).
+  std::optional<std::uint64_t> replacing = std::nullopt;
   std::string path() const { return InFolder(dataPath, write.name); }
 };
 

@@ -5,6 +5,7 @@
 #include <numeric>
 
 #include "capture/append_note.h"
+#include "records/file_follower.h"
 
 namespace tally {
 
@@ -56,6 +57,27 @@ Status Replay(const KeptWrite& kept, KeptJournal& journal, const std::string& no
   return PerformSetFileWrite(kept.dataPath, kept.write, noteFolder);
 }
 
+// What a replacement kept now goes over: the file's content, or nothing
+// when the file is missing from its directory; not known when the directory
+// cannot be read (or is away).
+std::optional<std::uint64_t> ContentHashOf(const std::string& path) {
+  const Outcome<std::string> content = ReadWholeFile(path);
+  if (content.ok()) return LineHash(content.value());
+  const Outcome<std::uint64_t> size = FileSizeOf(path);
+  if (size.ok() && size.value() == 0) return LineHash("");
+  return std::nullopt;
+}
+
+// A kept replacement whose file holds neither its content nor what the
+// file held when it was kept: the file was written anew since, and what it
+// holds now is newer.
+bool FoundNewer(const KeptWrite& kept) {
+  if (kept.write.mode != SetFileWrite::Mode::Replace || !kept.replacing) return false;
+  const Outcome<std::string> content = ReadWholeFile(kept.path());
+  if (!content.ok()) return false;  // nothing there, or nothing known: the replacement is made
+  return content.value() != kept.write.bytes && LineHash(content.value()) != *kept.replacing;
+}
+
 }  // namespace
 
 std::vector<std::string> KeptWrites::UseJournalFolder(const std::string& folder) {
@@ -68,6 +90,7 @@ std::vector<std::string> KeptWrites::UseJournalFolder(const std::string& folder)
     const Status counted = inUse.journal.ForEachWaiting([&](const KeptWrite& kept) {
       ++inUse.waiting;
       Waits(kept.path());
+      if (kept.write.mode == SetFileWrite::Mode::Replace) keptContent_[kept.path()] = LineHash(kept.write.bytes);
       return KeptJournal::Visit::Waits;
     });
     IgnoreFailure(counted);  // what could be read is what is kept
@@ -105,10 +128,17 @@ Status KeptWrites::Keep(KeptWrite kept) {
       }
     }
     if (ownJournalOpen_) {
+      const std::string path = kept.path();
+      const bool replacement = kept.write.mode == SetFileWrite::Mode::Replace;
+      if (replacement) {
+        const auto earlier = keptContent_.find(path);
+        kept.replacing = earlier != keptContent_.end() ? std::optional(earlier->second) : ContentHashOf(path);
+      }
       journalFailure = journals_.back().journal.Append(kept);
       if (journalFailure.ok()) {
         ++journals_.back().waiting;
-        Waits(kept.path());
+        Waits(path);
+        if (replacement) keptContent_[path] = LineHash(kept.write.bytes);
         return Ok();
       }
     }
@@ -128,12 +158,19 @@ Status KeptWrites::Keep(KeptWrite kept) {
 void KeptWrites::Written(const std::string& path) {
   const auto found = waiting_.find(path);
   if (found == waiting_.end()) return;
-  if (--found->second == 0) waiting_.erase(found);
+  if (--found->second != 0) return;
+  waiting_.erase(found);
+  keptContent_.erase(path);
 }
 
 bool KeptWrites::TryWrite(const KeptWrite& kept, FlushResult& result, KeptJournal* journal) {
   const std::string path = kept.path();
   if (result.failures.count(path) != 0) return false;
+  if (journal != nullptr && FoundNewer(kept)) {
+    result.newerFiles.push_back(path);
+    Written(path);
+    return true;
+  }
   Status status = journal != nullptr ? Replay(kept, *journal, journalFolder_)
                                       : PerformSetFileWrite(kept.dataPath, kept.write, journalFolder_);
   if (!status.ok() && status.failure().code == FailureCode::FileUnflushed) {

@@ -6,6 +6,7 @@
 // given; memory holds them only while no journal can be written.
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <map>
 #include <string>
@@ -50,13 +51,17 @@ class KeptWrites {
     std::vector<std::string> writtenFiles;    // names, in the order written
     std::map<std::string, Failure> failures;  // by path: the write that failed
     std::vector<Failure> unflushed;           // made, but not flushed to the device
+    std::vector<std::string> newerFiles;      // paths whose kept replacement was not made: they are newer
   };
   // Makes the kept writes in the order they were kept: journals first, then
   // memory. A write waits while an earlier write of the same file failed in
   // this pass. A journal whose writes are all made is removed. A write from
   // a journal is made once, whatever crash came between it and its done
   // mark: an append is not made again where it already stands whole, a
-  // replacement not where the file already holds its content.
+  // replacement not where the file already holds its content. A replacement
+  // from a journal is not made over a file written anew since it was kept
+  // (by another run sharing the journal folder, say): it counts as done,
+  // and the file is given in newerFiles.
   FlushResult Flush();
 
   // Takes every write kept in memory out, in order.
@@ -76,6 +81,9 @@ class KeptWrites {
   bool ownJournalOpen_ = false;
   std::deque<KeptWrite> memory_;
   std::map<std::string, std::size_t> waiting_;  // by path, journals and memory
+  // By path, while its writes wait: the hash of the newest kept replacement
+  // in a journal, what the file holds once that is made.
+  std::map<std::string, std::uint64_t> keptContent_;
 };
 
 }  // namespace tally

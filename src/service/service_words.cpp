@@ -57,6 +57,7 @@ LogPriority PriorityOf(const CaptureEvent& told) {
           [](const event::AlarmLogFailing&) { return Error; },
           [](const event::ChannelWithoutLimits&) { return Warning; },
           [](const event::WriteUnflushed&) { return Warning; },
+          [](const event::KeptReplacementOutdated&) { return Warning; },
           [](const event::KeptLinesInMemoryOnly&) { return Warning; },
           [](const event::NoJournalFolder&) { return Warning; },
           [](const event::KeptLinesStillWait&) { return Warning; },
@@ -108,6 +109,9 @@ std::string LogTextOf(const CaptureEvent& told, const ServiceSettings& settings)
           },
           [](const event::KeptLinesWritten& e) { return "Kept lines written: " + Joined(e.files); },
           [](const event::WriteUnflushed& e) { return e.reason; },
+          [](const event::KeptReplacementOutdated& e) {
+            return "Kept lines not written: " + e.file + " was written anew after they were kept";
+          },
           [](const event::KeptLinesInMemoryOnly& e) { return "Kept lines held in memory only: " + e.reason; },
           [](const event::NoJournalFolder&) {
             return std::string("No folder for a journal of kept lines: they would be held in memory");

@@ -236,5 +236,46 @@ TEST(KeptWrites, AReplayCutOffBeforeItsDoneMarkLeavesTheLineOnce) {
   }
 }
 
+// Replacements kept in the journal of a run that ended (another instance
+// sharing the journal folder, say); meanwhile the file was left alone,
+// written anew or removed. The run that takes the journal on never puts an
+// older content over a newer one, and says when it leaves one out.
+TEST(KeptWrites, AKeptReplacementNeverGoesOverANewerFile) {
+  const struct {
+    const char* meanwhile;  // ct.cap when the journal is taken on; nullptr: removed
+    std::vector<std::string> kept;
+    std::string after;
+    int outdated;
+  } cases[] = {
+      {"set 1", {"set 2"}, "set 2", 0},
+      {"set 4", {"set 2"}, "set 4", 1},
+      {nullptr, {"set 2"}, "set 2", 0},
+      {"set 1", {"set 2", "set 3"}, "set 3", 0},
+      {"set 4", {"set 2", "set 3"}, "set 4", 2},
+  };
+  for (const auto& c : cases) {
+    TempDir journals;
+    CaptureRun rig;
+    rig.dir.Write("ct.cap", "set 1");
+    {
+      KeptWrites ended;
+      ended.UseJournalFolder(journals.path());
+      for (const std::string& bytes : c.kept) {
+        const SetFileWrite write{"ct.cap", bytes, SetFileWrite::Mode::Replace, Durability::Flushed};
+        ASSERT_TRUE(ended.Keep({rig.dir.dataPath(), write}).ok());
+      }
+    }
+    if (c.meanwhile != nullptr) rig.dir.Write("ct.cap", c.meanwhile);
+    if (c.meanwhile == nullptr) std::filesystem::remove(rig.dir.dataPath() + "ct.cap");
+    StartKeptWritesJournal(rig.context, journals.path());
+    const std::string label = c.meanwhile != nullptr ? c.meanwhile : "removed";
+    EXPECT_EQ(rig.Read("ct.cap"), c.after) << label;
+    EXPECT_TRUE(rig.context.keptWrites.empty()) << label;
+    const std::string told =
+        "14:30:15 Kept lines not written: " + rig.dir.dataPath() + "ct.cap was written anew after they were kept";
+    EXPECT_EQ(std::count(rig.surface.list2.begin(), rig.surface.list2.end(), told), c.outdated) << label;
+  }
+}
+
 }  // namespace
 }  // namespace tally

@@ -40,6 +40,7 @@ TEST(ServiceWords, EachEventIsLoggedAtThePriorityOfWhatItIs) {
       {event::ChannelWithoutLimits{20}, Warning},
       {event::KeptLinesWritten{{}, {"fl.db1"}, true}, Info},
       {event::WriteUnflushed{{}, "fl.db1: written, not flushed"}, Warning},
+      {event::KeptReplacementOutdated{{}, "/data/ct.cap"}, Warning},
       {event::KeptLinesInMemoryOnly{"no room"}, Warning},
       {event::NoJournalFolder{}, Warning},
       {event::EarlierKeptLinesFound{"/state/kept"}, Info},

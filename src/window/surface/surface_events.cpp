@@ -82,6 +82,10 @@ void SurfaceEvents::Tell(const CaptureEvent& told) {
             if (e.setGoodAgain) ShowStatus(kGreen, kGoodReading);
           },
           [&](const event::WriteUnflushed& e) { s.AppendList2(ClockTime(e.at) + " " + e.reason); },
+          [&](const event::KeptReplacementOutdated& e) {
+            s.AppendList2(ClockTime(e.at) + " Kept lines not written: " + e.file +
+                          " was written anew after they were kept");
+          },
           [&](const event::KeptLinesInMemoryOnly& e) {
             s.AppendList2("Kept lines held in memory only: " + e.reason);
           },

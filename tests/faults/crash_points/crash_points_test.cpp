@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "capture/data_file_writes.h"
+#include "capture/kept_writes.h"
 #include "common/file_io.h"
 #include "faults/crash_points/file_system_log.h"
 #include "faults/fault_run.h"
@@ -61,6 +62,18 @@ const Scenario kScenarios[] = {
        MarkedSet(run, 2);
        fs::rename(places.directory + ".away", places.directory);
        MarkedSet(run, 3);
+     }},
+    {"AnOlderReplacementOfAnotherRunWaitsInTheJournal",
+     [](FaultRun& run, const Places& places) {
+       // Another run sharing the journal folder kept set 1's replaced files
+       // and ended; this one writes its sets meanwhile.
+       KeptWrites other;
+       other.UseJournalFolder(places.journals);
+       for (const char* name : {"ct.cap", "ferro2.cap"}) {
+         const SetFileWrite write{name, ControlFile(1, name), SetFileWrite::Mode::Replace, Durability::Flushed};
+         ASSERT_TRUE(other.Keep({places.directory + "/", write}).ok());
+       }
+       for (int set = 1; set <= kSets; ++set) MarkedSet(run, set);
      }},
 };
 
