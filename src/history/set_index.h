@@ -1,18 +1,16 @@
 #pragma once
 // The index of "fl.db1": one offset per line, built in slices so that a
 // caller on an event loop stays answering, and kept up with a capture that
-// appends. A line counts once its LF has been written; a last line still
-// being written is not a set yet.
+// appends. The file is followed through records' FileFollower: a line is
+// whole at its CR LF, and a last line still being written is not a set yet.
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <memory>
 #include <string>
 #include <string_view>
 
 #include "history/offset_blocks.h"
-#include "history/set_file_bytes.h"
+#include "records/file_follower.h"
 #include "records/set_line.h"
 
 namespace tally::history {
@@ -31,28 +29,28 @@ enum class FileChange {
 // The operator's words for a change, "" for None and Grew.
 std::string ChangeMessage(FileChange change, const std::string& path, const std::string& error);
 
-class SetIndex {
+class SetIndex : private LineTaker {
  public:
   explicit SetIndex(std::string path);
 
-  const std::string& path() const { return path_; }
+  const std::string& path() const { return follower_.path(); }
 
   // Looks at the file again: opens it, takes new bytes, or starts over when
   // it shrank or was replaced. Indexes nothing by itself.
   FileChange Follow();
-  // Indexes up to about byteBudget more bytes; true when all bytes of the
-  // file as last followed are indexed, or a read failed (what could be read
-  // is indexed, readError says why it stopped; a later call reads on from
+  // Indexes whole lines up to about byteBudget more bytes; true when the
+  // file's end was reached, or a read failed (what could be read is
+  // indexed, readError says why it stopped; a later call reads on from
   // there).
   bool IndexSome(std::uint64_t byteBudget);
   // Follow, then index everything.
   FileChange IndexAll();
 
-  bool complete() const { return scanned_ >= bytes_.size(); }
-  std::uint64_t bytesIndexed() const { return scanned_; }
-  std::uint64_t bytesTotal() const { return bytes_.size(); }
+  bool complete() const { return !more_ && readError_.empty(); }
+  std::uint64_t bytesIndexed() const { return looked_; }
+  std::uint64_t bytesTotal() const { return std::max(size_, looked_); }
   const std::string& error() const { return error_; }
-  // Why the last slice stopped below the file's size, "" when it did not.
+  // Why the last slice stopped before the file's end, "" when it did not.
   const std::string& readError() const { return readError_; }
 
   // Whole lines (sets and damaged lines) indexed so far.
@@ -65,7 +63,7 @@ class SetIndex {
   // The 1-based line number in the file.
   std::size_t LineNumber(std::size_t row) const { return row + 1; }
 
-  // The line's bytes without its line end.
+  // The line's bytes without its CR LF.
   std::string LineText(std::size_t row) const;
   SetLine Parse(std::size_t row) const;
   // Only the header's stamp, without the rest of the line (false when the
@@ -76,29 +74,27 @@ class SetIndex {
   std::size_t Footprint() const { return starts_.Footprint(); }
 
  private:
-  std::uint64_t EndOf(std::size_t row) const { return row + 1 < starts_.size() ? starts_[row + 1] : end_; }
+  std::uint64_t EndOf(std::size_t row) const {
+    return row + 1 < starts_.size() ? starts_[row + 1] : end_.offset;
+  }
+  void Take(const LineView& line) override;
   void Restart();
-  void TakeLine(std::uint64_t start, std::uint64_t endAfterLf, std::string_view line);
-  std::string Fingerprint() const;
-  // count bytes from offset (fewer when the file was cut short), read with
-  // the bytes after them when the rows are read in order.
-  std::string_view Read(std::uint64_t offset, std::uint64_t count) const;
+  // The line's bytes, CR LF included (fewer when the file was cut short),
+  // read with the bytes after them when the rows are read in order.
+  std::string_view Row(std::size_t row) const;
 
-  std::string path_;
-  SetFileBytes bytes_;
+  FileFollower follower_;
   std::string error_;
   std::string readError_;
   OffsetBlocks starts_;
-  std::uint64_t end_ = 0;      // the end of the last whole line
-  std::uint64_t scanned_ = 0;  // where the search for the next LF goes on
+  FilePosition end_;           // just past the last whole line indexed
+  std::uint64_t looked_ = 0;   // how far the bytes were read
+  std::uint64_t size_ = 0;     // the file's size when last looked at
+  bool more_ = false;          // bytes left to index before the file's end
+  bool opened_ = false;        // a file was opened under the name
   std::size_t damaged_ = 0;
-  std::string fingerprint_;  // the last bytes of the indexed lines
   mutable std::string near_;  // the bytes last read around a line
   mutable std::uint64_t nearAt_ = 0;
-  struct FreeBlock {
-    void operator()(char* block) const { std::free(block); }
-  };
-  std::unique_ptr<char, FreeBlock> block_;  // the bytes being indexed
 };
 
 }  // namespace tally::history

@@ -309,39 +309,38 @@ bool ReadStamp(std::string_view line, LocalStamp& stamp) {
   return IsDate(stamp);
 }
 
-Damage CheckSetLine(std::string_view line, bool crEnded) {
-  if (!crEnded) return Damage::NoCarriageReturn;
+Damage CheckSetLine(std::string_view line) {
   SetType type;
   if (line.size() == kFliRecordLength) {
     type = SetType::fLI;
   } else if (line.size() == kFliiRecordLength) {
     type = SetType::fLII;
   } else {
-    return ParseSetLine(line, crEnded).damage;  // over-wide, mixed or damaged: the full parse tells
+    return ParseSetLine(line).damage;  // over-wide, mixed or damaged: the full parse tells
   }
   const Layout& layout = LayoutOf(type);
   const std::string_view end = line.substr(line.size() - kEndLength);
   if (LanesMatch(line, layout) && IsDate(StampOf(line)) && (end == "  " || end == ", ")) return Damage::None;
   // Damaged, or a decimal point: the full parse tells.
-  return ParseSetLine(line, crEnded).damage;
+  return ParseSetLine(line).damage;
 }
 
-SetLine ParseSetLine(std::string_view line, bool crEnded) {
+SetLine ParseSetLine(std::string_view line) {
   SetLine set;
   set.text = std::string(line);
   set.marker = set.text.substr(0, kMarkerLength);
   set.hasStamp = ReadStamp(line, set.stamp);
-  if (!crEnded) {
-    set.damage = Damage::NoCarriageReturn;
-    set.reason = "line ends in LF without CR";
-    return set;
-  }
   if (line.size() == kFliRecordLength || line.size() == kFliiRecordLength) {
     set.type = line.size() == kFliiRecordLength ? SetType::fLII : SetType::fLI;
   } else if (const SlotShape shape = ReadWideSlots(set); shape == SlotShape::Whole) {
     set.overWide = true;
     set.reason = "over-wide: " + std::to_string(line.size()) + " characters, a value wider than its field; " +
                  "every reading kept";
+  } else if (line.find('\n') != std::string_view::npos) {
+    // A line ended by LF alone runs on into the next one.
+    set.damage = Damage::NoCarriageReturn;
+    set.reason = "line ends in LF without CR";
+    return set;
   } else if (shape == SlotShape::Mixed || IsMixedLength(line.size())) {
     set.damage = Damage::MixedTypes;
     set.reason = "a set of fLI and fLII lines mixed: " + std::to_string(line.size()) + " characters";

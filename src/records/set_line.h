@@ -29,7 +29,7 @@ struct LocalStamp {
 // Why a line is not a set. None for a whole set.
 enum class Damage {
   None,
-  NoCarriageReturn,  // the line ends in LF alone
+  NoCarriageReturn,  // a line ended by LF alone, run on into the next
   WrongLength,
   MixedTypes,  // a set completed with fLI and fLII lines
   StampNotDigits,
@@ -40,9 +40,8 @@ enum class Damage {
   CutShort,      // the file no longer holds the whole line: it was cut short since it was indexed
 };
 
-// The quick verdict used while indexing: the line's bytes without the CR LF
-// (or without the LF when no CR precedes it, then crEnded is false).
-Damage CheckSetLine(std::string_view line, bool crEnded = true);
+// The quick verdict used while indexing: the line's bytes without the CR LF.
+Damage CheckSetLine(std::string_view line);
 
 struct Field {
   std::uint16_t position = 0;  // from the start of the line, 0-based
@@ -82,7 +81,7 @@ struct SetLine {
 bool ReadStamp(std::string_view line, LocalStamp& stamp);
 
 // Parses a line (without its line end). Never throws on any bytes.
-SetLine ParseSetLine(std::string_view line, bool crEnded = true);
+SetLine ParseSetLine(std::string_view line);
 
 // The number without its leading zeros ("007" -> "7", "000" -> "0", "00.5" -> "0.5").
 std::string_view WithoutPadding(std::string_view number);

@@ -91,48 +91,47 @@ std::string Widened(std::string line, int slot, int field, std::size_t digits = 
 struct LineCase {
   const char* what;
   std::string line;
-  bool crEnded;
   std::string reason;  // "" for a whole set, or what says it is over-wide
 };
 
 bool SaysDamaged(const std::string& reason) { return !reason.empty() && reason.rfind("over-wide", 0) != 0; }
 
 const std::vector<LineCase> kLineCases = {
-    {"whole", WholeLine(), true, ""},
-    {"decimal point", With(18 + 4 * 19 + 8, "001.5"), true, ""},
-    {"ends in comma and blank", With(322, ", "), true, ""},
-    {"cut short", WholeLine().substr(0, 300), true,
+    {"whole", WholeLine(), ""},
+    {"decimal point", With(18 + 4 * 19 + 8, "001.5"), ""},
+    {"ends in comma and blank", With(322, ", "), ""},
+    {"cut short", WholeLine().substr(0, 300),
      "wrong length: 300 characters, not 324 (fLI) or 676 (fLII)"},
-    {"empty", "", true, "wrong length: 0 characters, not 324 (fLI) or 676 (fLII)"},
-    {"mixed", MixedLine(), true, "a set of fLI and fLII lines mixed: 654 characters"},
-    {"month 13", With(8, "13"), true, "stamp is no date: \"20261306143015\""},
-    {"30 February", With(8, "0230"), true, "stamp is no date: \"20260230143015\""},
-    {"hour 24", With(12, "24"), true, "stamp is no date: \"20261206243015\""},
-    {"letter in stamp", With(11, "x"), true, "stamp is not digits: \"2026120x143015\""},
-    {"letter in field", With(18 + 4 * 19 + 8, "00x20"), true, "slot 5 field 3 is not a number: \"00x20\""},
-    {"two points", With(18 + 4 * 19 + 8, "0.1.2"), true, "slot 5 field 3 is not a number: \"0.1.2\""},
-    {"no comma", With(18 + 19, ";"), true, "no comma at character 38"},
-    {"bad end", With(322, "xx"), true, "ends in \"xx\", not two blanks or a comma and a blank"},
-    {"LF alone", WholeLine(), false, "line ends in LF without CR"},
-    {"a value wider than its field", Widened(WholeLine(), 5, 2), true,
+    {"empty", "", "wrong length: 0 characters, not 324 (fLI) or 676 (fLII)"},
+    {"mixed", MixedLine(), "a set of fLI and fLII lines mixed: 654 characters"},
+    {"month 13", With(8, "13"), "stamp is no date: \"20261306143015\""},
+    {"30 February", With(8, "0230"), "stamp is no date: \"20260230143015\""},
+    {"hour 24", With(12, "24"), "stamp is no date: \"20261206243015\""},
+    {"letter in stamp", With(11, "x"), "stamp is not digits: \"2026120x143015\""},
+    {"letter in field", With(18 + 4 * 19 + 8, "00x20"), "slot 5 field 3 is not a number: \"00x20\""},
+    {"two points", With(18 + 4 * 19 + 8, "0.1.2"), "slot 5 field 3 is not a number: \"0.1.2\""},
+    {"no comma", With(18 + 19, ";"), "no comma at character 38"},
+    {"bad end", With(322, "xx"), "ends in \"xx\", not two blanks or a comma and a blank"},
+    {"a set ended by LF alone runs on into the next", WholeLine() + "\n" + WholeLine(), "line ends in LF without CR"},
+    {"a value wider than its field", Widened(WholeLine(), 5, 2),
      "over-wide: 325 characters, a value wider than its field; every reading kept"},
-    {"22 characters wider, as long as a mixed set", Widened(WholeLine(), 16, 3, 22), true,
+    {"22 characters wider, as long as a mixed set", Widened(WholeLine(), 16, 3, 22),
      "over-wide: 346 characters, a value wider than its field; every reading kept"},
-    {"over-wide and mixed", Widened(MixedLine(), 3, 1), true, "a set of fLI and fLII lines mixed: 655 characters"},
-    {"over-wide with a bad end", Widened(With(322, "xx"), 2, 4), true,
+    {"over-wide and mixed", Widened(MixedLine(), 3, 1), "a set of fLI and fLII lines mixed: 655 characters"},
+    {"over-wide with a bad end", Widened(With(322, "xx"), 2, 4),
      "ends in \"xx\", not two blanks or a comma and a blank"},
-    {"a field narrower than its width", WholeLine().erase(18 + 4 * 19 + 8, 1), true,
+    {"a field narrower than its width", WholeLine().erase(18 + 4 * 19 + 8, 1),
      "wrong length: 323 characters, not 324 (fLI) or 676 (fLII)"},
 };
 
 TEST(SetLineTest, DamagedLinesCarryTheirReason) {
   for (const LineCase& c : kLineCases) {
     SCOPED_TRACE(c.what);
-    const SetLine set = ParseSetLine(c.line, c.crEnded);
+    const SetLine set = ParseSetLine(c.line);
     EXPECT_EQ(set.reason, c.reason);
     EXPECT_EQ(set.damaged(), SaysDamaged(c.reason));
     // The quick check while indexing gives the same verdict.
-    EXPECT_EQ(CheckSetLine(c.line, c.crEnded), set.damage);
+    EXPECT_EQ(CheckSetLine(c.line), set.damage);
   }
 }
 
@@ -158,7 +157,7 @@ TEST(SetLineTest, TheIndexKeepsDamagedLinesAsRowsInFileOrder) {
   std::string file;
   std::size_t damaged = 0;
   for (const LineCase& c : kLineCases) {
-    file += c.line + (c.crEnded ? "\r\n" : "\n");
+    file += c.line + "\r\n";
     damaged += SaysDamaged(c.reason);
   }
   rig.dir.Write("fl.db1", file);
