@@ -45,6 +45,25 @@ TEST(StampOrderTest, BothClockChangesOfAYearInFileOrder) {
   }
 }
 
+TEST(ZoneRulesTest, BerlinRepeatsAndSkipsAnHour) {
+  const std::optional<ZoneRules> berlin = ZoneRulesNamed("Europe/Berlin");
+  ASSERT_TRUE(berlin) << "no Europe/Berlin in the zone database (tzdata)";
+  struct Case {
+    LocalStamp stamp;
+    DstMark mark;
+    int offset;
+  };
+  for (const Case& c : {Case{{2026, 1, 10, 12, 0, 0}, DstMark::None, 3600},
+                        Case{{2026, 3, 29, 2, 30, 0}, DstMark::Skipped, 3600},
+                        Case{{2026, 7, 1, 12, 0, 0}, DstMark::None, 7200},
+                        Case{{2026, 10, 25, 2, 30, 0}, DstMark::Repeated, 7200},
+                        Case{{2150, 7, 1, 12, 0, 0}, DstMark::None, 7200}}) {
+    const LocalOffsets offsets = berlin->At(c.stamp.Seconds());
+    EXPECT_EQ(offsets.mark, c.mark) << c.stamp.Iso();
+    EXPECT_EQ(offsets.offset, c.offset) << c.stamp.Iso();
+  }
+}
+
 TEST(StampOrderTest, UnknownZoneNamesAreRefused) {
   for (const std::string name : {"Europe/Nowhere", "../etc/passwd", "/usr/share/zoneinfo/UTC"}) {
     EXPECT_FALSE(ZoneRulesNamed(name)) << name;

@@ -13,14 +13,14 @@
 #include "history/export_run.h"
 #include "history/history_options.h"
 #include "history/qt/history_window.h"
-#include "history/qt/zone_of_qt.h"
 #include "records/data_directory_check.h"
+#include "records/system_zone.h"
 
 namespace {
 
 constexpr const char* kProgram = "tally77-history";
 
-int RunWindow(int argc, char* argv[], const tally::history::HistoryOptions& options, const QTimeZone& zone);
+int RunWindow(int argc, char* argv[], const tally::history::HistoryOptions& options, const tally::ZoneRules& zone);
 
 }  // namespace
 
@@ -38,7 +38,7 @@ int main(int argc, char* argv[]) {
     default:
       break;
   }
-  const std::optional<QTimeZone> zone = tally::history::ZoneNamed(options.zone);
+  const std::optional<tally::ZoneRules> zone = tally::ZoneRulesNamed(options.zone);
   if (!zone) return tally::Finish(tally::UsageFault(kProgram, "unknown time zone " + options.zone));
   if (!options.dataDirectory.empty()) {
     if (const auto fault = tally::CheckDataDirectory(options.dataDirectory)) {
@@ -47,7 +47,7 @@ int main(int argc, char* argv[]) {
   }
   if (options.action == HistoryOptions::Action::Export) {
     std::ios::sync_with_stdio(false);
-    return tally::history::RunExport(options, tally::history::RulesOf(*zone), std::cout, std::cerr);
+    return tally::history::RunExport(options, *zone, std::cout, std::cerr);
   }
   if (const auto end = tally::NoDisplayEnd(kProgram)) return tally::Finish(*end);
   return RunWindow(argc, argv, options, *zone);
@@ -55,9 +55,9 @@ int main(int argc, char* argv[]) {
 
 namespace {
 
-int RunWindow(int argc, char* argv[], const tally::history::HistoryOptions& options, const QTimeZone& zone) {
+int RunWindow(int argc, char* argv[], const tally::history::HistoryOptions& options, const tally::ZoneRules& zone) {
   QApplication application(argc, argv);
-  tally::history::HistoryWindow window(tally::history::RulesOf(zone));
+  tally::history::HistoryWindow window(zone);
   window.show();
   // Started without a data directory (as from the desktop's menu), it asks for one.
   if (options.dataDirectory.empty()) {

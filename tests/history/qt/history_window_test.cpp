@@ -22,7 +22,6 @@
 #include "faults/fault_run.h"
 #include "history/qt/set_plot.h"
 #include "history/qt/set_table_model.h"
-#include "history/qt/zone_of_qt.h"
 #include "history/history_sets.h"
 #include "link/qt/event_loop.h"
 
@@ -78,7 +77,7 @@ class HistoryWindowTest : public WindowTest {
   testing::TempDir dir;
   std::string directory;
   std::unique_ptr<testing::FaultRun> run;
-  HistoryWindow window{RulesOf(QTimeZone::utc())};
+  HistoryWindow window{ZoneRules(0)};
 };
 
 TEST_F(HistoryWindowTest, ShowsEverySetAndTheDamagedLine) {
@@ -134,7 +133,7 @@ TEST_F(HistoryWindowTest, AlarmsAreMarkedAtTheirReadingsOnRoundValueMarks) {
 // channels 1 to 4.
 TEST_F(HistoryWindowTest, ChannelsWithAlarmsAreShownAtStart) {
   std::ofstream(directory + "/alarmlog.txt", std::ios::binary | std::ios::app) << "09 low  fL0120261206143500\r\n";
-  HistoryWindow opened{RulesOf(QTimeZone::utc())};
+  HistoryWindow opened{ZoneRules(0)};
   opened.OpenDirectory(QString::fromStdString(directory));
   EXPECT_EQ(opened.Choice().channels, std::bitset<17>().set(1).set(2).set(3).set(4).set(9));
   EXPECT_FALSE(opened.table().isColumnHidden(ChannelColumn(9)));
