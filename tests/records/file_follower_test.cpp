@@ -73,5 +73,30 @@ TEST(FileFollowerTest, ALineLongerThanABatchIsGivenCutAndALineWithoutEndWaits) {
   }
 }
 
+// The file is read a block at a time: a CR LF split between two reads ends
+// the line, and an LF at the start of a read after a whole line ends none.
+TEST(FileFollowerTest, LinesEndAlikeWhereverTheReadsSplitThem) {
+  testing::TempDir dir;
+  const std::string path = dir.dataPath() + "fl.db1";
+  for (const std::size_t split : {std::size_t{1} << 16, std::size_t{1} << 18, std::size_t{1} << 20}) {
+    SCOPED_TRACE(split);
+    const struct {
+      std::string content;
+      std::vector<std::size_t> sizes;
+    } cases[] = {
+        {std::string(split - 1, 'x') + "\r\ntwo\r\n", {split - 1, 3}},
+        {std::string(split - 2, 'x') + "\r\n\ntwo\r\n", {split - 2, 4}},
+    };
+    for (const auto& c : cases) {
+      dir.Write("fl.db1", c.content);
+      const Outcome<LineBatch> batch = FileFollower(path).Next({}, {});
+      ASSERT_TRUE(batch.ok());
+      std::vector<std::size_t> sizes;
+      for (const WholeLine& line : batch.value().lines) sizes.push_back(line.text.size());
+      EXPECT_EQ(sizes, c.sizes);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace tally
