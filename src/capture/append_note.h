@@ -1,10 +1,13 @@
 #pragma once
 // An append of several lines made whole or not at all across a power cut.
 // Before the lines go out, a note in the state folder records (flushed)
-// where their file ended and how many bytes follow; the next append of that
-// file finds a file that ends inside those bytes cut short by a crash and
-// cuts it back to where it ended, so no set's lines stand there in part.
-// One note per file, written over in place: one flush more per append.
+// where they begin (after a part of a line a crash left at the end, which
+// is taken away) and the lines themselves; the next append of that file
+// finds a file that ends inside those lines, holding their start, cut short
+// by a crash and cuts it back to where they began, so no set's lines stand
+// there in part. A file that holds anything else there (the operator's) is
+// not cut. One note per file, written over in place: one flush more per
+// append.
 
 #include <string>
 

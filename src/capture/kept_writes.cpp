@@ -49,7 +49,8 @@ Status Replay(const KeptWrite& kept, KeptJournal& journal, const std::string& no
       if (Status cut = CutFileTo(path, *noted); !cut.ok()) return cut;
     }
   }
-  const Outcome<std::uint64_t> size = FileSizeOf(path);
+  // Where the append begins: after a part of a line left at the end.
+  const Outcome<std::uint64_t> size = AppendPlace(path, kept.write.bytes.size());
   if (!size.ok()) return size.failure();
   if (noted != size.value()) {
     if (Status noted = journal.NoteAppendAt(size.value()); !noted.ok()) return noted;

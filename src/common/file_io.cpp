@@ -273,6 +273,14 @@ Outcome<std::uint64_t> FileSizeOf(const std::string& path) {
   return FileFailure(FailureCode::FileOpen, "open", path, error);
 }
 
+Outcome<std::uint64_t> AppendPlace(const std::string& path, std::size_t lineLength) {
+  const FileHandle handle(TALLY_OPEN(path.c_str(), O_RDWR | TALLY_BINARY));
+  if (!handle.open()) return FileSizeOf(path);  // not there yet, or not readable: nothing is taken away
+  const FileSize size = SizeOf(handle.get());
+  if (size < 0) return FileFailure(FailureCode::FileOpen, "open", path, errno);
+  return static_cast<std::uint64_t>(WithoutTornTail(handle.get(), size, lineLength));
+}
+
 AppendFound FindAppend(const std::string& path, std::uint64_t at, const std::string& bytes) {
   const FileHandle handle(TALLY_OPEN(path.c_str(), O_RDONLY | TALLY_BINARY));
   const FileSize size = handle.open() ? SizeOf(handle.get()) : FileSize{-1};

@@ -35,6 +35,11 @@ Status AppendToFile(const std::string& path, const std::string& bytes,
 // The size of a file, 0 when it does not exist yet in an existing directory.
 Outcome<std::uint64_t> FileSizeOf(const std::string& path);
 
+// Where an append of lineLength bytes begins: the file's size once a part
+// of a line a crash left at its end is taken away, as AppendToFile takes it
+// away (0 when the file does not exist yet in an existing directory).
+Outcome<std::uint64_t> AppendPlace(const std::string& path, std::size_t lineLength);
+
 // Whether bytes appended at offset at stand in the file: whole, cut short
 // by a crash (the file ends inside them), or not there.
 enum class AppendFound { Whole, CutShort, NotThere };

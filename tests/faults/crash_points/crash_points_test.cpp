@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -50,6 +53,16 @@ void MarkedSet(FaultRun& run, int set) {
   TheFileSystemLog().Mark(kSetMark + std::to_string(set));
 }
 
+// A part of a line at the end of an appended file, as a crash of an earlier
+// program leaves it.
+void AppendPartOfALine(const std::string& path) {
+  const int file = ::open(path.c_str(), O_WRONLY | O_APPEND);
+  ASSERT_GE(file, 0) << path;
+  const std::string part = "part of a line";
+  EXPECT_EQ(::write(file, part.data(), part.size()), static_cast<ssize_t>(part.size()));
+  ::close(file);
+}
+
 const Scenario kScenarios[] = {
     {"PlainSets",
      [](FaultRun& run, const Places&) {
@@ -58,6 +71,15 @@ const Scenario kScenarios[] = {
     {"ASetKeptWhileTheDirectoryIsAwayThenReplayed",
      [](FaultRun& run, const Places& places) {
        MarkedSet(run, 1);
+       fs::rename(places.directory, places.directory + ".away");
+       MarkedSet(run, 2);
+       fs::rename(places.directory + ".away", places.directory);
+       MarkedSet(run, 3);
+     }},
+    {"APartOfALineBeforeAKeptSetIsReplayed",
+     [](FaultRun& run, const Places& places) {
+       MarkedSet(run, 1);
+       for (const char* name : {"fl.db1", "usage.cap"}) AppendPartOfALine(places.directory + "/" + name);
        fs::rename(places.directory, places.directory + ".away");
        MarkedSet(run, 2);
        fs::rename(places.directory + ".away", places.directory);
