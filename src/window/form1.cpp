@@ -21,6 +21,7 @@
 #include "window/paced_text.h"
 #include "window/port_menu.h"
 #include "window/program_icon.h"
+#include "window/text_box_panel.h"
 
 namespace tally {
 
@@ -120,6 +121,12 @@ void Form1::CreateControls() {
   commands_[5]->setObjectName(QStringLiteral("Command6"));
   commands_[5]->setToolTip(
       QStringLiteral("Initialize default support files when Obs # is cleared."));
+
+  // Made after the boxes, so it outlives them: the window's children go in
+  // the order they were made.
+  auto* panels = new TextBoxPanelStyle;
+  panels->setParent(this);
+  for (QLineEdit* box : texts_) box->setStyle(panels);
 
   list2_ = new EntryListView(this);
   list2_->setObjectName(QStringLiteral("List2"));

@@ -8,12 +8,14 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QScreen>
 
 #include "window/caption_fit.h"
 #include "window/control_layout.h"
 #include "window/entry_list_view.h"
 #include "window/frame_pace.h"
 #include "window/indicator_shape.h"
+#include "window/text_box_panel.h"
 #include "window_helpers.h"
 
 namespace tally::testing {
@@ -326,6 +328,49 @@ TEST(Form1Text, TextSetAgainChangesNothing) {
     if (box != nullptr) {
       EXPECT_EQ(box->cursorPosition(), 0) << "the cursor stays";
     }
+  }
+}
+
+// A text box's panel is drawn once and copied at later frames; the box
+// looks as the plain style draws it, focused, idle or disabled.
+TEST(Form1Text, NewLinesCountsCopyTheBoxPanelPixelForPixel) {
+  WindowRig rig;
+  rig.window.show();
+  QLineEdit* box = rig.Box(2);
+  const auto* panels = dynamic_cast<const TextBoxPanelStyle*>(box->style());
+  ASSERT_NE(panels, nullptr);
+  PaintCount paints(box);
+  const auto showCount = [&](const char* count) {
+    paints.count = 0;
+    rig.window.SetText(TextBox::Text2, count);
+    return WaitUntil([&] { return paints.count > 0; });
+  };
+  const struct {
+    const char* look;
+    std::function<void()> set;
+  } looks[] = {
+      {"idle", [] {}},
+      {"focused", [&] { box->setFocus(); }},
+      {"disabled", [&] { box->setEnabled(false); }},
+  };
+  for (const auto& [look, set] : looks) {
+    SCOPED_TRACE(look);
+    set();
+    ASSERT_TRUE(showCount("15"));
+    const int drawn = panels->PanelsDrawn();
+    for (const char* count : {"16", "1", "2"}) ASSERT_TRUE(showCount(count));
+    EXPECT_EQ(panels->PanelsDrawn(), drawn) << "panel drawn again for a new count";
+
+    const QRect place = box->geometry();
+    const QImage shown = rig.window.screen()
+                             ->grabWindow(rig.window.winId(), place.x(), place.y(), place.width(), place.height())
+                             .toImage()
+                             .convertToFormat(QImage::Format_RGB32);
+    box->setStyle(QApplication::style());
+    const QImage plain = rig.window.grab(place).toImage().convertToFormat(QImage::Format_RGB32);
+    box->setStyle(const_cast<TextBoxPanelStyle*>(panels));
+    ASSERT_EQ(shown.size(), plain.size());
+    EXPECT_TRUE(shown == plain) << "the copied panel differs from the plain style's";
   }
 }
 
