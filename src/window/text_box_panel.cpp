@@ -1,7 +1,9 @@
 #include "window/text_box_panel.h"
 
+#include <QApplication>
 #include <QPaintEngine>
 #include <QPainter>
+#include <QStyleFactory>
 #include <QStyleOptionFrame>
 #include <QWidget>
 #include <algorithm>
@@ -54,7 +56,9 @@ const QImage* PlainTarget(const QPainter* painter) {
 
 }  // namespace
 
-TextBoxPanelStyle::TextBoxPanelStyle() = default;
+// Over the style the application runs with, made anew by its name: a proxy
+// left to find its own would take the desktop's default instead.
+TextBoxPanelStyle::TextBoxPanelStyle() : QProxyStyle(QStyleFactory::create(QApplication::style()->name())) {}
 
 void TextBoxPanelStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                                       const QWidget* widget) const {
@@ -70,7 +74,10 @@ bool TextBoxPanelStyle::DrawKept(const QStyleOption* option, QPainter* painter, 
   if (frame == nullptr || target == nullptr || !background) return false;
 
   auto kept = std::find_if(kept_.begin(), kept_.end(), [box](const Kept& k) { return k.box == box; });
-  if (kept == kept_.end()) kept = kept_.insert(kept_.end(), Kept{box});
+  if (kept == kept_.end()) {
+    kept = kept_.emplace(kept_.end());
+    kept->box = box;
+  }
   const bool same = kept->image.size() == option->rect.size() && kept->image.format() == target->format() &&
                     kept->state == option->state && kept->palette == option->palette.cacheKey() &&
                     kept->background == *background && kept->lineWidth == frame->lineWidth;
