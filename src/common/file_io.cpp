@@ -116,10 +116,26 @@ bool CutTo(int handle, std::size_t oldSize, std::size_t newSize) {
   return oldSize <= newSize || TALLY_TRUNCATE(handle, static_cast<FileSize>(newSize)) == 0;
 }
 
+// The line a part of a line at the end of a file is given, so that what is
+// appended next starts on a line of its own: LF after its CR, else CR LF.
+// Gives the size then.
+FileSize EndLine(int handle, FileSize size, bool endsInCarriageReturn) {
+  const std::string end = endsInCarriageReturn ? "\n" : "\r\n";
+#ifdef _WIN32
+  const bool placed = _lseeki64(handle, size, SEEK_SET) >= 0;
+#else
+  const bool placed = ::lseek(handle, size, SEEK_SET) >= 0;
+#endif
+  if (!placed || !WriteAll(handle, end)) return size;
+  return size + static_cast<FileSize>(end.size());
+}
+
 // A power cut can leave an append cut short at the end of a file: a part
-// of a line, shorter than the line now appended, after the last line end.
-// It was never reported written and is taken away, so that the next line
-// starts on a line of its own. Gives the size then.
+// of a line after the last line end. One shorter than the line now
+// appended was never reported written and is taken away. A longer one may
+// be someone else's line without its end, or a longer line of the
+// program's own cut short: it is not cut but given its line end, so that
+// the next line is never glued to it. Gives the size then.
 FileSize WithoutTornTail(int handle, FileSize size, std::size_t lineLength) {
   if (size <= 0 || lineLength == 0) return size;
   const FileSize reach = std::min<FileSize>(size, static_cast<FileSize>(lineLength));
@@ -132,7 +148,7 @@ FileSize WithoutTornTail(int handle, FileSize size, std::size_t lineLength) {
 #endif
   if (!read || tail.back() == '\n') return size;
   const std::size_t lineEnd = tail.rfind('\n');
-  if (lineEnd == std::string::npos && reach < size) return size;  // a long line of someone else's
+  if (lineEnd == std::string::npos && reach < size) return EndLine(handle, size, tail.back() == '\r');
   const FileSize whole = size - reach + (lineEnd == std::string::npos ? 0 : static_cast<FileSize>(lineEnd) + 1);
   return TALLY_TRUNCATE(handle, whole) == 0 ? whole : size;
 }
@@ -151,6 +167,19 @@ int TakeBack(const std::string& path, FileSize before) {
   if (!handle.open()) return errno;
   if (TALLY_TRUNCATE(handle.get(), before) != 0 || TALLY_FSYNC(handle.get()) != 0) return errno;
   return 0;
+}
+
+// A file opened for appending (access: O_RDWR or O_WRONLY), made when
+// missing; created says whether this call made it.
+FileHandle OpenForAppend(const std::string& path, int access, bool& created) {
+  constexpr int kAppend = O_APPEND | TALLY_BINARY;
+  FileHandle handle(TALLY_OPEN(path.c_str(), access | kAppend));
+  created = false;
+  if (handle.open() || errno != ENOENT) return handle;
+  handle.Reset(TALLY_OPEN(path.c_str(), access | kAppend | O_CREAT | O_EXCL, kCreateMode));
+  created = handle.open();
+  if (!handle.open() && errno == EEXIST) handle.Reset(TALLY_OPEN(path.c_str(), access | kAppend));  // made meanwhile
+  return handle;
 }
 
 // A scratch file's new content written into its companion, which then
@@ -230,12 +259,12 @@ Outcome<FileHandle> WriteAndRename(const std::string& path, const std::string& b
 }  // namespace
 
 Status AppendToFile(const std::string& path, const std::string& bytes, Durability durability) {
-  constexpr int kAppend = O_CREAT | O_APPEND | TALLY_BINARY;
   bool readable = true;
-  FileHandle handle(TALLY_OPEN(path.c_str(), O_RDWR | kAppend, kCreateMode));
+  bool created = false;
+  FileHandle handle = OpenForAppend(path, O_RDWR, created);
   if (!handle.open() && errno == EACCES) {
     readable = false;
-    handle.Reset(TALLY_OPEN(path.c_str(), O_WRONLY | kAppend, kCreateMode));
+    handle = OpenForAppend(path, O_WRONLY, created);
   }
   if (!handle.open()) return FileFailure(FailureCode::FileOpen, "open", path, errno);
   // Remember the size so that a write that stops part way (disk full, file
@@ -251,6 +280,9 @@ Status AppendToFile(const std::string& path, const std::string& bytes, Durabilit
   }
   int error = durability == Durability::Flushed && TALLY_FSYNC(handle.get()) != 0 ? errno : 0;
   if (const int closed = handle.Close(); closed != 0 && error == 0) error = closed;
+  // A file made by this append has its name flushed too, or a power cut can
+  // take it away with its lines.
+  if (error == 0 && created && durability == Durability::Flushed) error = FlushDirectoryOf(path);
   if (error == 0) return Ok();
   // The bytes are in the file but may never reach the device: taken back,
   // they are written again later; where they cannot be, they stand.

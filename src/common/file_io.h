@@ -23,8 +23,12 @@ enum class Durability {
   Scratch,
 };
 
-// Appends bytes with one write (the file is created when missing). A write
-// cut short leaves the file as it was. When the bytes are in the file but
+// Appends bytes with one write (the file is created when missing), always
+// on a line of their own: a part of a line a crash left at the end is taken
+// away when shorter than bytes, else given its line end (CR LF, or the LF
+// after its CR). A write cut short leaves the file as it was. Flushed also
+// flushes the directory of a file the append made, so its name survives a
+// power cut with its lines. When the bytes are in the file but
 // its flush (or close) fails, the file is cut back to its size before them
 // and the failure says so; where even that fails the bytes stand and the
 // failure is FileUnflushed: the write counts as made and must not be made
@@ -36,8 +40,8 @@ Status AppendToFile(const std::string& path, const std::string& bytes,
 Outcome<std::uint64_t> FileSizeOf(const std::string& path);
 
 // Where an append of lineLength bytes begins: the file's size once a part
-// of a line a crash left at its end is taken away, as AppendToFile takes it
-// away (0 when the file does not exist yet in an existing directory).
+// of a line a crash left at its end is taken away or ended, as AppendToFile
+// does (0 when the file does not exist yet in an existing directory).
 Outcome<std::uint64_t> AppendPlace(const std::string& path, std::size_t lineLength);
 
 // Whether bytes appended at offset at stand in the file: whole, cut short

@@ -99,6 +99,31 @@ TEST(CheckAlarms, BothAlarmsForOneLineHighFirst) {
   EXPECT_EQ(rig.dir.Read("alarmlog.txt"), "earlier alarm\r\n" + kHighText + "\r\n" + kLowText + "\r\n");
 }
 
+// A crash in the middle of an alarm line's append leaves a part of it; the
+// next alarm's line stands on a line of its own after it: a part shorter
+// than the line is taken away, a longer one (of a channel written wider) is
+// ended, never cut.
+TEST(CheckAlarms, TheNextAlarmLineIsNeverGluedToOneACrashCutShort) {
+  const std::string longer = "3.25 high fL0120261206143015";  // two characters more than kLowText
+  const struct {
+    const char* left;
+    std::string log;    // before the alarm
+    std::string after;  // once the low alarm is logged
+  } cases[] = {
+      {"a part shorter than the line", kHighText + "\r\n" + longer.substr(0, 12),
+       kHighText + "\r\n" + kLowText + "\r\n"},
+      {"a longer line without its LF", kHighText + "\r\n" + longer + "\r",
+       kHighText + "\r\n" + longer + "\r\n" + kLowText + "\r\n"},
+      {"a longer line without its LF, alone in the log", longer + "\r", longer + "\r\n" + kLowText + "\r\n"},
+  };
+  for (const auto& c : cases) {
+    AlarmRig rig({100, 10});
+    rig.dir.Write("alarmlog.txt", c.log);
+    rig.Check(5);
+    EXPECT_EQ(rig.dir.Read("alarmlog.txt"), c.after) << c.left;
+  }
+}
+
 TEST(CheckAlarms, ChannelIndexIsTheNearestWholeOfField1) {
   CaptureRun rig;
   rig.port.open = true;

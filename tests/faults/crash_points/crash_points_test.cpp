@@ -3,7 +3,8 @@
 // device could be left in (only what was flushed; all as written; unflushed
 // tails cut; names the folder did not flush undone) is laid out again and a
 // new capture recovers from it. Every set reported before the cut must be
-// in "fl.db1" and "usage.cap" once and whole, "ct.cap" and "ferro2.cap"
+// in "fl.db1" and "usage.cap" once and whole, its alarm in "alarmlog.txt"
+// once and whole, "ct.cap" and "ferro2.cap"
 // must be the set's content or the next one's, and no journal may be left.
 // Beside it, an append whose flush fails is taken back whole.
 
@@ -18,6 +19,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -99,24 +101,27 @@ const Scenario kScenarios[] = {
      }},
 };
 
-// What a fault-free run writes, set by set: each set's append to "fl.db1"
-// and "usage.cap", and "ct.cap" and "ferro2.cap" after it ("" before the
-// first).
+// The files appended to, and what a fault-free run appends to each, set by
+// set (the alarm log's line of a set is appended while it is collected;
+// the first set has none).
+const char* const kAppended[] = {"fl.db1", "usage.cap", "alarmlog.txt"};
+
+// What a fault-free run writes, set by set: each set's appends, and
+// "ct.cap" and "ferro2.cap" after it ("" before the first).
 struct Control {
-  std::vector<std::string> records;
-  std::vector<std::string> usage;
+  std::map<std::string, std::vector<std::string>> appends;
   std::vector<std::string> ctCap{""};
   std::vector<std::string> ferro2Cap{""};
   Control() {
-    std::string recordsBefore;
-    std::string usageBefore;
+    for (const char* name : kAppended) {
+      std::string before;
+      for (int set = 1; set <= kSets + 1; ++set) {
+        const std::string all = ControlFile(set, name);
+        appends[name].push_back(all.substr(before.size()));
+        before = all;
+      }
+    }
     for (int set = 1; set <= kSets + 1; ++set) {
-      const std::string allRecords = ControlFile(set, "fl.db1");
-      const std::string allUsage = ControlFile(set, "usage.cap");
-      records.push_back(allRecords.substr(recordsBefore.size()));
-      usage.push_back(allUsage.substr(usageBefore.size()));
-      recordsBefore = allRecords;
-      usageBefore = allUsage;
       ctCap.push_back(ControlFile(set, "ct.cap"));
       ferro2Cap.push_back(ControlFile(set, "ferro2.cap"));
     }
@@ -124,8 +129,7 @@ struct Control {
     FreshFaultRun recovering;
     recovering.Start();
     recovering.Set(kSets + 1);
-    records.back() = recovering.Read("fl.db1");
-    usage.back() = recovering.Read("usage.cap");
+    for (const char* name : kAppended) appends[name].back() = recovering.Read(name);
   }
 };
 
@@ -137,7 +141,7 @@ std::string AppendedTrouble(const std::string& name, const std::string& content,
   std::vector<int> seen(appends.size(), 0);
   for (std::size_t start = 0; start < content.size();) {
     const auto found = std::find_if(appends.begin(), appends.end(), [&](const std::string& append) {
-      return content.compare(start, append.size(), append) == 0;
+      return !append.empty() && content.compare(start, append.size(), append) == 0;
     });
     if (found == appends.end()) return name + " holds bytes of no set at " + std::to_string(start) + "; ";
     ++seen[static_cast<std::size_t>(found - appends.begin())];
@@ -147,7 +151,7 @@ std::string AppendedTrouble(const std::string& name, const std::string& content,
   for (std::size_t set = 0; set < appends.size(); ++set) {
     const bool due = static_cast<int>(set) < reported || set + 1 == appends.size();
     if (seen[set] > 1) trouble += name + " holds set " + std::to_string(set + 1) + " twice; ";
-    if (seen[set] == 0 && due) trouble += name + " lacks set " + std::to_string(set + 1) + "; ";
+    if (seen[set] == 0 && due && !appends[set].empty()) trouble += name + " lacks set " + std::to_string(set + 1) + "; ";
   }
   return trouble;
 }
@@ -196,8 +200,8 @@ std::string Recover(const FolderState& state, const Places& places, const Contro
   if (JournalsIn(places.journals) > 0) trouble += "a journal is left; ";
   run.Start("100", false);
   run.Set(kSets + 1);
-  return trouble + AppendedTrouble("fl.db1", run.Read("fl.db1"), control.records, reported) +
-         AppendedTrouble("usage.cap", run.Read("usage.cap"), control.usage, reported);
+  for (const char* name : kAppended) trouble += AppendedTrouble(name, run.Read(name), control.appends.at(name), reported);
+  return trouble;
 }
 
 class CrashPointTest : public ::testing::TestWithParam<Scenario> {};
