@@ -14,6 +14,11 @@ namespace {
 
 constexpr int kReopenMilliseconds = 3000;
 constexpr int kWatchMilliseconds = 1000;
+// A quiet line is looked at less and less often, down to once in this many
+// watch intervals: an idle program then hardly wakes, while a hang-up still
+// comes at once through the read notifier and a line in use is watched at
+// the full rate again from its first bytes on.
+constexpr int kQuietWatchStretch = 32;
 // Time granted on top of what the pending bytes need at the baud rate.
 constexpr long long kDrainMarginMilliseconds = 500;
 
@@ -34,8 +39,7 @@ std::string LossReason(QSerialPort::SerialPortError error, const std::string& de
 }  // namespace
 
 QtSerialPort::QtSerialPort(QObject* parent)
-    : QObject(parent), serial_(this), watchTimer_(this), reopenTimer_(this) {
-  watchTimer_.setInterval(kWatchMilliseconds);
+    : QObject(parent), serial_(this), watchTimer_(this), reopenTimer_(this), watchInterval_(kWatchMilliseconds) {
   reopenTimer_.setInterval(kReopenMilliseconds);
   connect(&serial_, &QSerialPort::readyRead, this, &QtSerialPort::OnReadyRead);
   connect(&serial_, &QSerialPort::errorOccurred, this, &QtSerialPort::OnSerialError);
@@ -73,7 +77,12 @@ bool QtSerialPort::IsOpen() const { return state_ == LinkState::Open; }
 
 void QtSerialPort::SetReopenInterval(int milliseconds) { reopenTimer_.setInterval(milliseconds); }
 
-void QtSerialPort::SetWatchInterval(int milliseconds) { watchTimer_.setInterval(milliseconds); }
+void QtSerialPort::SetWatchInterval(int milliseconds) {
+  watchInterval_ = milliseconds;
+  watchTimer_.setInterval(milliseconds);
+}
+
+int QtSerialPort::WatchInterval() const { return watchTimer_.interval(); }
 
 void QtSerialPort::SetReceiveHandler(std::function<void()> handler) {
   onReceive_ = std::move(handler);
@@ -125,7 +134,7 @@ Status QtSerialPort::OpenDevice(bool clearStale) {
   opening_ = false;
   receivedSinceWatch_ = true;
   bytesWaitedAtWatch_ = false;
-  watchTimer_.start();
+  watchTimer_.start(watchInterval_);
   return Ok();
 }
 
@@ -255,8 +264,17 @@ void QtSerialPort::WatchLine() {
     RestartStalledReception();
     return;
   }
+  const bool quiet = !bytesWait && !receivedSinceWatch_;
   bytesWaitedAtWatch_ = bytesWait;
   receivedSinceWatch_ = false;
+  PaceWatch(quiet);
+}
+
+void QtSerialPort::PaceWatch(bool quiet) {
+  const int paced = quiet ? std::min(watchTimer_.interval() * 2, watchInterval_ * kQuietWatchStretch)
+                          : watchInterval_;
+  // A running timer takes a new interval from its next tick on.
+  if (paced != watchTimer_.interval()) watchTimer_.setInterval(paced);
 }
 
 void QtSerialPort::RestartStalledReception() {

@@ -39,9 +39,14 @@ class QtSerialPort : public QObject, public SerialPort {
   void SetLinkHandler(std::function<void(bool up, const std::string& why)> handler) override;
 
   // How often a lost port is tried again, and how often an open one is
-  // checked for a hang-up; tests shorten them.
+  // checked for a hang-up or a stalled read notifier while bytes arrive
+  // (a quiet line less often, see WatchInterval); tests shorten them.
   void SetReopenInterval(int milliseconds);
   void SetWatchInterval(int milliseconds);
+  // The time to the next look at the open line: the watch interval while
+  // bytes arrive or wait, doubled at each look that finds the line quiet,
+  // up to a few tens of watch intervals.
+  int WatchInterval() const;
 
   // The device port button number (1..4) opens from its next press on, in
   // place of the one DeviceForPort names; an empty one gives that back.
@@ -59,6 +64,7 @@ class QtSerialPort : public QObject, public SerialPort {
   void OnReadyRead();
   void OnSerialError(QSerialPort::SerialPortError error);
   void WatchLine();
+  void PaceWatch(bool quiet);
   void RestartStalledReception();
   void MarkLost(const std::string& reason);
   void TryReopen();
@@ -77,6 +83,7 @@ class QtSerialPort : public QObject, public SerialPort {
   bool opening_ = false;
   unsigned generation_ = 0;  // raised at every open and close
   ReceivedText received_;
+  int watchInterval_;
   bool receivedSinceWatch_ = false;
   bool bytesWaitedAtWatch_ = false;
   std::function<void()> onReceive_;

@@ -90,6 +90,26 @@ TEST_F(QtSerialPortOnPtyTest, ReceivedBytesRaiseTheEventAndInputTakesThemAll) {
   EXPECT_EQ(port.Input(), "");  // the buffer is empty after a read
 }
 
+// An idle program hardly wakes: each look at a quiet line doubles the time
+// to the next one, and the line's first bytes bring the full rate back.
+TEST_F(QtSerialPortOnPtyTest, AQuietLineIsWatchedLessOftenUntilBytesArrive) {
+  port.SetWatchInterval(10);
+  ASSERT_TRUE(testing::IsOk(port.Open()));
+  EXPECT_EQ(port.WatchInterval(), 10);
+  std::vector<int> paces;
+  ASSERT_TRUE(WaitFor([&] {
+    if (paces.empty() || paces.back() != port.WatchInterval()) paces.push_back(port.WatchInterval());
+    return paces.back() == 320;
+  }, kPatience));
+  EXPECT_EQ(paces, (std::vector<int>{10, 20, 40, 80, 160, 320}));
+  EXPECT_FALSE(WaitFor([&] { return port.WatchInterval() > 320; }, 400));  // stays at the limit
+
+  peer.Write("1,5,20,300");
+  ASSERT_TRUE(WaitFor([&] { return port.WatchInterval() == 10; }, kPatience));
+  EXPECT_EQ(InputOf(10), "1,5,20,300");
+  EXPECT_TRUE(links.empty());
+}
+
 TEST_F(QtSerialPortTest, AChosenDeviceOpensByItsLinkOverTheEnvironment) {
   testing::TempDir dir;
   const std::string link = dir.path() + "/usb-Adapter-if00-port0";
