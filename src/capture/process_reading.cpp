@@ -1,7 +1,6 @@
 #include "capture/process_reading.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <optional>
 #include <string>
 #include <utility>
@@ -14,6 +13,7 @@
 #include "capture/set_files.h"
 #include "capture/set_record.h"
 #include "capture/status_indicator.h"
+#include "common/number_text.h"
 #include "common/positional_text.h"
 
 namespace tally {
@@ -26,11 +26,15 @@ constexpr std::size_t kShortLineLength = 18;
 constexpr const char* kLineEnd = "\r\n";
 
 // "hh:mm:ss mm-dd-yyyy" and CR LF: the lineStamps entry of one line.
-std::string LineStampEntry(const LocalDateTime& now) {
-  char entry[64];
-  std::snprintf(entry, sizeof entry, "%02d:%02d:%02d %02d-%02d-%04d\r\n", now.hour, now.minute,
-                now.second, now.month, now.day, now.year);
-  return entry;
+void AppendLineStampEntry(std::string& entries, const LocalDateTime& now) {
+  const std::pair<int, int> parts[] = {{now.hour, 2},  {now.minute, 2}, {now.second, 2},
+                                       {now.month, 2}, {now.day, 2},    {now.year, 4}};
+  const char after[] = {':', ':', ' ', '-', '-'};
+  for (std::size_t part = 0; part < std::size(parts); ++part) {
+    AppendZeroPadded(entries, parts[part].first, parts[part].second);
+    if (part < std::size(after)) entries += after[part];
+  }
+  entries += kLineEnd;
 }
 
 
@@ -42,7 +46,7 @@ std::string TakeLineIntoSet(CaptureContext& context, const ReadingLine& line, co
   std::string candidate = stamps.dateStamp + stamps.timeStamp + state.setLines;
   context.events.Tell(event::ReadingTaken{line.text, state.lineCount});
   state.shortLines += Left(line.text, kShortLineLength) + kLineEnd;
-  state.lineStamps += LineStampEntry(context.clock.Now());
+  AppendLineStampEntry(state.lineStamps, context.clock.Now());
   if (state.lineCount == kUpdatePendingLine) NoteSetKeptShown(context, false);
   return candidate;
 }

@@ -3,7 +3,6 @@
 #include <array>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <exception>
 #include <new>
 #include <string>
@@ -11,6 +10,7 @@
 
 #include "common/file_io.h"
 #include "common/item_reader.h"
+#include "common/number_text.h"
 #include "common/scratch_companion.h"
 #include "records/data_files.h"
 
@@ -28,18 +28,6 @@ constexpr double kShiftFill = 11111;
 // Passes of the padding step; each puts at most one "0" in front.
 constexpr int kPaddingPasses = 5;
 
-std::string TwoDigits(int value) {
-  char buffer[16];
-  std::snprintf(buffer, sizeof buffer, "%02d", value);
-  return buffer;
-}
-
-std::string FourDigits(int value) {
-  char buffer[16];
-  std::snprintf(buffer, sizeof buffer, "%04d", value);
-  return buffer;
-}
-
 // The plain decimal text of a non-negative finite value without exponent:
 // the shortest fixed-notation text that reads back to the same double (of
 // texts equally short, the one nearest the value). A whole value gives its
@@ -48,7 +36,7 @@ std::string FourDigits(int value) {
 std::string PlainDecimal(double magnitude) {
   // The longest fixed text of a double is the smallest subnormal, "0." and
   // 323 more digits; the largest finite value has 309 digits.
-  std::array<char, 512> buffer{};
+  std::array<char, 512> buffer;  // to_chars fills what it gives
   const auto result =
       std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude, std::chars_format::fixed);
   if (result.ec != std::errc()) return "0";  // cannot happen with this buffer
@@ -65,7 +53,7 @@ Outcome<ReadingLine> ReadFields(ItemReader& reader, int fieldCount) {
   ReadingLine line;
   line.fieldCount = fieldCount;
   for (int field = 1; field <= fieldCount; ++field) {
-    const std::string item = "item " + std::to_string(field);
+    const auto item = [field] { return "item " + std::to_string(field); };
     const Outcome<double> value = reader.NextNumber();
     if (!value.ok()) {
       const Failure& failure = value.failure();
@@ -74,9 +62,9 @@ Outcome<ReadingLine> ReadFields(ItemReader& reader, int fieldCount) {
           return Failure{failure.code, "too few items: " + std::to_string(field - 1) + " of " +
                                            std::to_string(fieldCount) + " in " + kScratchName};
         case FailureCode::EmptyItem:
-          return Failure{failure.code, item + " is empty"};
+          return Failure{failure.code, item() + " is empty"};
         case FailureCode::NotANumber:  // the message shows the item: "\"abc\" is not a number"
-          return Failure{failure.code, item + " " + failure.message};
+          return Failure{failure.code, item() + " " + failure.message};
         default:
           return ScratchFailure(failure.code, "cannot read", failure.message);
       }
@@ -84,7 +72,7 @@ Outcome<ReadingLine> ReadFields(ItemReader& reader, int fieldCount) {
     // Out-of-range items saturate to the largest finite value; this only
     // guards the text form against ever seeing infinity or not-a-number.
     if (!std::isfinite(value.value())) {
-      return Failure{FailureCode::NotANumber, item + " is not a finite number"};
+      return Failure{FailureCode::NotANumber, item() + " is not a finite number"};
     }
     line.fieldValue[field - 1] = value.value();
   }
@@ -123,8 +111,13 @@ void NoteScratchFile(CaptureContext& context, const Status& status) {
 
 Stamps MakeStamps(const LocalDateTime& now) {
   Stamps stamps;
-  stamps.dateStamp = "fL01" + FourDigits(now.year) + TwoDigits(now.month) + TwoDigits(now.day);
-  stamps.timeStamp = TwoDigits(now.hour) + TwoDigits(now.minute) + TwoDigits(now.second);
+  stamps.dateStamp = "fL01";
+  AppendZeroPadded(stamps.dateStamp, now.year, 4);
+  AppendZeroPadded(stamps.dateStamp, now.month, 2);
+  AppendZeroPadded(stamps.dateStamp, now.day, 2);
+  AppendZeroPadded(stamps.timeStamp, now.hour, 2);
+  AppendZeroPadded(stamps.timeStamp, now.minute, 2);
+  AppendZeroPadded(stamps.timeStamp, now.second, 2);
   return stamps;
 }
 

@@ -42,12 +42,16 @@ std::string PositionalOrder(const std::string& record, SetType layout) {
   std::string sorted = record + "  ";
   // For every target channel, every source slot in ascending order,
   // so the last match wins. Reads come from the record only.
+  // The two characters of a slot's channel key, read in place.
+  const auto keyAt = [&record](std::size_t from) {
+    return from > record.size() ? std::string_view() : std::string_view(record).substr(from - 1, 2);
+  };
   for (int channel = 1; channel <= kChannelSlots; ++channel) {
     const std::string key = ChannelKey(channel);
     const std::size_t target = LinePosition(layout, channel);
     for (int slot = 1; slot <= kChannelSlots; ++slot) {
       const std::size_t from = LinePosition(layout, slot);
-      if (Mid(record, from, 2) != key) continue;
+      if (keyAt(from) != key) continue;
       // Only possible with slots narrower than W: nothing to overwrite there.
       if (target > sorted.size()) continue;
       Overwrite(sorted, target, Mid(record, from, width));

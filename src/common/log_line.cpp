@@ -3,6 +3,10 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include <iterator>
+#include <utility>
+
+#include "common/number_text.h"
 
 namespace tally {
 
@@ -19,13 +23,6 @@ bool StreamIsJournal(std::FILE* stream) {
   return expected == named;
 }
 
-std::string OneLine(std::string_view text) {
-  std::string line(text);
-  for (char& c : line) {
-    if (c == '\r' || c == '\n') c = ' ';
-  }
-  return line;
-}
 
 }  // namespace
 
@@ -36,21 +33,41 @@ LogStyle LogStyleFor(std::FILE* stream) {
 std::string IsoLocalTime(std::time_t when) {
   std::tm local {};
   localtime_r(&when, &local);
-  char stamp[32];
-  std::strftime(stamp, sizeof stamp, "%Y-%m-%dT%H:%M:%S", &local);
   const long offset = local.tm_gmtoff / 60;
   const long minutes = offset < 0 ? -offset : offset;
-  char zone[40];
-  std::snprintf(zone, sizeof zone, "%c%02ld:%02ld", offset < 0 ? '-' : '+', minutes / 60,
-                minutes % 60);
-  return std::string(stamp) + zone;
+  const std::pair<long long, int> parts[] = {
+      {local.tm_year + 1900LL, 4}, {local.tm_mon + 1, 2}, {local.tm_mday, 2}, {local.tm_hour, 2},
+      {local.tm_min, 2},          {local.tm_sec, 2},     {minutes / 60, 2},  {minutes % 60, 2}};
+  const char after[] = {'-', '-', 'T', ':', ':', offset < 0 ? '-' : '+', ':'};
+  std::string stamp;
+  stamp.reserve(32);
+  for (std::size_t part = 0; part < std::size(parts); ++part) {
+    AppendZeroPadded(stamp, parts[part].first, parts[part].second);
+    if (part < std::size(after)) stamp += after[part];
+  }
+  return stamp;
 }
 
 std::string LogLine(LogStyle style, LogPriority priority, std::string_view text, std::time_t when) {
-  const std::string prefix = style == LogStyle::Journal
-                                 ? '<' + std::to_string(static_cast<int>(priority)) + '>'  // chars: GCC 12 bug 105329
-                                 : IsoLocalTime(when) + " ";
-  return prefix + OneLine(text) + "\n";
+  std::string line;
+  if (style == LogStyle::Journal) {
+    line.reserve(text.size() + 5);
+    line += '<';
+    line += std::to_string(static_cast<int>(priority));
+    line += '>';
+  } else {
+    line = IsoLocalTime(when);
+    line.reserve(line.size() + text.size() + 2);
+    line += ' ';
+  }
+  // Line breaks inside the text become blanks: one event, one line.
+  const std::size_t textStart = line.size();
+  line += text;
+  for (std::size_t at = textStart; at < line.size(); ++at) {
+    if (line[at] == '\r' || line[at] == '\n') line[at] = ' ';
+  }
+  line += '\n';
+  return line;
 }
 
 void LogWriter::Write(LogPriority priority, std::string_view text) const {

@@ -114,6 +114,23 @@ std::int64_t NearestWhole(double value) {
   return static_cast<std::int64_t>(std::nearbyint(value));
 }
 
+void AppendZeroPadded(std::string& text, long long value, int width) {
+  // The digits from the last one back, in a buffer that holds any of them.
+  std::array<char, 24> digits{};
+  char* const end = digits.data() + digits.size();
+  char* first = end;
+  unsigned long long magnitude = value < 0 ? 0ULL - static_cast<unsigned long long>(value)
+                                           : static_cast<unsigned long long>(value);
+  do {
+    *--first = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  const int count = static_cast<int>(end - first) + (value < 0 ? 1 : 0);
+  if (value < 0) text += '-';
+  if (count < width) text.append(static_cast<std::size_t>(width - count), '0');
+  text.append(first, end);
+}
+
 std::string DecimalText(double value) {
   if (!std::isfinite(value)) {
     value = std::isnan(value) ? 0.0 : std::copysign(std::numeric_limits<double>::max(), value);

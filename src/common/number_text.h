@@ -26,6 +26,11 @@ std::optional<double> ParseWholeNumber(std::string_view text);
 // int64 saturate to its ends; not-a-number gives 0.
 std::int64_t NearestWhole(double value);
 
+// Appends a whole number as printf's "%0<width>d" writes it: its digits,
+// zeros in front to fill width (a minus sign counts towards it), never cut.
+// Stamps made for every reading go this way instead of through printf.
+void AppendZeroPadded(std::string& text, long long value, int width);
+
 // Plain decimal text of a number as the window shows it: no leading blank,
 // no exponent, at most 15 significant digits (16, 1.5, -0.5, 0.1).
 std::string DecimalText(double value);

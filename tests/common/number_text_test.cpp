@@ -81,5 +81,22 @@ TEST(DecimalText, PlainShortestTextOfFifteenSignificantDigits) {
   for (const auto& c : cases) EXPECT_EQ(DecimalText(c.value), c.expected) << c.value;
 }
 
+// As printf's "%0<width>d": zeros fill the width, a minus sign counts
+// towards it, and a longer number is never cut.
+TEST(AppendZeroPadded, FillsTheWidthAndNeverCuts) {
+  const struct {
+    long long value;
+    int width;
+    const char* expected;
+  } cases[] = {{5, 2, "05"},   {0, 2, "00"},    {59, 2, "59"},     {123, 2, "123"},  {2026, 4, "2026"},
+               {7, 4, "0007"}, {10000, 4, "10000"}, {-5, 2, "-5"}, {-5, 4, "-005"},  {-123, 2, "-123"},
+               {42, 0, "42"},  {std::numeric_limits<long long>::min(), 2, "-9223372036854775808"}};
+  for (const auto& c : cases) {
+    std::string text = "at ";
+    AppendZeroPadded(text, c.value, c.width);
+    EXPECT_EQ(text, std::string("at ") + c.expected) << c.value << " width " << c.width;
+  }
+}
+
 }  // namespace
 }  // namespace tally

@@ -225,9 +225,13 @@ std::string QtSerialPort::InputArrivedBefore(Moment moment) {
 
 void QtSerialPort::PullReceived() {
   if (!serial_.isOpen()) return;
-  const QByteArray bytes = serial_.readAll();
-  received_.Add(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
-                std::chrono::steady_clock::now());
+  // Straight into a buffer of our own, without a QByteArray per receive event.
+  const qint64 waiting = serial_.bytesAvailable();
+  if (waiting <= 0) return;
+  pulled_.resize(static_cast<std::size_t>(waiting));
+  const qint64 got = serial_.read(pulled_.data(), waiting);
+  if (got <= 0) return;
+  received_.Add(std::string_view(pulled_.data(), static_cast<std::size_t>(got)), std::chrono::steady_clock::now());
 }
 
 void QtSerialPort::OnReadyRead() {

@@ -83,6 +83,7 @@ class QtSerialPort : public QObject, public SerialPort {
   bool opening_ = false;
   unsigned generation_ = 0;  // raised at every open and close
   ReceivedText received_;
+  std::string pulled_;  // the buffer PullReceived reads into
   int watchInterval_;
   bool receivedSinceWatch_ = false;
   bool bytesWaitedAtWatch_ = false;
