@@ -22,6 +22,11 @@ class Clock {
 class SystemClock final : public Clock {
  public:
   LocalDateTime Now() const override;
+
+ private:
+  // The local time is worked out once a second: a reading asks more often.
+  mutable long long convertedAt_ = -1;
+  mutable LocalDateTime converted_;
 };
 
 }  // namespace tally

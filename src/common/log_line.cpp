@@ -48,19 +48,12 @@ std::string IsoLocalTime(std::time_t when) {
   return stamp;
 }
 
-std::string LogLine(LogStyle style, LogPriority priority, std::string_view text, std::time_t when) {
-  std::string line;
-  if (style == LogStyle::Journal) {
-    line.reserve(text.size() + 5);
-    line += '<';
-    line += std::to_string(static_cast<int>(priority));
-    line += '>';
-  } else {
-    line = IsoLocalTime(when);
-    line.reserve(line.size() + text.size() + 2);
-    line += ' ';
-  }
-  // Line breaks inside the text become blanks: one event, one line.
+namespace {
+
+// The line: its start (priority or time), the text with its line breaks
+// made blanks (one event, one line), and the newline.
+std::string Composed(std::string line, std::string_view text) {
+  line.reserve(line.size() + text.size() + 1);
   const std::size_t textStart = line.size();
   line += text;
   for (std::size_t at = textStart; at < line.size(); ++at) {
@@ -70,8 +63,30 @@ std::string LogLine(LogStyle style, LogPriority priority, std::string_view text,
   return line;
 }
 
+std::string PriorityMark(LogPriority priority) {
+  return '<' + std::to_string(static_cast<int>(priority)) + '>';  // chars: GCC 12 bug 105329
+}
+
+}  // namespace
+
+std::string LogLine(LogStyle style, LogPriority priority, std::string_view text, std::time_t when) {
+  return Composed(style == LogStyle::Journal ? PriorityMark(priority) : IsoLocalTime(when) + ' ', text);
+}
+
 void LogWriter::Write(LogPriority priority, std::string_view text) const {
-  const std::string line = LogLine(style_, priority, text, std::time(nullptr));
+  std::string start;
+  if (style_ == LogStyle::Journal) {
+    start = PriorityMark(priority);
+  } else {
+    // Lines come many a second: the local time is worked out once a second.
+    const std::time_t now = std::time(nullptr);
+    if (now != stampedAt_ || stamp_.empty()) {
+      stamp_ = IsoLocalTime(now) + ' ';
+      stampedAt_ = now;
+    }
+    start = stamp_;
+  }
+  const std::string line = Composed(std::move(start), text);
   std::fwrite(line.data(), 1, line.size(), stream_);
   std::fflush(stream_);
 }

@@ -45,6 +45,8 @@ class LogWriter {
  private:
   std::FILE* stream_;
   LogStyle style_;
+  mutable std::time_t stampedAt_ = 0;
+  mutable std::string stamp_;  // the time of stampedAt_ and a blank
 };
 
 }  // namespace tally
