@@ -247,7 +247,12 @@ void QtSerialPort::OnSerialError(QSerialPort::SerialPortError error) {
   if (opening_ || state_ != LinkState::Open) return;
   // Handled from the event loop, not from inside QSerialPort's own call.
   const unsigned generation = generation_;
-  const std::string reason = LossReason(error, serial_.errorString().toStdString());
+  // A peer that hung up shows as a failed read; say what happened rather
+  // than the read's leftover error text.
+  const bool hungUp =
+      error == QSerialPort::ReadError && HandleHungUp(static_cast<int>(serial_.handle()));
+  const std::string reason =
+      hungUp ? "hung up" : LossReason(error, serial_.errorString().toStdString());
   QMetaObject::invokeMethod(
       this,
       [this, generation, reason] {
