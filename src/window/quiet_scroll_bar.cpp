@@ -5,6 +5,13 @@
 
 namespace tally {
 
+namespace {
+
+// How far the style draws the handle's outline beyond the handle itself.
+constexpr int kOutline = 2;
+
+}  // namespace
+
 QuietScrollBar::QuietScrollBar(Qt::Orientation orientation, QWidget* parent) : QScrollBar(orientation, parent) {}
 
 QuietScrollBar::Hold::Hold(QScrollBar* bar) : bar_(dynamic_cast<QuietScrollBar*>(bar)) {
@@ -25,7 +32,17 @@ QuietScrollBar::Look QuietScrollBar::CurrentLook() const {
 }
 
 void QuietScrollBar::RepaintIfChanged() {
-  if (CurrentLook() != painted_) update();
+  const Look now = CurrentLook();
+  if (now == painted_) return;
+  if (now.atMinimum != painted_.atMinimum || now.atMaximum != painted_.atMaximum || !painted_.handle.isValid() ||
+      !now.handle.isValid()) {
+    update();
+    return;
+  }
+  // Only the handle moved: the groove and the arrows are drawn as they
+  // were, so only where the handle was and where it is now is drawn again,
+  // its outline included.
+  update(painted_.handle.united(now.handle).adjusted(-kOutline, -kOutline, kOutline, kOutline));
 }
 
 void QuietScrollBar::sliderChange(SliderChange change) {

@@ -2,7 +2,9 @@
 // A scroll bar that repaints only when what it shows changes. A list that
 // grows by one entry a reading moves the handle of a long scroll bar by less
 // than a pixel most of the time; QScrollBar would repaint all of it at every
-// change of range or value.
+// change of range or value. When only the handle moved, only where it was
+// and where it is are drawn again: the groove's tall fills are not redrawn
+// at each move of a shrinking handle.
 
 #include <QRect>
 #include <QScrollBar>

@@ -5,9 +5,11 @@
 #include <QApplication>
 #include <QImage>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
+#include <algorithm>
 #include <chrono>
 #include <gtest/gtest.h>
 #include <malloc.h>
@@ -110,18 +112,21 @@ bool NewestInView(const EntryListView& view) {
 
 struct PaintCount : QObject {
   int paints = 0;
+  int tallest = 0;  // the tallest area drawn at one paint
   bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Paint) ++paints;
+    if (event->type() != QEvent::Paint) return false;
+    ++paints;
+    tallest = std::max(tallest, static_cast<QPaintEvent*>(event)->rect().height());
     return false;
   }
 };
 
-// What the window shows of the viewport, pieced together from the rows
-// drawn as they came.
-QImage OnScreen(const EntryListView& view) {
-  const QRect area(view.viewport()->mapTo(view.window(), QPoint(0, 0)), view.viewport()->size());
-  return view.screen()
-      ->grabWindow(view.window()->winId(), area.x(), area.y(), area.width(), area.height())
+// What the window shows of a widget, pieced together from what was drawn
+// as it came.
+QImage OnScreen(const QWidget& widget) {
+  const QRect area(widget.mapTo(widget.window(), QPoint(0, 0)), widget.size());
+  return widget.screen()
+      ->grabWindow(widget.window()->winId(), area.x(), area.y(), area.width(), area.height())
       .toImage();
 }
 
@@ -277,7 +282,7 @@ TEST_F(EntryListViewTest, RowsShiftedAsEntriesComeLookAsIfDrawnWhole) {
   }
   // What the window shows, pieced together from the rows drawn as they
   // came, beside the whole viewport drawn at once.
-  const QImage shown = OnScreen(view);
+  const QImage shown = OnScreen(*view.viewport());
   const QImage whole = Shown();
   ASSERT_EQ(shown.size(), whole.size());
   EXPECT_TRUE(shown.convertToFormat(whole.format()) == whole)
@@ -297,6 +302,27 @@ TEST_F(EntryListViewTest, LongListsScrollBarIsRepaintedOnlyWhenItsHandleMoves) {
   }
   // The handle moves a pixel every 40 or so rows at this length.
   EXPECT_LE(count.paints, 5);
+}
+
+TEST_F(EntryListViewTest, ScrollBarsHandleMovingAlongIsDrawnWhereItWasAndIsOnly) {
+  AppendNumbered(40);  // a list short enough for its handle to shrink and move with every row
+  ASSERT_TRUE(WaitUntil([&] { return NewestInView(view); }));
+  QApplication::processEvents();
+  QScrollBar& bar = *view.verticalScrollBar();
+  PaintCount count;
+  bar.installEventFilter(&count);
+  for (int i = 0; i < 60; ++i) {
+    AppendNumbered(1);
+    ASSERT_TRUE(WaitUntil([&] { return NewestInView(view); }));
+    QApplication::processEvents();
+  }
+  ASSERT_GT(count.paints, 0) << "the handle did not move";
+  // The groove's fill and the arrows are not drawn again for a handle
+  // that moved a pixel, yet the bar looks as if drawn whole.
+  EXPECT_LT(count.tallest, bar.height() / 2);
+  const QImage whole = bar.grab().toImage();
+  EXPECT_TRUE(OnScreen(bar).convertToFormat(whole.format()) == whole)
+      << "the handle drawn where it moved differs from a whole repaint";
 }
 
 // A list in a window drawn at a frame's pace, as List1 is in the capture
@@ -337,7 +363,7 @@ TEST_F(PacedListTest, ReadingsWithinOneFrameAreDrawnOnceWithTheRightRows) {
   QApplication::processEvents();
   EXPECT_EQ(count.paints, 1);
   EXPECT_TRUE(NewestInView(*view));
-  const QImage shown = OnScreen(*view);
+  const QImage shown = OnScreen(*view->viewport());
   const QImage whole = view->viewport()->grab().toImage();
   EXPECT_TRUE(shown.convertToFormat(whole.format()) == whole)
       << "the rows drawn at the frame's end differ from a whole repaint";
