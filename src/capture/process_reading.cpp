@@ -27,13 +27,17 @@ constexpr const char* kLineEnd = "\r\n";
 
 // "hh:mm:ss mm-dd-yyyy" and CR LF: the lineStamps entry of one line.
 void AppendLineStampEntry(std::string& entries, const LocalDateTime& now) {
-  const std::pair<int, int> parts[] = {{now.hour, 2},  {now.minute, 2}, {now.second, 2},
-                                       {now.month, 2}, {now.day, 2},    {now.year, 4}};
-  const char after[] = {':', ':', ' ', '-', '-'};
-  for (std::size_t part = 0; part < std::size(parts); ++part) {
-    AppendZeroPadded(entries, parts[part].first, parts[part].second);
-    if (part < std::size(after)) entries += after[part];
-  }
+  AppendZeroPadded(entries, now.hour, 2);
+  entries += ':';
+  AppendZeroPadded(entries, now.minute, 2);
+  entries += ':';
+  AppendZeroPadded(entries, now.second, 2);
+  entries += ' ';
+  AppendZeroPadded(entries, now.month, 2);
+  entries += '-';
+  AppendZeroPadded(entries, now.day, 2);
+  entries += '-';
+  AppendZeroPadded(entries, now.year, 4);
   entries += kLineEnd;
 }
 

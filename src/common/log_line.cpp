@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
-#include <iterator>
 #include <utility>
 
 #include "common/number_text.h"
@@ -35,16 +34,23 @@ std::string IsoLocalTime(std::time_t when) {
   localtime_r(&when, &local);
   const long offset = local.tm_gmtoff / 60;
   const long minutes = offset < 0 ? -offset : offset;
-  const std::pair<long long, int> parts[] = {
-      {local.tm_year + 1900LL, 4}, {local.tm_mon + 1, 2}, {local.tm_mday, 2}, {local.tm_hour, 2},
-      {local.tm_min, 2},          {local.tm_sec, 2},     {minutes / 60, 2},  {minutes % 60, 2}};
-  const char after[] = {'-', '-', 'T', ':', ':', offset < 0 ? '-' : '+', ':'};
   std::string stamp;
   stamp.reserve(32);
-  for (std::size_t part = 0; part < std::size(parts); ++part) {
-    AppendZeroPadded(stamp, parts[part].first, parts[part].second);
-    if (part < std::size(after)) stamp += after[part];
-  }
+  AppendZeroPadded(stamp, local.tm_year + 1900LL, 4);
+  stamp += '-';
+  AppendZeroPadded(stamp, local.tm_mon + 1, 2);
+  stamp += '-';
+  AppendZeroPadded(stamp, local.tm_mday, 2);
+  stamp += 'T';
+  AppendZeroPadded(stamp, local.tm_hour, 2);
+  stamp += ':';
+  AppendZeroPadded(stamp, local.tm_min, 2);
+  stamp += ':';
+  AppendZeroPadded(stamp, local.tm_sec, 2);
+  stamp += offset < 0 ? '-' : '+';
+  AppendZeroPadded(stamp, minutes / 60, 2);
+  stamp += ':';
+  AppendZeroPadded(stamp, minutes % 60, 2);
   return stamp;
 }
 
