@@ -91,31 +91,9 @@ std::uint64_t LineHash(std::string_view bytes, std::uint64_t hash) {
 
 FileFollower::FileFollower(std::string path) : path_(std::move(path)) {}
 
-FileFollower::~FileFollower() { Close(); }
-
-FileFollower::FileFollower(FileFollower&& other) noexcept
-    : path_(std::move(other.path_)),
-      descriptor_(std::exchange(other.descriptor_, -1)),
-      block_(std::move(other.block_)) {}
-
-FileFollower& FileFollower::operator=(FileFollower&& other) noexcept {
-  if (this != &other) {
-    Close();
-    path_ = std::move(other.path_);
-    descriptor_ = std::exchange(other.descriptor_, -1);
-    block_ = std::move(other.block_);
-  }
-  return *this;
-}
-
-void FileFollower::Close() {
-  if (descriptor_ >= 0) ::close(descriptor_);
-  descriptor_ = -1;
-}
-
 bool FileFollower::HasLineAfter(const FilePosition& from) {
   int error = 0;
-  if (Check(descriptor_, from, error) != PositionCheck::Holds) return false;
+  if (Check(file_.get(), from, error) != PositionCheck::Holds) return false;
   Nothing nothing;
   const ReadEnd read = Read(from, {1, kBlock}, nothing);
   return read.end.offset > from.offset;
@@ -125,24 +103,23 @@ Outcome<FileLook> FileFollower::Look(const FilePosition& from) {
   FileLook look;
   struct stat named {};
   look.missing = ::stat(path_.c_str(), &named) != 0;
-  if (descriptor_ < 0 && look.missing) {
+  if (!file_.open() && look.missing) {
     look.check = from.atStart() ? PositionCheck::Holds : PositionCheck::Shrank;
     return look;
   }
   struct stat held {};
   const bool replaced =
-      descriptor_ >= 0 && !look.missing && ::fstat(descriptor_, &held) == 0 && !SameFile(held, named);
+      file_.open() && !look.missing && ::fstat(file_.get(), &held) == 0 && !SameFile(held, named);
   // The file that was followed first gives what it still holds.
-  if (descriptor_ < 0 || (replaced && !HasLineAfter(from))) {
+  if (!file_.open() || (replaced && !HasLineAfter(from))) {
     const int opened = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
     if (opened < 0) return Failure{FailureCode::FileOpen, "cannot open " + path_ + ": " + std::strerror(errno)};
-    Close();
-    descriptor_ = opened;
+    file_.Reset(opened);
     look.opened = true;
   }
   int error = 0;  // bytes that cannot be read are not the bytes taken: Differs
-  look.check = Check(descriptor_, from, error);
-  look.size = SizeOf(descriptor_);
+  look.check = Check(file_.get(), from, error);
+  look.size = SizeOf(file_.get());
   return look;
 }
 
@@ -150,7 +127,7 @@ ReadEnd FileFollower::Read(const FilePosition& from, const BatchLimits& limits, 
   ReadEnd read;
   read.end = from;
   read.looked = from.offset;
-  if (descriptor_ < 0) return read;
+  if (!file_.open()) return read;
   if (!block_) block_.reset(static_cast<char*>(std::aligned_alloc(kPage, kBlock)));
   char* const block = block_.get();
   std::string begun;  // the start of a line begun in an earlier block, up to the text kept
@@ -163,7 +140,7 @@ ReadEnd FileFollower::Read(const FilePosition& from, const BatchLimits& limits, 
   read.more = full();
   for (std::uint64_t at = from.offset; !full();) {
     int error = 0;
-    const std::size_t got = PreadAll(descriptor_, at, block, kBlock, error);
+    const std::size_t got = PreadAll(file_.get(), at, block, kBlock, error);
     // The line's first byte in this block, 0 for a line begun before it.
     std::size_t begin = static_cast<std::size_t>(lineStart - std::min(lineStart, at));
     for (std::size_t search = 0; !full();) {
@@ -210,7 +187,7 @@ ReadEnd FileFollower::Read(const FilePosition& from, const BatchLimits& limits, 
     read.end = {lineStart, static_cast<std::uint32_t>(std::min<std::uint64_t>(lastLength, UINT32_MAX)), 0};
     const std::uint64_t hashed = read.end.lineLength;
     int error = 0;
-    if (!HashOf(descriptor_, lineStart - hashed, hashed, read.end.lineHash, error) && !read.failure) {
+    if (!HashOf(file_.get(), lineStart - hashed, hashed, read.end.lineHash, error) && !read.failure) {
       read.failure = Failure{FailureCode::FileRead, "cannot read " + path_ + ": " +
                                                         (error != 0 ? std::strerror(error) : "it was cut short")};
     }
@@ -220,8 +197,8 @@ ReadEnd FileFollower::Read(const FilePosition& from, const BatchLimits& limits, 
 }
 
 std::size_t FileFollower::ReadAt(std::uint64_t offset, char* into, std::size_t count, int& error) const {
-  if (descriptor_ < 0) return 0;
-  return PreadAll(descriptor_, offset, into, count, error);
+  if (!file_.open()) return 0;
+  return PreadAll(file_.get(), offset, into, count, error);
 }
 
 Outcome<LineBatch> FileFollower::Next(const FilePosition& from, const BatchLimits& limits) {

@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/file_handle.h"
 #include "common/outcome.h"
 
 namespace tally {
@@ -96,11 +97,6 @@ struct LineBatch {
 class FileFollower {
  public:
   explicit FileFollower(std::string path);
-  ~FileFollower();
-  FileFollower(FileFollower&& other) noexcept;
-  FileFollower& operator=(FileFollower&& other) noexcept;
-  FileFollower(const FileFollower&) = delete;
-  FileFollower& operator=(const FileFollower&) = delete;
 
   const std::string& path() const { return path_; }
 
@@ -122,10 +118,9 @@ class FileFollower {
   std::size_t ReadAt(std::uint64_t offset, char* into, std::size_t count, int& error) const;
 
  private:
-  void Close();
   bool HasLineAfter(const FilePosition& from);
   std::string path_;
-  int descriptor_ = -1;
+  FileHandle file_;
   struct FreeBlock {
     void operator()(char* block) const { std::free(block); }
   };
