@@ -27,17 +27,8 @@ constexpr const char* kLineEnd = "\r\n";
 
 // "hh:mm:ss mm-dd-yyyy" and CR LF: the lineStamps entry of one line.
 void AppendLineStampEntry(std::string& entries, const LocalDateTime& now) {
-  AppendZeroPadded(entries, now.hour, 2);
-  entries += ':';
-  AppendZeroPadded(entries, now.minute, 2);
-  entries += ':';
-  AppendZeroPadded(entries, now.second, 2);
-  entries += ' ';
-  AppendZeroPadded(entries, now.month, 2);
-  entries += '-';
-  AppendZeroPadded(entries, now.day, 2);
-  entries += '-';
-  AppendZeroPadded(entries, now.year, 4);
+  AppendStamp(entries, {{now.hour, 2, ':'}, {now.minute, 2, ':'}, {now.second, 2, ' '},
+                        {now.month, 2, '-'}, {now.day, 2, '-'}, {now.year, 4}});
   entries += kLineEnd;
 }
 

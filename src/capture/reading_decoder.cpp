@@ -112,12 +112,8 @@ void NoteScratchFile(CaptureContext& context, const Status& status) {
 Stamps MakeStamps(const LocalDateTime& now) {
   Stamps stamps;
   stamps.dateStamp = "fL01";
-  AppendZeroPadded(stamps.dateStamp, now.year, 4);
-  AppendZeroPadded(stamps.dateStamp, now.month, 2);
-  AppendZeroPadded(stamps.dateStamp, now.day, 2);
-  AppendZeroPadded(stamps.timeStamp, now.hour, 2);
-  AppendZeroPadded(stamps.timeStamp, now.minute, 2);
-  AppendZeroPadded(stamps.timeStamp, now.second, 2);
+  AppendStamp(stamps.dateStamp, {{now.year, 4}, {now.month, 2}, {now.day, 2}});
+  AppendStamp(stamps.timeStamp, {{now.hour, 2}, {now.minute, 2}, {now.second, 2}});
   return stamps;
 }
 

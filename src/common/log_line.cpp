@@ -36,21 +36,9 @@ std::string IsoLocalTime(std::time_t when) {
   const long minutes = offset < 0 ? -offset : offset;
   std::string stamp;
   stamp.reserve(32);
-  AppendZeroPadded(stamp, local.tm_year + 1900LL, 4);
-  stamp += '-';
-  AppendZeroPadded(stamp, local.tm_mon + 1, 2);
-  stamp += '-';
-  AppendZeroPadded(stamp, local.tm_mday, 2);
-  stamp += 'T';
-  AppendZeroPadded(stamp, local.tm_hour, 2);
-  stamp += ':';
-  AppendZeroPadded(stamp, local.tm_min, 2);
-  stamp += ':';
-  AppendZeroPadded(stamp, local.tm_sec, 2);
-  stamp += offset < 0 ? '-' : '+';
-  AppendZeroPadded(stamp, minutes / 60, 2);
-  stamp += ':';
-  AppendZeroPadded(stamp, minutes % 60, 2);
+  AppendStamp(stamp, {{local.tm_year + 1900LL, 4, '-'}, {local.tm_mon + 1, 2, '-'}, {local.tm_mday, 2, 'T'},
+                      {local.tm_hour, 2, ':'}, {local.tm_min, 2, ':'}, {local.tm_sec, 2, offset < 0 ? '-' : '+'},
+                      {minutes / 60, 2, ':'}, {minutes % 60, 2}});
   return stamp;
 }
 

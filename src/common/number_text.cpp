@@ -131,6 +131,13 @@ void AppendZeroPadded(std::string& text, long long value, int width) {
   text.append(first, end);
 }
 
+void AppendStamp(std::string& text, std::initializer_list<StampField> fields) {
+  for (const StampField& field : fields) {
+    AppendZeroPadded(text, field.value, field.width);
+    if (field.after != '\0') text += field.after;
+  }
+}
+
 std::string DecimalText(double value) {
   if (!std::isfinite(value)) {
     value = std::isnan(value) ? 0.0 : std::copysign(std::numeric_limits<double>::max(), value);

@@ -2,6 +2,7 @@
 // Numbers from window texts and file columns, independent of the locale.
 
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,6 +31,16 @@ std::int64_t NearestWhole(double value);
 // zeros in front to fill width (a minus sign counts towards it), never cut.
 // Stamps made for every reading go this way instead of through printf.
 void AppendZeroPadded(std::string& text, long long value, int width);
+
+// One field of a stamp: its number zero-padded to width, then the
+// character that follows it (none when '\0').
+struct StampField {
+  long long value;
+  int width;
+  char after = '\0';
+};
+// Appends the fields of a stamp ("14:30:15 12-06-2026", "20261206").
+void AppendStamp(std::string& text, std::initializer_list<StampField> fields);
 
 // Plain decimal text of a number as the window shows it: no leading blank,
 // no exponent, at most 15 significant digits (16, 1.5, -0.5, 0.1).
