@@ -1,17 +1,23 @@
 #!/usr/bin/env python3
 """The capture programs beside a serial terminal on the same stream.
 
-Streams the same readings over a pseudo-terminal into tally77 (on its own
-Xvfb), tally77-capture, bench/work_floor (the capture's files on bare system
-calls: the least any capture can cost) and tio (kept in a detached tmux
+Streams the same readings over pseudo-terminals into tally77 (on its own
+Xvfb), tally77-capture, bench/work_floor_qt (the floor's work on Qt's event
+loop and serial port, as the programs wait) and tio (kept in a detached tmux
 session, which keeps its lines), one program after the other and the whole
-round twice, and
+round twice. Each program runs beside its own bench/work_floor (the
+capture's files on bare system calls: the least any capture can cost), on a
+line of its own: every reading goes to the floor, then to the program, with
+half the gap after each, so the two are measured over the same minutes and
+a machine whose speed comes and goes (a virtual machine beside others)
+shifts both alike, while each still sees a reading about every gap. It
 measures from /proc: CPU per line (the process with all its threads, and
-the display's server: Xvfb for the window, the tmux server for tio), resident
-memory growth per line, idle CPU per minute with the port open and resident
-memory at start (for tio, with the tmux server that keeps its lines). Every
-reading is looked for in "usage.cap" (tally77, tally77-capture, work_floor)
-or in tmux's history (tio).
+the display's server: Xvfb for the window, the tmux server for tio) and its
+ratio to the floor beside it, resident memory growth per line, idle CPU per
+minute with the port open and resident memory at start (for tio, with the
+tmux server that keeps its lines). Every reading is looked for in
+"usage.cap" (tally77, tally77-capture, both floors) or in tmux's history
+(tio).
 
 Usage: peers.py [--build DIR] [--count N] [--gap-ms MS] [--idle SECONDS]
                 [--runs R] [--data-root DIR] [--readme FILE]
@@ -199,15 +205,24 @@ class WorkFloor(Capture):
     least any capture can cost."""
 
     name = "the work alone (`work_floor`)"
+    program = "bench/work_floor"
 
     def __init__(self, build, work, line, count):
         self.data = work / "data"
         self.data.mkdir()
         self.count = count
         with open(work / "capture.log", "wb") as log:
-            self.process = started([str(build / "bench/work_floor"), line.path, str(self.data), INTERVAL_MS],
+            self.process = started([str(build / self.program), line.path, str(self.data), INTERVAL_MS],
                                    stdout=log, stderr=log)
         self.kept = [Figures(self.process.pid)]
+
+
+class QtFloor(WorkFloor):
+    """bench/work_floor_qt: the floor's work waiting on Qt's event loop and
+    serial port, as the capture programs do."""
+
+    name = "the work alone on Qt's loop (`work_floor_qt`)"
+    program = "bench/work_floor_qt"
 
 
 class Window(Capture):
@@ -324,45 +339,72 @@ class Terminal:
 
 
 def measure(kind, build, count, idle_s, gap_s, data_root=None):
-    """One program: started on a new line, idle, then the stream."""
+    """One program beside a work_floor, each started on a line of its own,
+    idle, then the stream: every reading to the floor, then to the program."""
     with tempfile.TemporaryDirectory(prefix="tally77-peers-", dir=data_root) as folder:
-        work = pathlib.Path(folder)
-        line = Line()
-        peer = None
+        pairs = []
         try:
-            peer = kind(build, work, line, count)
-            process = peer.process if isinstance(peer.process, Figures) else Figures(peer.process.pid)
-            wait_for(line.opened, 30, "the port was not opened")
-            time.sleep(1.0)  # the program clears its input after opening
-            resident = lambda: sum(kept.resident_kib() for kept in peer.kept)
-            result = {"name": kind.name, "resident_start_mib": resident() / 1024}
-            before = process.thread_cpu_us()
-            time.sleep(idle_s)
-            result["idle_ms_per_min"] = (process.thread_cpu_us() - before) / 1e3 * 60 / idle_s
-
-            line.send(b"0,0,0,0", gap_s, line.read_off)  # the sync burst, thrown away by the capture
-            cpu, shown, kept = process.cpu_us(), peer.display and peer.display.cpu_us(), resident()
-            started_at = time.monotonic()
-            for number in range(1, count + 1):
-                line.send(burst(number), gap_s, peer.taken_check(line))
-            wait_for(peer.arrived, 60, "the last reading was not taken")
-            time.sleep(0.5)  # the last repaint
-            result["seconds"] = time.monotonic() - started_at
-            result["cpu_us"] = (process.cpu_us() - cpu) / count
-            result["display_us"] = peer.display and (peer.display.cpu_us() - shown) / count
-            result["growth_b"] = (resident() - kept) * 1024 / count
-            result["confirmed"] = peer.confirmed()
-            return result
+            for side, which in (("floor", WorkFloor), ("program", kind)):
+                work = pathlib.Path(folder) / side
+                work.mkdir()
+                line = Line()
+                pairs.append([line, None])
+                pairs[-1][1] = which(build, work, line, count)
+            return measure_pair(pairs, kind.name, count, idle_s, gap_s)
         finally:
-            if peer is not None:
-                peer.close()
-            line.close()
+            for line, peer in pairs:
+                if peer is not None:
+                    peer.close()
+                line.close()
+
+
+def measure_pair(pairs, name, count, idle_s, gap_s):
+    """The figures of the floor and the program beside it, taken together."""
+    processes = [peer.process if isinstance(peer.process, Figures) else Figures(peer.process.pid)
+                 for _, peer in pairs]
+    for line, _ in pairs:
+        wait_for(line.opened, 30, "the port was not opened")
+    time.sleep(1.0)  # the programs clear their input after opening
+    resident = [lambda peer=peer: sum(kept.resident_kib() for kept in peer.kept) for _, peer in pairs]
+    results = [{"resident_start_mib": held() / 1024} for held in resident]
+    before = [process.thread_cpu_us() for process in processes]
+    time.sleep(idle_s)
+    for result, process, idle_from in zip(results, processes, before):
+        result["idle_ms_per_min"] = (process.thread_cpu_us() - idle_from) / 1e3 * 60 / idle_s
+
+    for line, _ in pairs:  # the sync burst, thrown away by the capture
+        line.send(b"0,0,0,0", gap_s, line.read_off)
+    cpu = [process.cpu_us() for process in processes]
+    shown = [peer.display and peer.display.cpu_us() for _, peer in pairs]
+    kept = [held() for held in resident]
+    started_at = time.monotonic()
+    for number in range(1, count + 1):
+        for line, peer in pairs:  # the gap split, so that each still sees a reading per gap and two takings
+            line.send(burst(number), gap_s / 2, peer.taken_check(line))
+    for _, peer in pairs:
+        wait_for(peer.arrived, 60, "the last reading was not taken")
+    time.sleep(0.5)  # the last repaint
+    seconds = time.monotonic() - started_at
+    for index, (_, peer) in enumerate(pairs):
+        results[index].update(
+            seconds=seconds, cpu_us=(processes[index].cpu_us() - cpu[index]) / count,
+            display_us=peer.display and (peer.display.cpu_us() - shown[index]) / count,
+            growth_b=(resident[index]() - kept[index]) * 1024 / count, confirmed=peer.confirmed())
+    floor, program = results
+    program.update(name=name, floor_us=floor["cpu_us"], ratio=program["cpu_us"] / max(floor["cpu_us"], 1e-9),
+                   floor_confirmed=floor["confirmed"])
+    return program
 
 
 def commit():
     done = subprocess.run(["git", "rev-parse", "--short", "HEAD"], capture_output=True, text=True,
                           cwd=pathlib.Path(__file__).parent)
     return done.stdout.strip() or "unknown"
+
+
+def arrived(result):
+    """Every reading arrived, at the program and at the floor beside it."""
+    return result["confirmed"] and result["floor_confirmed"]
 
 
 def table(results, count, gap_ms, build, loads):
@@ -376,25 +418,26 @@ def table(results, count, gap_ms, build, loads):
 
     lines = [
         f"{count:,} readings, each {gap_ms} ms after the program had taken the one before (\"cp.txt\" replaced; "
-        "for tio, read off the line), "
+        "for tio, read off the line), each reading sent first to a `work_floor` beside the program (half the gap after each), "
         f"interval {INTERVAL_MS} ms, build `{build.name}`, code of commit {commit()}, "
         f"{datetime.date.today().isoformat()}. Each program's runs in run order (the peers interleaved). "
         f"Load average {loads[0]} at the start and {loads[1]} at the end on {os.cpu_count()} cores; "
         "the figures are CPU time, not wall time.",
         "",
-        "| program | CPU per line | display server per line | memory growth per line | idle CPU, port open "
-        "| resident at start | every reading arrived |",
-        "|---|---|---|---|---|---|---|",
+        "| program | CPU per line | `work_floor` beside it | ratio | display server per line "
+        "| memory growth per line | idle CPU, port open | resident at start | every reading arrived |",
+        "|---|---|---|---|---|---|---|---|---|",
     ]
     for name in kinds:
         server = joined(name, "display_us", "{:.0f} µs")
         if name == Terminal.name and server != "-":
             server += " (tmux server)"
         lines.append(" | ".join([
-            f"| {name}", joined(name, "cpu_us", "{:.0f} µs"), server, joined(name, "growth_b", "{:.0f} B"),
+            f"| {name}", joined(name, "cpu_us", "{:.0f} µs"), joined(name, "floor_us", "{:.0f} µs"),
+            joined(name, "ratio", "{:.2f}x"), server, joined(name, "growth_b", "{:.0f} B"),
             joined(name, "idle_ms_per_min", "{:.1f} ms/min"),
             joined(name, "resident_start_mib", "{:.1f} MiB"),
-            " / ".join("yes" if r["confirmed"] else "**no**" for r in results if r["name"] == name)]) + " |")
+            " / ".join("yes" if arrived(r) else "**no**" for r in results if r["name"] == name)]) + " |")
     return "\n".join(lines)
 
 
@@ -427,10 +470,14 @@ def main():
         if shutil.which(program) is None:
             print(f"peers.py: skipped: {program} is not installed", file=sys.stderr)
             return 77
+    for program in (WorkFloor.program, QtFloor.program):
+        if not (build / program).exists():
+            print(f"peers.py: skipped: {build / program} is not built (target benchmarks)", file=sys.stderr)
+            return 77
     loads = [os.getloadavg()[0]]
     results = []
     for run in range(arguments.runs):
-        for kind in (Window, Capture, WorkFloor, Terminal):
+        for kind in (Window, Capture, QtFloor, Terminal):
             result = measure(kind, build, arguments.count, arguments.idle, arguments.gap_ms / 1000,
                              arguments.data_root)
             print(f"run {run + 1} {result}", flush=True)
@@ -440,7 +487,7 @@ def main():
     print(text)
     if arguments.readme:
         write_readme(pathlib.Path(arguments.readme), text)
-    return 0 if all(result["confirmed"] for result in results) else 1
+    return 0 if all(arrived(result) for result in results) else 1
 
 
 if __name__ == "__main__":

@@ -9,6 +9,11 @@
 // "usage.cap", replace and flush "ct.cap" and "ferro2.cap" and the folder.
 // The first burst is the processor's sync burst and is only framed.
 //
+// Built a second time as work_floor_qt, the same work waits on Qt's event
+// loop as the capture programs do: the port on QSerialPort, the quiet
+// interval on a QTimer. The two side by side tell what the loop costs
+// before any capture logic.
+//
 // Usage: work_floor PORT DATA_DIR [INTERVAL_MS]
 #include <fcntl.h>
 #include <poll.h>
@@ -19,6 +24,12 @@
 #include <cstdlib>
 #include <ctime>
 #include <string>
+
+#ifdef TALLY77_FLOOR_ON_QT
+#include <QCoreApplication>
+#include <QSerialPort>
+#include <QTimer>
+#endif
 
 namespace {
 
@@ -75,6 +86,7 @@ class ScratchPair {
   int spare_;
 };
 
+#ifndef TALLY77_FLOOR_ON_QT
 int OpenLine(const char* device) {
   const int line = open(device, O_RDWR | O_NOCTTY | O_CLOEXEC);
   termios mode{};
@@ -99,6 +111,8 @@ std::string NextBurst(int line, int intervalMs) {
   return burst;
 }
 
+#endif
+
 std::string Stamp() {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
@@ -108,6 +122,74 @@ std::string Stamp() {
   return text;
 }
 
+// Every burst after the sync burst: the scratch file, the log line, and
+// per 16 the set files.
+class Work {
+ public:
+  explicit Work(const Folder& folder) : folder_(folder), scratch_(folder) {}
+
+  void Take(const std::string& burst) {
+    const std::string back = scratch_.WriteAndReadBack(burst);
+    printf("%s %s\n", Stamp().c_str(), back.substr(0, burst.size()).c_str());
+    fflush(stdout);
+    set_ += burst + "\r\n";
+    if (++lines_ % kSetSize != 0) return;
+    folder_.Append("fl.db1", set_);
+    folder_.Replace("ct.cap", set_);
+    folder_.Append("usage.cap", set_);
+    folder_.Replace("ferro2.cap", set_);
+    set_.clear();
+  }
+
+ private:
+  const Folder& folder_;
+  ScratchPair scratch_;
+  std::string set_;
+  int lines_ = 0;
+};
+
+#ifndef TALLY77_FLOOR_ON_QT
+// Waits on the line itself, burst by burst, until it is gone.
+int Run(int argc, char** argv, Work& work, int intervalMs) {
+  static_cast<void>(argc);
+  const int line = OpenLine(argv[1]);
+  if (NextBurst(line, intervalMs).empty()) return 0;  // the sync burst
+  for (;;) {
+    const std::string burst = NextBurst(line, intervalMs);
+    if (burst.empty()) return 0;
+    work.Take(burst);
+  }
+}
+#else
+// Waits as the service does: QSerialPort's receive signal arms a precise
+// single-shot QTimer, whose tick closes the burst.
+int Run(int argc, char** argv, Work& work, int intervalMs) {
+  qputenv("QT_NO_GLIB", "1");
+  QCoreApplication application(argc, argv);
+  QSerialPort port(QString::fromLocal8Bit(argv[1]));
+  if (!port.open(QIODevice::ReadWrite) || !port.setBaudRate(300)) return 1;
+  QTimer quiet;
+  quiet.setSingleShot(true);
+  quiet.setTimerType(Qt::PreciseTimer);
+  quiet.setInterval(intervalMs);
+  std::string burst;
+  bool synced = false;
+  QObject::connect(&port, &QSerialPort::readyRead, [&] {
+    burst += port.readAll().toStdString();
+    quiet.start();
+  });
+  QObject::connect(&port, &QSerialPort::errorOccurred, [](QSerialPort::SerialPortError error) {
+    if (error != QSerialPort::NoError) QCoreApplication::quit();
+  });
+  QObject::connect(&quiet, &QTimer::timeout, [&] {
+    if (synced) work.Take(burst);
+    synced = true;
+    burst.clear();
+  });
+  return QCoreApplication::exec();
+}
+#endif
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -115,24 +197,7 @@ int main(int argc, char** argv) {
     fprintf(stderr, "usage: work_floor PORT DATA_DIR [INTERVAL_MS]\n");
     return 2;
   }
-  const int line = OpenLine(argv[1]);
   const Folder folder{argv[2]};
-  const int intervalMs = argc > 3 ? std::atoi(argv[3]) : 2;
-  ScratchPair scratch(folder);
-  if (NextBurst(line, intervalMs).empty()) return 0;  // the sync burst
-  std::string set;
-  for (int lines = 1;; ++lines) {
-    const std::string burst = NextBurst(line, intervalMs);
-    if (burst.empty()) return 0;
-    const std::string back = scratch.WriteAndReadBack(burst);
-    printf("%s %s\n", Stamp().c_str(), back.substr(0, burst.size()).c_str());
-    fflush(stdout);
-    set += burst + "\r\n";
-    if (lines % kSetSize != 0) continue;
-    folder.Append("fl.db1", set);
-    folder.Replace("ct.cap", set);
-    folder.Append("usage.cap", set);
-    folder.Replace("ferro2.cap", set);
-    set.clear();
-  }
+  Work work(folder);
+  return Run(argc, argv, work, argc > 3 ? std::atoi(argv[3]) : 2);
 }
