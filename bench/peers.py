@@ -342,58 +342,72 @@ def measure(kind, build, count, idle_s, gap_s, data_root=None):
     """One program beside a work_floor, each started on a line of its own,
     idle, then the stream: every reading to the floor, then to the program."""
     with tempfile.TemporaryDirectory(prefix="tally77-peers-", dir=data_root) as folder:
-        pairs = []
+        lines, peers = [], []
         try:
             for side, which in (("floor", WorkFloor), ("program", kind)):
                 work = pathlib.Path(folder) / side
                 work.mkdir()
-                line = Line()
-                pairs.append([line, None])
-                pairs[-1][1] = which(build, work, line, count)
-            return measure_pair(pairs, kind.name, count, idle_s, gap_s)
+                lines.append(Line())
+                peers.append(which(build, work, lines[-1], count))
+            floor, program = measure_sides([Side(line, peer) for line, peer in zip(lines, peers)], count, idle_s,
+                                           gap_s)
+            program.update(name=kind.name, floor_us=floor["cpu_us"], floor_confirmed=floor["confirmed"],
+                           ratio=program["cpu_us"] / max(floor["cpu_us"], 1e-9))
+            return program
         finally:
-            for line, peer in pairs:
-                if peer is not None:
-                    peer.close()
+            for peer in peers:
+                peer.close()
+            for line in lines:
                 line.close()
 
 
-def measure_pair(pairs, name, count, idle_s, gap_s):
-    """The figures of the floor and the program beside it, taken together."""
-    processes = [peer.process if isinstance(peer.process, Figures) else Figures(peer.process.pid)
-                 for _, peer in pairs]
-    for line, _ in pairs:
-        wait_for(line.opened, 30, "the port was not opened")
-    time.sleep(1.0)  # the programs clear their input after opening
-    resident = [lambda peer=peer: sum(kept.resident_kib() for kept in peer.kept) for _, peer in pairs]
-    results = [{"resident_start_mib": held() / 1024} for held in resident]
-    before = [process.thread_cpu_us() for process in processes]
-    time.sleep(idle_s)
-    for result, process, idle_from in zip(results, processes, before):
-        result["idle_ms_per_min"] = (process.thread_cpu_us() - idle_from) / 1e3 * 60 / idle_s
+class Side:
+    """A program on its line, and what it had used when last marked."""
 
-    for line, _ in pairs:  # the sync burst, thrown away by the capture
-        line.send(b"0,0,0,0", gap_s, line.read_off)
-    cpu = [process.cpu_us() for process in processes]
-    shown = [peer.display and peer.display.cpu_us() for _, peer in pairs]
-    kept = [held() for held in resident]
+    def __init__(self, line, peer):
+        self.line, self.peer = line, peer
+        self.process = peer.process if isinstance(peer.process, Figures) else Figures(peer.process.pid)
+        self.marked = None
+
+    def resident_kib(self):
+        return sum(kept.resident_kib() for kept in self.peer.kept)
+
+    def mark(self):
+        self.marked = (self.process.cpu_us(), self.peer.display and self.peer.display.cpu_us(),
+                       self.resident_kib())
+
+    def per_line_since_mark(self, count):
+        cpu, shown, kept = self.marked
+        display = self.peer.display
+        return {"cpu_us": (self.process.cpu_us() - cpu) / count,
+                "display_us": display and (display.cpu_us() - shown) / count,
+                "growth_b": (self.resident_kib() - kept) * 1024 / count, "confirmed": self.peer.confirmed()}
+
+
+def measure_sides(sides, count, idle_s, gap_s):
+    """The figures of programs side by side, taken over the same minutes."""
+    for side in sides:
+        wait_for(side.line.opened, 30, "the port was not opened")
+    time.sleep(1.0)  # the programs clear their input after opening
+    results = [{"resident_start_mib": side.resident_kib() / 1024} for side in sides]
+    idle_from = [side.process.thread_cpu_us() for side in sides]
+    time.sleep(idle_s)
+    for result, side, before in zip(results, sides, idle_from):
+        result["idle_ms_per_min"] = (side.process.thread_cpu_us() - before) / 1e3 * 60 / idle_s
+
+    for side in sides:  # the sync burst, thrown away by the capture
+        side.line.send(b"0,0,0,0", gap_s, side.line.read_off)
+        side.mark()
     started_at = time.monotonic()
     for number in range(1, count + 1):
-        for line, peer in pairs:  # the gap split, so that each still sees a reading per gap and two takings
-            line.send(burst(number), gap_s / 2, peer.taken_check(line))
-    for _, peer in pairs:
-        wait_for(peer.arrived, 60, "the last reading was not taken")
+        for side in sides:  # the gap split: each still sees a reading about every gap
+            side.line.send(burst(number), gap_s / len(sides), side.peer.taken_check(side.line))
+    for side in sides:
+        wait_for(side.peer.arrived, 60, "the last reading was not taken")
     time.sleep(0.5)  # the last repaint
-    seconds = time.monotonic() - started_at
-    for index, (_, peer) in enumerate(pairs):
-        results[index].update(
-            seconds=seconds, cpu_us=(processes[index].cpu_us() - cpu[index]) / count,
-            display_us=peer.display and (peer.display.cpu_us() - shown[index]) / count,
-            growth_b=(resident[index]() - kept[index]) * 1024 / count, confirmed=peer.confirmed())
-    floor, program = results
-    program.update(name=name, floor_us=floor["cpu_us"], ratio=program["cpu_us"] / max(floor["cpu_us"], 1e-9),
-                   floor_confirmed=floor["confirmed"])
-    return program
+    for result, side in zip(results, sides):
+        result.update(side.per_line_since_mark(count), seconds=time.monotonic() - started_at)
+    return results
 
 
 def commit():
