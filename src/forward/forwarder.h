@@ -48,8 +48,8 @@ class Forwarder {
   bool Reach();
   Status Prepare(Database& database);
   // A station of the earlier default name goes on under that name where
-  // this data directory is the one it was shipped from (its "fl.db1" holds
-  // the line the station's position names) and the database has no
+  // this data directory is the one it was shipped from (its set database
+  // holds the line the station's position names) and the database has no
   // station of the new default name yet.
   Status KeepEarlierName(Database& database);
   // The order of the stamps before the file's position, read again from

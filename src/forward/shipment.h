@@ -1,7 +1,7 @@
 #pragma once
-// One batch of lines as one parameterised statement: the lines of "fl.db1"
-// become sets with their readings (or other lines, when they are no whole
-// set), the lines of "alarmlog.txt" alarms; a line of either that text
+// One batch of lines as one parameterised statement: the lines of the set
+// database become sets with their readings (or other lines, when they are
+// no whole set), the lines of the alarm log alarms; a line of either that text
 // cannot hold becomes an other line kept as bytes. A row is one line where
 // it stands in its file (offset and bytes), so the same text twice is two
 // rows, and a file read again adds only what is new.
