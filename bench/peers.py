@@ -19,8 +19,12 @@ tmux server that keeps its lines). Every reading is looked for in
 "usage.cap" (tally77, tally77-capture, both floors) or in tmux's history
 (tio).
 
-Usage: peers.py [--build DIR] [--count N] [--gap-ms MS] [--idle SECONDS]
-                [--runs R] [--data-root DIR] [--readme FILE]
+With --baseline, the window and the service of another build (an earlier
+commit's, say) run in every round too, each beside a floor of --build's, so
+the programs before and after a change are measured over the same minutes.
+
+Usage: peers.py [--build DIR] [--baseline DIR] [--count N] [--gap-ms MS]
+                [--idle SECONDS] [--runs R] [--data-root DIR] [--readme FILE]
 Exits 77 when a program it needs is missing, 1 when a reading is missing.
 """
 import argparse
@@ -338,21 +342,23 @@ class Terminal:
         subprocess.run(["tmux", "-L", self.socket, "kill-server"], capture_output=True)
 
 
-def measure(kind, build, count, idle_s, gap_s, data_root=None):
+def measure(kind, build, count, idle_s, gap_s, data_root=None, baseline=None):
     """One program beside a work_floor, each started on a line of its own,
-    idle, then the stream: every reading to the floor, then to the program."""
+    idle, then the stream: every reading to the floor, then to the program.
+    With a baseline (a Baseline), the program is that build's."""
     with tempfile.TemporaryDirectory(prefix="tally77-peers-", dir=data_root) as folder:
         lines, peers = [], []
         try:
-            for side, which in (("floor", WorkFloor), ("program", kind)):
+            for side, which, built in (("floor", WorkFloor, build), ("program", kind, baseline and baseline.build)):
                 work = pathlib.Path(folder) / side
                 work.mkdir()
                 lines.append(Line())
-                peers.append(which(build, work, lines[-1], count))
+                peers.append(which(built or build, work, lines[-1], count))
             floor, program = measure_sides([Side(line, peer) for line, peer in zip(lines, peers)], count, idle_s,
                                            gap_s)
-            program.update(name=kind.name, floor_us=floor["cpu_us"], floor_confirmed=floor["confirmed"],
-                           ratio=program["cpu_us"] / max(floor["cpu_us"], 1e-9))
+            program.update(name=baseline.named(kind) if baseline else kind.name, floor_us=floor["cpu_us"],
+                           floor_confirmed=floor["confirmed"],
+                           ratio=program["cpu_us"] / floor["cpu_us"] if floor["cpu_us"] else None)  # "-": too short to tell
             return program
         finally:
             for peer in peers:
@@ -410,10 +416,30 @@ def measure_sides(sides, count, idle_s, gap_s):
     return results
 
 
-def commit():
-    done = subprocess.run(["git", "rev-parse", "--short", "HEAD"], capture_output=True, text=True,
-                          cwd=pathlib.Path(__file__).parent)
+def commit(source=pathlib.Path(__file__).parent):
+    done = subprocess.run(["git", "rev-parse", "--short", "HEAD"], capture_output=True, text=True, cwd=source)
     return done.stdout.strip() or "unknown"
+
+
+class Baseline:
+    """The programs of another build, named by the commit of their source."""
+
+    programs = (Window, Capture)
+
+    def __init__(self, build):
+        self.build = build
+        source = None
+        for line in (build / "CMakeCache.txt").read_text().splitlines():
+            if line.startswith("CMAKE_HOME_DIRECTORY:"):
+                source = pathlib.Path(line.split("=", 1)[1])
+        self.commit = commit(source) if source and source.is_dir() else build.name
+
+    def missing(self):
+        return [program for program in ("src/window/tally77", "src/service/tally77-capture")
+                if not (self.build / program).exists()]
+
+    def named(self, kind):
+        return f"{kind.name} at {self.commit}"
 
 
 def arrived(result):
@@ -470,6 +496,7 @@ def main():
     here = pathlib.Path(__file__).resolve().parent
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--build", default=str(here.parent / "build-bench"), help="build directory")
+    parser.add_argument("--baseline", help="another build whose window and service run beside them")
     parser.add_argument("--count", type=int, default=10000, help="readings (a multiple of 16)")
     parser.add_argument("--gap-ms", type=int, default=10, help="quiet time between readings")
     parser.add_argument("--idle", type=float, default=60, help="seconds idle with the port open")
@@ -488,12 +515,20 @@ def main():
         if not (build / program).exists():
             print(f"peers.py: skipped: {build / program} is not built (target benchmarks)", file=sys.stderr)
             return 77
+    baseline = None
+    if arguments.baseline:
+        baseline = Baseline(pathlib.Path(arguments.baseline).resolve())
+        if baseline.missing():
+            parser.error(f"--baseline {baseline.build} has no {', '.join(baseline.missing())}")
+    rounds = []  # a program of the baseline right after the same program of the build
+    for kind in (Window, Capture, QtFloor, Terminal):
+        rounds += [(kind, None)] + ([(kind, baseline)] if baseline and kind in Baseline.programs else [])
     loads = [os.getloadavg()[0]]
     results = []
     for run in range(arguments.runs):
-        for kind in (Window, Capture, QtFloor, Terminal):
+        for kind, other in rounds:
             result = measure(kind, build, arguments.count, arguments.idle, arguments.gap_ms / 1000,
-                             arguments.data_root)
+                             arguments.data_root, other)
             print(f"run {run + 1} {result}", flush=True)
             results.append(result)
     loads.append(os.getloadavg()[0])
