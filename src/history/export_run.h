@@ -1,5 +1,6 @@
 #pragma once
-// tally77-history --export: the sets of DATA_DIR/fl.db1 to standard output.
+// tally77-history --export: the sets of DATA_DIR's set database to standard
+// output.
 
 #include <ostream>
 
@@ -9,7 +10,7 @@
 
 namespace tally::history {
 
-// The path of "fl.db1" in a data directory.
+// The path of the set database in a data directory.
 std::string SetFilePath(const std::string& dataDirectory);
 
 // The exit status of an export its output could not take (a full disk).

@@ -1,6 +1,6 @@
 #pragma once
 // What the plot draws beside the sets: each channel's high and low limits
-// from "ct.dat" and the alarms of "alarmlog.txt".
+// from the channel table and the alarms of the alarm log.
 
 #include <array>
 #include <optional>

@@ -1,5 +1,5 @@
 #pragma once
-// The index of "fl.db1": one offset per line, built in slices so that a
+// The index of the set database: one offset per line, built in slices so that a
 // caller on an event loop stays answering, and kept up with a capture that
 // appends. The file is followed through records' FileFollower: a line is
 // whole at its CR LF, and a last line still being written is not a set yet.

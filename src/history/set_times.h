@@ -1,6 +1,7 @@
 #pragma once
 // The time of a set as a point in time: its local stamp placed by the rule
-// of records/stamp_order.h, with the rows of "fl.db1" as the file's order.
+// of records/stamp_order.h, with the rows of the set database as the file's
+// order.
 // Looking ahead too, a stamp of a repeated hour that a later step back puts
 // before the change is no longer marked repeated.
 

@@ -1,5 +1,5 @@
 #pragma once
-// The channel table file "ct.dat": 16 fixed-column lines.
+// The channel table file: 16 fixed-column lines.
 
 #include <string>
 

@@ -8,8 +8,8 @@ CREATE TABLE tally77.stations (
   first_seen timestamptz NOT NULL DEFAULT now()
 );
 
--- One row per line of "fl.db1": the whole record as written (8-bit text read
--- as Latin-1, trailing blanks kept) and its header taken apart.
+-- One row per line of the set database: the whole record as written (8-bit
+-- text read as Latin-1, trailing blanks kept) and its header taken apart.
 CREATE TABLE tally77.sets (
   id bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY,
   station_id integer NOT NULL REFERENCES tally77.stations,
@@ -19,7 +19,7 @@ CREATE TABLE tally77.sets (
   taken_at timestamptz NOT NULL,        -- the stamp as an instant
   processor_type text NOT NULL CHECK (processor_type IN ('fLI', 'fLII')),
   record text NOT NULL,
-  file_offset bigint NOT NULL,          -- where the line began in fl.db1 when it was shipped
+  file_offset bigint NOT NULL,          -- where the line began in its file when it was shipped
   shipped_at timestamptz NOT NULL DEFAULT now()
 );
 -- A set is stored once, however often its file is read again.
@@ -42,7 +42,7 @@ CREATE TABLE tally77.readings (
 -- One channel across stations.
 CREATE INDEX readings_channel_time ON tally77.readings (channel, taken_at, station_id);
 
--- One row per line of "alarmlog.txt": the line whole, and taken apart where
+-- One row per line of the alarm log: the line whole, and taken apart where
 -- it has the usual form (channel, " high " or " low  ", marker, stamp).
 CREATE TABLE tally77.alarms (
   id bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY,
@@ -72,8 +72,8 @@ CREATE TABLE tally77.positions (
 );
 CREATE INDEX positions_latest ON tally77.positions (station_id, file, id DESC);
 
--- Lines of "fl.db1" that are no whole set (cut short, a field wider than its
--- column, lines of both processor types), kept whole with the reason.
+-- Lines of the set database that are no whole set (cut short, a field wider
+-- than its column, lines of both processor types), kept whole with the reason.
 CREATE TABLE tally77.other_lines (
   id bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY,
   station_id integer NOT NULL REFERENCES tally77.stations,

@@ -1,5 +1,5 @@
 -- A line is stored once for each place it stands in its file, not once for
--- its text: the same alarm twice in alarmlog.txt is two events, and so is a
+-- its text: the same alarm twice in the alarm log is two events, and so is a
 -- damaged line that occurs twice. The line's bytes are part of its key, so
 -- a file read again (after a restart, or replaced by a copy that holds the
 -- shipped lines where they stood) adds only what is new, while other bytes

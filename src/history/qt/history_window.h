@@ -34,8 +34,8 @@ class HistoryWindow : public QMainWindow {
   explicit HistoryWindow(ZoneRules zone, QWidget* parent = nullptr);
   ~HistoryWindow() override;
 
-  // Starts indexing DATA_DIR/fl.db1 ("" shows an empty window). Channels
-  // 1 to 4 are shown, and every channel of the alarm log.
+  // Starts indexing DATA_DIR's set database ("" shows an empty window).
+  // Channels 1 to 4 are shown, and every channel of the alarm log.
   void OpenDirectory(const QString& directory);
   // Asks the operator for a data directory and opens it.
   void AskForDirectory();

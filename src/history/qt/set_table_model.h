@@ -1,5 +1,5 @@
 #pragma once
-// The table of sets: one row per line of "fl.db1" that the time range
+// The table of sets: one row per line of the set database that the time range
 // keeps, headed by its line number in the file, with its time as written,
 // its type, one chosen field of each of the 16 channel slots, and the
 // record as written (why it is damaged, for a damaged line). Rows are read
