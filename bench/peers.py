@@ -349,11 +349,12 @@ def measure(kind, build, count, idle_s, gap_s, data_root=None, baseline=None):
     with tempfile.TemporaryDirectory(prefix="tally77-peers-", dir=data_root) as folder:
         lines, peers = [], []
         try:
-            for side, which, built in (("floor", WorkFloor, build), ("program", kind, baseline and baseline.build)):
+            program_build = baseline.build if baseline else build
+            for side, which, built in (("floor", WorkFloor, build), ("program", kind, program_build)):
                 work = pathlib.Path(folder) / side
                 work.mkdir()
                 lines.append(Line())
-                peers.append(which(built or build, work, lines[-1], count))
+                peers.append(which(built, work, lines[-1], count))
             floor, program = measure_sides([Side(line, peer) for line, peer in zip(lines, peers)], count, idle_s,
                                            gap_s)
             program.update(name=baseline.named(kind) if baseline else kind.name, floor_us=floor["cpu_us"],
