@@ -18,6 +18,12 @@ FramePace* FramePace::Of(const QWidget* widget) {
 }
 
 void FramePace::Request() {
+  // Within a frame the request is only noted: its end draws it, and a
+  // reading costs no wake-up of the loop for a request held back anyway.
+  if (frame_.isActive()) {
+    held_ = true;
+    return;
+  }
   QCoreApplication::postEvent(window_, new QEvent(QEvent::UpdateRequest), Qt::LowEventPriority);
 }
 

@@ -121,6 +121,15 @@ struct PaintCount : QObject {
   }
 };
 
+// Update requests a window is sent; each one posted wakes the event loop.
+struct UpdateRequestCount : QObject {
+  int requests = 0;
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::UpdateRequest) ++requests;
+    return false;
+  }
+};
+
 // What the window shows of a widget, pieced together from what was drawn
 // as it came.
 QImage OnScreen(const QWidget& widget) {
@@ -351,14 +360,18 @@ TEST_F(PacedListTest, ReadingsWithinOneFrameAreDrawnOnceWithTheRightRows) {
   ASSERT_TRUE(WaitUntil([&] { return NewestInView(*view) && count.paints > 0; }));
   ASSERT_TRUE(pace->FrameRunning());
   count.paints = 0;
+  UpdateRequestCount sent;
+  window.installEventFilter(&sent);  // sees each request before the pace does
   for (int i = 0; i < 3; ++i) {
     AppendNumbered(1);
     QApplication::processEvents();
   }
-  // The list holds them at once; the drawing waits for the frame's end.
+  // The list holds them at once; the drawing waits for the frame's end,
+  // and no request wakes the loop before it.
   EXPECT_EQ(view->entries().EntryCount(), 23u);
   EXPECT_EQ(view->RowText(22), QString::fromLatin1("line 22"));
   EXPECT_EQ(count.paints, 0);
+  EXPECT_EQ(sent.requests, 0);
   ASSERT_TRUE(WaitUntil([&] { return count.paints > 0; }, 10000));
   QApplication::processEvents();
   EXPECT_EQ(count.paints, 1);
