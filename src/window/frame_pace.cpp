@@ -38,6 +38,10 @@ bool FramePace::eventFilter(QObject* watched, QEvent* event) {
   }
   frame_.start();
   emit frameStarting();
+  // This request draws all that is marked, what the frame's start just
+  // marked too; a request Qt posted for that would only start an empty
+  // frame after this one, a wake-up of the loop for each reading.
+  QCoreApplication::removePostedEvents(window_, QEvent::UpdateRequest);
   return false;
 }
 

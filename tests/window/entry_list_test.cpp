@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -391,12 +392,28 @@ TEST_F(QuickPacedListTest, AQuietWindowRunsNoFrameTimerAndDrawsTheNextReadingAtO
   AppendNumbered(1);
   ASSERT_TRUE(WaitUntil([&] { return count.paints > 0; }));
   EXPECT_TRUE(WaitUntil([&] { return !pace->FrameRunning(); }));
+  int frames = 0;
+  QObject::connect(pace, &FramePace::frameStarting, [&] { ++frames; });
   count.paints = 0;
   AppendNumbered(1);
   QApplication::processEvents();
   QApplication::processEvents();
   EXPECT_EQ(count.paints, 1);
   EXPECT_TRUE(pace->FrameRunning());
+  // One frame for the reading: what Qt asked for while it started is drawn
+  // in it, not in an empty frame after it.
+  ASSERT_TRUE(WaitUntil([&] { return !pace->FrameRunning(); }));
+  EXPECT_EQ(frames, 1);
+
+  // A caption changed on its own after such a frame is still drawn.
+  QLabel caption(QStringLiteral("0"), &window);
+  PaintCount captionPaints;
+  caption.installEventFilter(&captionPaints);
+  caption.show();
+  ASSERT_TRUE(WaitUntil([&] { return captionPaints.paints > 0 && !pace->FrameRunning(); }));
+  captionPaints.paints = 0;
+  caption.setText(QStringLiteral("1"));
+  EXPECT_TRUE(WaitUntil([&] { return captionPaints.paints > 0; }));
 }
 
 // The row as the view shows it beside the same characters drawn straight
