@@ -111,26 +111,6 @@ bool NewestInView(const EntryListView& view) {
   return count > 0 && view.viewport()->rect().contains(view.RowRect(count - 1));
 }
 
-struct PaintCount : QObject {
-  int paints = 0;
-  int tallest = 0;  // the tallest area drawn at one paint
-  bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() != QEvent::Paint) return false;
-    ++paints;
-    tallest = std::max(tallest, static_cast<QPaintEvent*>(event)->rect().height());
-    return false;
-  }
-};
-
-// Update requests a window is sent; each one posted wakes the event loop.
-struct UpdateRequestCount : QObject {
-  int requests = 0;
-  bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::UpdateRequest) ++requests;
-    return false;
-  }
-};
-
 // What the window shows of a widget, pieced together from what was drawn
 // as it came.
 QImage OnScreen(const QWidget& widget) {
@@ -300,18 +280,17 @@ TEST_F(EntryListViewTest, RowsShiftedAsEntriesComeLookAsIfDrawnWhole) {
 }
 
 TEST_F(EntryListViewTest, LongListsScrollBarIsRepaintedOnlyWhenItsHandleMoves) {
-  PaintCount count;
   AppendNumbered(10000);
   ASSERT_TRUE(WaitUntil([&] { return NewestInView(view); }));
   QApplication::processEvents();
-  view.verticalScrollBar()->installEventFilter(&count);
+  EventCount paints(view.verticalScrollBar());
   for (int i = 0; i < 50; ++i) {
     AppendNumbered(1);
     ASSERT_TRUE(WaitUntil([&] { return NewestInView(view); }));
     QApplication::processEvents();
   }
   // The handle moves a pixel every 40 or so rows at this length.
-  EXPECT_LE(count.paints, 5);
+  EXPECT_LE(paints.count, 5);
 }
 
 TEST_F(EntryListViewTest, ScrollBarsHandleMovingAlongIsDrawnWhereItWasAndIsOnly) {
@@ -319,17 +298,16 @@ TEST_F(EntryListViewTest, ScrollBarsHandleMovingAlongIsDrawnWhereItWasAndIsOnly)
   ASSERT_TRUE(WaitUntil([&] { return NewestInView(view); }));
   QApplication::processEvents();
   QScrollBar& bar = *view.verticalScrollBar();
-  PaintCount count;
-  bar.installEventFilter(&count);
+  EventCount paints(&bar);
   for (int i = 0; i < 60; ++i) {
     AppendNumbered(1);
     ASSERT_TRUE(WaitUntil([&] { return NewestInView(view); }));
     QApplication::processEvents();
   }
-  ASSERT_GT(count.paints, 0) << "the handle did not move";
+  ASSERT_GT(paints.count, 0) << "the handle did not move";
   // The groove's fill and the arrows are not drawn again for a handle
   // that moved a pixel, yet the bar looks as if drawn whole.
-  EXPECT_LT(count.tallest, bar.height() / 2);
+  EXPECT_LT(paints.tallest, bar.height() / 2);
   const QImage whole = bar.grab().toImage();
   EXPECT_TRUE(OnScreen(bar).convertToFormat(whole.format()) == whole)
       << "the handle drawn where it moved differs from a whole repaint";
@@ -344,7 +322,6 @@ class PacedListTest : public ::testing::Test {
     window.resize(281, 225);
     view->setGeometry(window.rect());
     window.show();
-    view->viewport()->installEventFilter(&count);
   }
   void AppendNumbered(std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) view->Append(Numbered(appended++));
@@ -352,17 +329,16 @@ class PacedListTest : public ::testing::Test {
   QWidget window;
   FramePace* pace;
   EntryListView* view;
-  PaintCount count;
+  EventCount paints{view->viewport()};
   std::size_t appended = 0;
 };
 
 TEST_F(PacedListTest, ReadingsWithinOneFrameAreDrawnOnceWithTheRightRows) {
   AppendNumbered(20);
-  ASSERT_TRUE(WaitUntil([&] { return NewestInView(*view) && count.paints > 0; }));
+  ASSERT_TRUE(WaitUntil([&] { return NewestInView(*view) && paints.count > 0; }));
   ASSERT_TRUE(pace->FrameRunning());
-  count.paints = 0;
-  UpdateRequestCount sent;
-  window.installEventFilter(&sent);  // sees each request before the pace does
+  paints.count = 0;
+  EventCount sent(&window, QEvent::UpdateRequest);  // sees each request before the pace does
   for (int i = 0; i < 3; ++i) {
     AppendNumbered(1);
     QApplication::processEvents();
@@ -371,11 +347,11 @@ TEST_F(PacedListTest, ReadingsWithinOneFrameAreDrawnOnceWithTheRightRows) {
   // and no request wakes the loop before it.
   EXPECT_EQ(view->entries().EntryCount(), 23u);
   EXPECT_EQ(view->RowText(22), QString::fromLatin1("line 22"));
-  EXPECT_EQ(count.paints, 0);
-  EXPECT_EQ(sent.requests, 0);
-  ASSERT_TRUE(WaitUntil([&] { return count.paints > 0; }, 10000));
+  EXPECT_EQ(paints.count, 0);
+  EXPECT_EQ(sent.count, 0);
+  ASSERT_TRUE(WaitUntil([&] { return paints.count > 0; }, 10000));
   QApplication::processEvents();
-  EXPECT_EQ(count.paints, 1);
+  EXPECT_EQ(paints.count, 1);
   EXPECT_TRUE(NewestInView(*view));
   const QImage shown = OnScreen(*view->viewport());
   const QImage whole = view->viewport()->grab().toImage();
@@ -390,15 +366,15 @@ class QuickPacedListTest : public PacedListTest {
 
 TEST_F(QuickPacedListTest, AQuietWindowRunsNoFrameTimerAndDrawsTheNextReadingAtOnce) {
   AppendNumbered(1);
-  ASSERT_TRUE(WaitUntil([&] { return count.paints > 0; }));
+  ASSERT_TRUE(WaitUntil([&] { return paints.count > 0; }));
   EXPECT_TRUE(WaitUntil([&] { return !pace->FrameRunning(); }));
   int frames = 0;
   QObject::connect(pace, &FramePace::frameStarting, [&] { ++frames; });
-  count.paints = 0;
+  paints.count = 0;
   AppendNumbered(1);
   QApplication::processEvents();
   QApplication::processEvents();
-  EXPECT_EQ(count.paints, 1);
+  EXPECT_EQ(paints.count, 1);
   EXPECT_TRUE(pace->FrameRunning());
   // One frame for the reading: what Qt asked for while it started is drawn
   // in it, not in an empty frame after it.
@@ -407,13 +383,12 @@ TEST_F(QuickPacedListTest, AQuietWindowRunsNoFrameTimerAndDrawsTheNextReadingAtO
 
   // A caption changed on its own after such a frame is still drawn.
   QLabel caption(QStringLiteral("0"), &window);
-  PaintCount captionPaints;
-  caption.installEventFilter(&captionPaints);
+  EventCount captionPaints(&caption);
   caption.show();
-  ASSERT_TRUE(WaitUntil([&] { return captionPaints.paints > 0 && !pace->FrameRunning(); }));
-  captionPaints.paints = 0;
+  ASSERT_TRUE(WaitUntil([&] { return captionPaints.count > 0 && !pace->FrameRunning(); }));
+  captionPaints.count = 0;
   caption.setText(QStringLiteral("1"));
-  EXPECT_TRUE(WaitUntil([&] { return captionPaints.paints > 0; }));
+  EXPECT_TRUE(WaitUntil([&] { return captionPaints.count > 0; }));
 }
 
 // The row as the view shows it beside the same characters drawn straight

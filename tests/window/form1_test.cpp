@@ -276,19 +276,6 @@ TEST(Form1Text, EditsInTheBoxWorkOnTheNewestText) {
   EXPECT_EQ(rig.Box(3)->text(), QStringLiteral("12"));
 }
 
-// Counts the paint events a control receives.
-class PaintCount : public QObject {
- public:
-  explicit PaintCount(QWidget* control) { control->installEventFilter(this); }
-  int count = 0;
-
- protected:
-  bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Paint) ++count;
-    return false;
-  }
-};
-
 TEST(Form1Text, TextSetAgainChangesNothing) {
   WindowRig rig;
   rig.window.show();
@@ -304,7 +291,7 @@ TEST(Form1Text, TextSetAgainChangesNothing) {
       {"Label3", [&] { rig.window.SetCaption(Caption::Label3, "fLI"); }},
       {"Shape1", [&] { rig.window.SetIndicatorColour(kGreen); }},
   };
-  PaintCount listPaints(rig.Find<EntryListView>("List1")->viewport());
+  EventCount listPaints(rig.Find<EntryListView>("List1")->viewport());
   const auto drawAFrame = [&] {
     listPaints.count = 0;
     rig.window.AppendList1("01,101,00001,00300");
@@ -313,7 +300,7 @@ TEST(Form1Text, TextSetAgainChangesNothing) {
   for (const auto& [control, set] : cases) {
     auto* target = rig.Find<QWidget>(control);
     auto* box = qobject_cast<QLineEdit*>(target);
-    PaintCount paints(target);
+    EventCount paints(target);
     set();
     if (box != nullptr) {  // the operator puts the cursor at the start
       ASSERT_TRUE(WaitUntil([&] { return box->text() == QStringLiteral("16"); }));
@@ -339,7 +326,7 @@ TEST(Form1Text, NewLinesCountsCopyTheBoxPanelPixelForPixel) {
   QLineEdit* box = rig.Box(2);
   const auto* panels = dynamic_cast<const TextBoxPanelStyle*>(box->style());
   ASSERT_NE(panels, nullptr);
-  PaintCount paints(box);
+  EventCount paints(box);
   const auto showCount = [&](const char* count) {
     paints.count = 0;
     rig.window.SetText(TextBox::Text2, count);

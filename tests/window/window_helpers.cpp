@@ -5,6 +5,8 @@
 #include <QDeadlineTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include "window/window_events.h"
@@ -40,6 +42,17 @@ bool WaitUntil(const std::function<bool()>& condition, int milliseconds) {
     QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
   }
   return true;
+}
+
+EventCount::EventCount(QObject* watched, QEvent::Type type) : type_(type) {
+  watched->installEventFilter(this);
+}
+
+bool EventCount::eventFilter(QObject*, QEvent* event) {
+  if (event->type() != type_) return false;
+  ++count;
+  if (type_ == QEvent::Paint) tallest = std::max(tallest, static_cast<QPaintEvent*>(event)->rect().height());
+  return false;
 }
 
 void PressKey(QWidget* widget, Qt::Key key) {

@@ -3,6 +3,7 @@
 // operator input sent as events.
 
 #include <QAbstractItemView>
+#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -17,6 +18,21 @@ namespace tally::testing {
 // Runs the event loop until the condition holds or the time is up; gives
 // the condition's last value.
 bool WaitUntil(const std::function<bool()>& condition, int milliseconds = 2000);
+
+// Counts the events of one type an object receives from the moment it is
+// made; of paint events, also the tallest area drawn at one.
+class EventCount : public QObject {
+ public:
+  explicit EventCount(QObject* watched, QEvent::Type type = QEvent::Paint);
+  int count = 0;
+  int tallest = 0;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QEvent::Type type_;
+};
 
 void PressKey(QWidget* widget, Qt::Key key);
 void DoubleClickRow(QAbstractItemView* view, int row);
