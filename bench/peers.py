@@ -13,9 +13,10 @@ a machine whose speed comes and goes (a virtual machine beside others)
 shifts both alike, while each still sees a reading about every gap. It
 measures from /proc: CPU per line (the process with all its threads, and
 the display's server: Xvfb for the window, the tmux server for tio) and its
-ratio to the floor beside it, resident memory growth per line, idle CPU per
-minute with the port open and resident memory at start (for tio, with the
-tmux server that keeps its lines). Every reading is looked for in
+ratio to the floor beside it (and the median of the rounds' ratios), the
+threads' wake-ups per line beside the floor's, resident memory growth per
+line, idle CPU per minute with the port open and resident memory at start
+(for tio, with the tmux server that keeps its lines). Every reading is looked for in
 "usage.cap" (tally77, tally77-capture, both floors) or in tmux's history
 (tio).
 
@@ -34,6 +35,7 @@ import os
 import pathlib
 import shutil
 import signal
+import statistics
 import struct
 import subprocess
 import sys
@@ -78,6 +80,21 @@ class Figures:
             except (FileNotFoundError, ProcessLookupError):
                 pass
         return total / 1000
+
+    def wakeups(self):
+        """Times the live threads went to sleep of their own accord (a wait
+        for the line, a timer, a reply or a lock): each costs a switch away
+        and back, dear on a virtual machine. A thread that has ended is no
+        longer counted."""
+        total = 0
+        for task in pathlib.Path(f"/proc/{self.pid}/task").iterdir():
+            try:
+                for line in (task / "status").read_text().splitlines():
+                    if line.startswith("voluntary_ctxt_switches:"):
+                        total += int(line.split()[1])
+            except (FileNotFoundError, ProcessLookupError):
+                pass
+        return total
 
     def resident_kib(self):
         for line in pathlib.Path(f"/proc/{self.pid}/status").read_text().splitlines():
@@ -358,7 +375,7 @@ def measure(kind, build, count, idle_s, gap_s, data_root=None, baseline=None):
             floor, program = measure_sides([Side(line, peer) for line, peer in zip(lines, peers)], count, idle_s,
                                            gap_s)
             program.update(name=baseline.named(kind) if baseline else kind.name, floor_us=floor["cpu_us"],
-                           floor_confirmed=floor["confirmed"],
+                           floor_confirmed=floor["confirmed"], floor_wakeups=floor["wakeups"],
                            ratio=program["cpu_us"] / floor["cpu_us"] if floor["cpu_us"] else None)  # "-": too short to tell
             return program
         finally:
@@ -381,12 +398,13 @@ class Side:
 
     def mark(self):
         self.marked = (self.process.cpu_us(), self.peer.display and self.peer.display.cpu_us(),
-                       self.resident_kib())
+                       self.resident_kib(), self.process.wakeups())
 
     def per_line_since_mark(self, count):
-        cpu, shown, kept = self.marked
+        cpu, shown, kept, woken = self.marked
         display = self.peer.display
         return {"cpu_us": (self.process.cpu_us() - cpu) / count,
+                "wakeups": (self.process.wakeups() - woken) / count,
                 "display_us": display and (display.cpu_us() - shown) / count,
                 "growth_b": (self.resident_kib() - kept) * 1024 / count, "confirmed": self.peer.confirmed()}
 
@@ -457,6 +475,12 @@ def table(results, count, gap_ms, build, loads):
             return "-"
         return " / ".join(form.format(value) for value in values)
 
+    def median(name, key, form):
+        """The middle round's figure: one round alone is worth little on a
+        machine whose speed comes and goes."""
+        values = [result[key] for result in results if result["name"] == name]
+        return "-" if any(value is None for value in values) else form.format(statistics.median(values))
+
     lines = [
         f"{count:,} readings, each {gap_ms} ms after the program had taken the one before (\"cp.txt\" replaced; "
         "for tio, read off the line), each reading sent first to a `work_floor` beside the program (half the gap after each), "
@@ -465,9 +489,10 @@ def table(results, count, gap_ms, build, loads):
         f"Load average {loads[0]} at the start and {loads[1]} at the end on {os.cpu_count()} cores; "
         "the figures are CPU time, not wall time.",
         "",
-        "| program | CPU per line | `work_floor` beside it | ratio | display server per line "
+        "| program | CPU per line | `work_floor` beside it | ratio | median ratio "
+        "| wake-ups per line (its floor's) | display server per line "
         "| memory growth per line | idle CPU, port open | resident at start | every reading arrived |",
-        "|---|---|---|---|---|---|---|---|---|",
+        "|---|---|---|---|---|---|---|---|---|---|---|",
     ]
     for name in kinds:
         server = joined(name, "display_us", "{:.0f} µs")
@@ -475,7 +500,9 @@ def table(results, count, gap_ms, build, loads):
             server += " (tmux server)"
         lines.append(" | ".join([
             f"| {name}", joined(name, "cpu_us", "{:.0f} µs"), joined(name, "floor_us", "{:.0f} µs"),
-            joined(name, "ratio", "{:.2f}x"), server, joined(name, "growth_b", "{:.0f} B"),
+            joined(name, "ratio", "{:.2f}x"), median(name, "ratio", "{:.2f}x"),
+            joined(name, "wakeups", "{:.2f}") + " (" + joined(name, "floor_wakeups", "{:.2f}") + ")", server,
+            joined(name, "growth_b", "{:.0f} B"),
             joined(name, "idle_ms_per_min", "{:.1f} ms/min"),
             joined(name, "resident_start_mib", "{:.1f} MiB"),
             " / ".join("yes" if arrived(r) else "**no**" for r in results if r["name"] == name)]) + " |")
