@@ -70,31 +70,26 @@ class Figures:
         fields = pathlib.Path(f"/proc/{self.pid}/stat").read_text().rsplit(")", 1)[1].split()
         return (int(fields[11]) + int(fields[12])) * CLOCK_TICK_US
 
+    def live_threads(self, name):
+        """The text of one /proc file of each thread still alive."""
+        for task in pathlib.Path(f"/proc/{self.pid}/task").iterdir():
+            try:
+                yield (task / name).read_text()
+            except (FileNotFoundError, ProcessLookupError):
+                pass  # ended meanwhile
+
     def thread_cpu_us(self):
         """The scheduler's nanosecond count summed over the live threads: fine
         enough for an idle minute, where clock ticks are too coarse."""
-        total = 0
-        for task in pathlib.Path(f"/proc/{self.pid}/task").iterdir():
-            try:
-                total += int((task / "schedstat").read_text().split()[0])
-            except (FileNotFoundError, ProcessLookupError):
-                pass
-        return total / 1000
+        return sum(int(text.split()[0]) for text in self.live_threads("schedstat")) / 1000
 
     def wakeups(self):
         """Times the live threads went to sleep of their own accord (a wait
         for the line, a timer, a reply or a lock): each costs a switch away
         and back, dear on a virtual machine. A thread that has ended is no
         longer counted."""
-        total = 0
-        for task in pathlib.Path(f"/proc/{self.pid}/task").iterdir():
-            try:
-                for line in (task / "status").read_text().splitlines():
-                    if line.startswith("voluntary_ctxt_switches:"):
-                        total += int(line.split()[1])
-            except (FileNotFoundError, ProcessLookupError):
-                pass
-        return total
+        return sum(int(line.split()[1]) for text in self.live_threads("status") for line in text.splitlines()
+                   if line.startswith("voluntary_ctxt_switches:"))
 
     def resident_kib(self):
         for line in pathlib.Path(f"/proc/{self.pid}/status").read_text().splitlines():
