@@ -16,7 +16,7 @@ packages=(
   qt6-charts-dev libqt6opengl6-dev tzdata
   socat xvfb xdotool imagemagick tio tmux
   libsystemd-dev faketime
-  dbus-x11 at-spi2-core python3-pyatspi
+  dbus-x11 at-spi2-core python3-pyatspi libglib2.0-bin
   clang libclang-rt-14-dev
   scdoc librsvg2-bin file dpkg-dev lintian desktop-file-utils appstream man-db
   systemd bubblewrap python3-seccomp

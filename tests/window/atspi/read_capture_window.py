@@ -30,8 +30,14 @@ def skip(reason):
     sys.exit(SKIP)
 
 
+WINDOW_LOG = []  # where the window's own output goes, shown with a failure
+
+
 def fail(reason):
     print("FAILED: " + reason)
+    for log in WINDOW_LOG:
+        with open(log, errors="replace") as said:
+            print("tally77 said:\n" + said.read()[-2000:])
     sys.exit(1)
 
 
@@ -110,6 +116,17 @@ def start_buses(processes):
     processes.started.append(PidProcess(bus_pid))
     processes.start([launcher, "--launch-immediately"],
                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    # Nothing may ask for the accessibility bus before this launcher holds
+    # its name: the session bus would start a second launcher to answer,
+    # this one would quit, the second would outlive the test, and on a
+    # loaded machine the window then sometimes could not reach the X server
+    # at all and never came on the bus.
+    if shutil.which("gdbus") is None:
+        skip("gdbus (libglib2.0-bin) is not installed")
+    held = subprocess.run(["gdbus", "wait", "--session", "--timeout", str(PATIENCE), "org.a11y.Bus"],
+                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    if held.returncode != 0:
+        skip("at-spi-bus-launcher did not take org.a11y.Bus within %d s" % PATIENCE)
 
 
 class PidProcess:
@@ -244,9 +261,9 @@ def main():
         environment = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
                            QT_QPA_PLATFORM="xcb", XDG_CONFIG_HOME=os.path.join(work, "config"))
         environment.pop("QT_ACCESSIBILITY", None)
+        WINDOW_LOG.append(os.path.join(work, "window.log"))
         processes.start([tally77, "--com1", pty, "--data-dir", data], env=environment,
-                        stdout=open(os.path.join(work, "window.log"), "w"),
-                        stderr=subprocess.STDOUT)
+                        stdout=open(WINDOW_LOG[0], "w"), stderr=subprocess.STDOUT)
 
         window = Window(pyatspi, GLib)
         print("tally77 found on the accessibility bus", flush=True)
